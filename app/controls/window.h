@@ -1,0 +1,64 @@
+#pragma once
+// What the main window and its controls offer the rest of the program. Controls are
+// addressed by their names (program text); an unknown name or a control of another
+// kind makes a call do nothing and a query return the empty value. Nothing here
+// exposes a widget, so the modules that act on the window need no GUI toolkit.
+#include <cstdint>
+#include <vector>
+
+#include "text/text.h"
+
+namespace qinghe {
+
+enum class ControlKind {
+    EditBox,
+    CheckBox,
+    RadioButton,
+    PushButton,
+    Label,
+    TransparentLabel,
+    PictureButton,
+    RichTextBox,
+};
+
+// A colour as red + green * 256 + blue * 65536.
+using Colour = std::uint32_t;
+constexpr Colour rgb(unsigned red, unsigned green, unsigned blue) { return red | green << 8 | blue << 16; }
+// Stands for the system's default background (the button face).
+constexpr Colour kDefaultBackground = 0xFF000000;
+
+struct CharFormat {
+    Text face;
+    int size_twips = 180;
+    Colour colour = 0;
+    bool bold = false;
+    bool italic = false;
+    bool underline = false;
+    bool strike_out = false;
+};
+
+class Window {
+public:
+    virtual ~Window() = default;
+
+    // Content of an edit box or the rich-text box, lines separated by CR LF.
+    virtual Text content(TextView name) const = 0;
+    virtual void set_content(TextView name, TextView text) = 0;
+    virtual void set_text_colour(TextView name, Colour colour) = 0;
+
+    // Checked state of a check box or radio button.
+    virtual bool checked(TextView name) const = 0;
+    virtual void set_checked(TextView name, bool checked) = 0;
+
+    // Rich-text box: the selection collapses to `position` (in characters; a position
+    // past the end, or a negative one, means the end of the text).
+    virtual void set_selection_start(TextView name, int position) = 0;
+    // Format of the selection; with an empty selection, the format typed text takes.
+    virtual void set_selection_format(TextView name, const CharFormat& format) = 0;
+    virtual void replace_selection(TextView name, TextView text) = 0;
+
+    // Names of the controls of one kind, in form order.
+    virtual std::vector<Text> names_of_kind(ControlKind kind) const = 0;
+};
+
+}  // namespace qinghe

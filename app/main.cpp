@@ -1,0 +1,15 @@
+#include <QApplication>
+
+#include "app/application.h"
+#include "app/main_window.h"
+#include "app/wiring.h"
+
+int main(int argc, char* argv[]) {
+    QApplication app(argc, argv);
+    qinghe::configure_application(app);
+    qinghe::MainWindow window;
+    qinghe::wire_events(window);
+    window.centre_on_screen();
+    window.show();
+    return app.exec();
+}

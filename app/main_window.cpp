@@ -1,0 +1,53 @@
+#include "app/main_window.h"
+
+#include <QCloseEvent>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QScreen>
+
+#include "app/contact.h"
+#include "app/form.h"
+#include "app/form_builder.h"
+
+namespace qinghe {
+
+MainWindow::MainWindow(QWidget* parent) : QWidget(parent) {
+    const form::WindowSpec& spec = form::window();
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
+    setWindowTitle(QString::fromUtf8(spec.caption) + QLatin1String(kContactNumber));
+    setFixedSize(spec.client_width, spec.client_height);
+    build_form(*this, controls_);
+}
+
+MainWindow::~MainWindow() { announce_destruction(); }
+
+void MainWindow::centre_on_screen() {
+    const QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
+    if (!screen) return;
+    const QRect area = screen->geometry();
+    const form::WindowSpec& spec = form::window();
+    move(area.x() + (area.width() - spec.outer_width) / 2, area.y() + (area.height() - spec.outer_height) / 2);
+}
+
+void MainWindow::keyPressEvent(QKeyEvent* event) {
+    // Only keys that the focused control left unused arrive here.
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        close();
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+    event->accept();
+    announce_destruction();
+}
+
+void MainWindow::announce_destruction() {
+    if (destruction_announced_) return;
+    destruction_announced_ = true;
+    emit about_to_be_destroyed();
+}
+
+}  // namespace qinghe

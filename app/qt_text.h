@@ -1,0 +1,19 @@
+#pragma once
+// Program text at the widget boundary. Line breaks are CR LF in program text and block
+// separators in Qt's text documents.
+#include <QString>
+
+#include "text/text.h"
+
+namespace qinghe {
+
+QString to_qstring(TextView text);
+Text from_qstring(const QString& string);
+
+// For multi-line widgets: CR LF (and a lone CR or LF, which a document cannot hold
+// apart from a line break) becomes "\n"; reading back, each block separator of a
+// document's raw text becomes CR LF.
+QString to_document_text(TextView text);
+Text from_document_raw_text(QString raw);
+
+}  // namespace qinghe

@@ -1,0 +1,60 @@
+#include "app/widgets.h"
+
+#include <QPainter>
+#include <qdrawutil.h>
+
+namespace qinghe {
+
+int edge_width(form::Edge edge) {
+    switch (edge) {
+        case form::Edge::None: return 0;
+        case form::Edge::Static: return 1;
+        case form::Edge::Client: return 2;
+    }
+    return 0;
+}
+
+void draw_edge(QPainter& painter, const QRect& rect, const QPalette& palette, form::Edge edge) {
+    if (edge == form::Edge::Static) qDrawShadePanel(&painter, rect, palette, true, 1);
+    if (edge == form::Edge::Client) qDrawWinPanel(&painter, rect, palette, true);
+}
+
+EdgedLineEdit::EdgedLineEdit(form::Edge edge, QWidget* parent) : QLineEdit(parent), edge_(edge) {
+    setFrame(false);
+    const int width = edge_width(edge) + 1;
+    setTextMargins(width, 0, width, 0);
+}
+
+void EdgedLineEdit::paintEvent(QPaintEvent* event) {
+    QLineEdit::paintEvent(event);
+    QPainter painter(this);
+    draw_edge(painter, rect(), palette(), edge_);
+}
+
+PictureButton::PictureButton(const QColor& text, const QColor& hover_text, QWidget* parent)
+    : QAbstractButton(parent), text_(text), hover_text_(hover_text) {
+    setAttribute(Qt::WA_Hover);
+    setCursor(Qt::PointingHandCursor);
+}
+
+void PictureButton::set_face(QImage face) {
+    face_ = std::move(face);
+    update();
+}
+
+void PictureButton::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    painter.fillRect(rect(), palette().button());
+    if (!face_.isNull()) {
+        painter.drawImage(rect(), face_);
+        return;
+    }
+    painter.setPen(palette().color(QPalette::Mid));
+    painter.drawRect(rect().adjusted(0, 0, -1, -1));
+    painter.setPen(underMouse() ? hover_text_ : text_);
+    painter.setFont(font());
+    const QPoint shift = isDown() ? QPoint(1, 1) : QPoint();
+    painter.drawText(rect().translated(shift), Qt::AlignCenter, text());
+}
+
+}  // namespace qinghe

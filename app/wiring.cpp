@@ -1,0 +1,42 @@
+#include "app/wiring.h"
+
+#include <QAbstractButton>
+
+#include "app/main_window.h"
+#include "text/codec.h"
+#include "titles/restore.h"
+
+namespace qinghe {
+namespace {
+
+constexpr Binding kBindings[] = {
+    {"按钮_恢复默认", Event::Clicked, restore_defaults},
+};
+
+}  // namespace
+
+std::span<const Binding> bindings() { return kBindings; }
+
+void wire_events(MainWindow& window) {
+    Window& controls = window.controls();
+    for (const Binding& binding : kBindings) {
+        const Action action = binding.action;
+        switch (binding.event) {
+            case Event::Created:
+                action(controls);
+                break;
+            case Event::AboutToBeDestroyed:
+                QObject::connect(&window, &MainWindow::about_to_be_destroyed, &window,
+                                 [action, &controls] { action(controls); });
+                break;
+            case Event::Clicked:
+                if (auto* button = qobject_cast<QAbstractButton*>(window.controls().widget(from_utf8(binding.control)))) {
+                    QObject::connect(button, &QAbstractButton::clicked, &window,
+                                     [action, &controls] { action(controls); });
+                }
+                break;
+        }
+    }
+}
+
+}  // namespace qinghe

@@ -1,0 +1,25 @@
+#pragma once
+#include <span>
+
+#include "app/controls/window.h"
+
+namespace qinghe {
+
+class MainWindow;
+
+enum class Event { Created, AboutToBeDestroyed, Clicked };
+using Action = void (*)(Window&);
+
+struct Binding {
+    const char* control;  // UTF-8 name; nullptr for the main window itself
+    Event event;
+    Action action;
+};
+
+// Every event binding of the program.
+std::span<const Binding> bindings();
+
+// Connects the bindings to the window's controls and runs the "created" ones.
+void wire_events(MainWindow& window);
+
+}  // namespace qinghe

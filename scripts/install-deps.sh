@@ -1,0 +1,31 @@
+#!/usr/bin/env bash
+# Installs the Debian packages the build, the tests and the program need, but only those
+# that are missing; `apt-get update` runs only when something has to be installed.
+set -euo pipefail
+
+packages=(
+  cmake ninja-build g++ make pkg-config
+  qt6-base-dev qt6-base-dev-tools
+  libicu-dev libpcre2-dev libcurl4-openssl-dev libpng-dev zlib1g-dev
+  libgtest-dev
+  xvfb xauth x11-utils xdotool
+  fonts-arphic-uming
+)
+# Extra packages for scripts/screenshot.sh only.
+if [ "${1:-}" = "--screenshot" ]; then
+  packages+=(imagemagick)
+fi
+
+missing=()
+for p in "${packages[@]}"; do
+  status=$(dpkg-query -W -f='${Status}' "$p" 2>/dev/null || true)
+  [ "$status" = "install ok installed" ] || missing+=("$p")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+echo "Installing missing packages: ${missing[*]}"
+sudo=()
+[ "$(id -u)" -eq 0 ] || sudo=(sudo)
+export DEBIAN_FRONTEND=noninteractive
+"${sudo[@]}" apt-get update -q
+"${sudo[@]}" apt-get install -y -q --no-install-recommends "${missing[@]}"

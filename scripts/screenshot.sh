@@ -1,0 +1,22 @@
+#!/usr/bin/env bash
+# Takes docs/screenshot.png: the program's window under Xvfb (needs a built program and
+# the packages of `scripts/install-deps.sh --screenshot`).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+out=${1:-docs/screenshot.png}
+mkdir -p "$(dirname "$out")"
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+cp build/qinghe "$work/"
+export XDG_RUNTIME_DIR=$work
+xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
+  "$1/qinghe" & pid=$!
+  for _ in $(seq 100); do
+    id=$(xdotool search --name "青禾" 2>/dev/null | head -n 1) && [ -n "$id" ] && break
+    sleep 0.1
+  done
+  sleep 1
+  import -window "$id" "$2"
+  kill "$pid"
+' _ "$work" "$out"
+echo "wrote $out"

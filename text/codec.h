@@ -1,0 +1,28 @@
+#pragma once
+// Conversion between program text (GB18030 bytes) and Unicode, over ICU.
+// Every valid GB18030 string survives a round trip through UTF-16 byte for byte;
+// invalid byte sequences turn into replacement characters, never into a crash.
+#include <string>
+
+#include "text/text.h"
+
+namespace qinghe {
+
+std::u16string decode(TextView text);
+Text encode(std::u16string_view units);
+
+// UTF-8 (source literals, data files) to program text and back.
+Text from_utf8(std::string_view utf8);
+std::string to_utf8(TextView text);
+
+// Program text as UTF-16LE bytes, with a two-byte NUL terminator unless dropped.
+// The empty text gives an empty byte array.
+ByteArray to_utf16(TextView text, bool drop_terminator = false);
+// UTF-16LE bytes (an odd last byte is ignored) to program text, ending at the first NUL.
+Text from_utf16(std::string_view bytes);
+
+// Decoding in a named charset (ICU's alias table). Returns false for a name ICU does
+// not know, leaving `out` untouched.
+bool decode_charset(std::string_view bytes, const char* charset, std::u16string& out);
+
+}  // namespace qinghe
