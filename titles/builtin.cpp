@@ -21,7 +21,8 @@ namespace {
 Text list_from_data(const unsigned char* data, std::size_t size) {
     std::string_view utf8(reinterpret_cast<const char*>(data), size);
     while (!utf8.empty() && (utf8.back() == '\n' || utf8.back() == '\r')) utf8.remove_suffix(1);
-    return from_utf8(replace_all(replace_all(utf8, "\r\n", "\n"), "\n", kCrLf));
+    const Text text = replace_all(from_utf8(utf8), "\r\n", "\n");
+    return replace_all(text, "\n", kCrLf);
 }
 
 }  // namespace

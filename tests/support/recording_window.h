@@ -1,0 +1,38 @@
+#pragma once
+// A Window without widgets that records content writes and serves stored contents.
+#include <map>
+#include <utility>
+#include <vector>
+
+#include "app/controls/window.h"
+
+namespace qinghe {
+
+class RecordingWindow : public Window {
+public:
+    std::vector<std::pair<Text, Text>> writes;
+    std::map<Text, Text> contents;
+    std::map<Text, bool> checks;
+    int other_calls = 0;
+
+    Text content(TextView name) const override {
+        const auto it = contents.find(Text(name));
+        return it == contents.end() ? Text() : it->second;
+    }
+    void set_content(TextView name, TextView text) override {
+        writes.emplace_back(name, text);
+        contents[Text(name)] = text;
+    }
+    void set_text_colour(TextView, Colour) override { ++other_calls; }
+    bool checked(TextView name) const override {
+        const auto it = checks.find(Text(name));
+        return it != checks.end() && it->second;
+    }
+    void set_checked(TextView name, bool checked) override { checks[Text(name)] = checked; }
+    void set_selection_start(TextView, int) override { ++other_calls; }
+    void set_selection_format(TextView, const CharFormat&) override { ++other_calls; }
+    void replace_selection(TextView, TextView) override { ++other_calls; }
+    std::vector<Text> names_of_kind(ControlKind) const override { return {}; }
+};
+
+}  // namespace qinghe
