@@ -8,6 +8,7 @@ trap 'rm -rf "$work"' EXIT
 cp "$program" "$work/qinghe"
 export XDG_RUNTIME_DIR=$work
 chmod 700 "$work"
+unset QT_QPA_PLATFORM
 
 xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
   set -u
@@ -20,9 +21,9 @@ xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
   if [ -z "$id" ]; then echo "no window with the caption appeared"; kill "$pid"; exit 1; fi
   echo "window: $(xdotool getwindowname "$id")"
   xwininfo -id "$id" | grep -E "Width|Height"
-  xdotool windowfocus --sync "$id" 2>/dev/null || true
+  xdotool windowfocus --sync "$id"
   sleep 0.3
-  xdotool key --window "$id" Escape
+  xdotool key Escape
   for _ in $(seq 50); do
     kill -0 "$pid" 2>/dev/null || break
     sleep 0.1
