@@ -21,9 +21,4 @@ QString to_document_text(TextView text) {
     return string;
 }
 
-Text from_document_raw_text(QString raw) {
-    raw.replace(QChar::ParagraphSeparator, QLatin1String("\r\n"));
-    return from_qstring(raw);
-}
-
 }  // namespace qinghe

@@ -11,9 +11,7 @@ QString to_qstring(TextView text);
 Text from_qstring(const QString& string);
 
 // For multi-line widgets: CR LF (and a lone CR or LF, which a document cannot hold
-// apart from a line break) becomes "\n"; reading back, each block separator of a
-// document's raw text becomes CR LF.
+// apart from a line break) becomes "\n", which a document turns into a block separator.
 QString to_document_text(TextView text);
-Text from_document_raw_text(QString raw);
 
 }  // namespace qinghe

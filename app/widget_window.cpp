@@ -1,15 +1,56 @@
 #include "app/widget_window.h"
 
 #include <QAbstractButton>
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QTextEdit>
+#include <chrono>
 
 #include "app/qt_text.h"
 
 namespace qinghe {
 
 QColor to_qcolor(Colour colour) { return QColor(colour & 0xFF, colour >> 8 & 0xFF, colour >> 16 & 0xFF); }
+
+namespace {
+
+QTextCharFormat to_qt_format(const CharFormat& format) {
+    QTextCharFormat qt_format;
+    qt_format.setFontFamilies({to_qstring(format.face)});
+    qt_format.setFontPointSize(format.size_twips / 20.0);
+    qt_format.setFontWeight(format.bold ? QFont::Bold : QFont::Normal);
+    qt_format.setFontItalic(format.italic);
+    qt_format.setFontUnderline(format.underline);
+    qt_format.setFontStrikeOut(format.strike_out);
+    qt_format.setVerticalAlignment(QTextCharFormat::AlignNormal);
+    qt_format.setForeground(to_qcolor(format.colour));
+    return qt_format;
+}
+
+// Inside one edit block: Qt then updates its block bookkeeping once, not per line.
+void insert_lines(QTextCursor& cursor, const QTextCharFormat& format, std::span<const ColouredLine> lines) {
+    // Lines share a few colours (the generator's two): one format per colour, not per line.
+    std::vector<std::pair<Colour, QTextCharFormat>> formats;
+    const auto format_for = [&](Colour colour) -> const QTextCharFormat& {
+        for (const auto& [known, coloured] : formats) {
+            if (known == colour) return coloured;
+        }
+        formats.emplace_back(colour, format).second.setForeground(to_qcolor(colour));
+        return formats.back().second;
+    };
+    cursor.beginEditBlock();
+    for (const ColouredLine& line : lines) {
+        QString text = to_qstring(line.text);
+        if (text.contains(QLatin1Char('\r')) || text.contains(QLatin1Char('\n'))) text = to_document_text(line.text);
+        text.append(QLatin1Char('\n'));
+        cursor.insertText(text, format_for(line.colour));
+    }
+    cursor.endEditBlock();
+}
+
+}  // namespace
 
 void WidgetWindow::add(Text name, ControlKind kind, QWidget* widget) {
     controls_.push_back({std::move(name), kind, widget});
@@ -33,18 +74,22 @@ QWidget* WidgetWindow::widget(TextView name) const {
     return control ? control->widget : nullptr;
 }
 
+QString WidgetWindow::widget_text(TextView name) const {
+    const Control* control = find(name);
+    if (!control) return {};
+    if (auto* line = qobject_cast<QLineEdit*>(control->widget)) return line->text();
+    // toRawText keeps non-breaking spaces, which toPlainText would turn into spaces.
+    QString raw;
+    if (auto* plain = qobject_cast<QPlainTextEdit*>(control->widget)) raw = plain->document()->toRawText();
+    if (auto* rich = qobject_cast<QTextEdit*>(control->widget)) raw = rich->document()->toRawText();
+    return raw.replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
+}
+
 Text WidgetWindow::content(TextView name) const {
     const Control* control = find(name);
     if (!control) return {};
     if (auto* line = qobject_cast<QLineEdit*>(control->widget)) return from_qstring(line->text());
-    // toRawText keeps non-breaking spaces, which toPlainText would turn into spaces.
-    if (auto* plain = qobject_cast<QPlainTextEdit*>(control->widget)) {
-        return from_document_raw_text(plain->document()->toRawText());
-    }
-    if (auto* rich = qobject_cast<QTextEdit*>(control->widget)) {
-        return from_document_raw_text(rich->document()->toRawText());
-    }
-    return {};
+    return from_qstring(widget_text(name).replace(QLatin1Char('\n'), QLatin1String("\r\n")));
 }
 
 void WidgetWindow::set_content(TextView name, TextView text) {
@@ -104,16 +149,7 @@ void WidgetWindow::set_selection_start(TextView name, int position) {
 void WidgetWindow::set_selection_format(TextView name, const CharFormat& format) {
     auto* rich = find_as<QTextEdit>(name, ControlKind::RichTextBox);
     if (!rich) return;
-    QTextCharFormat qt_format;
-    qt_format.setFontFamilies({to_qstring(format.face)});
-    qt_format.setFontPointSize(format.size_twips / 20.0);
-    qt_format.setFontWeight(format.bold ? QFont::Bold : QFont::Normal);
-    qt_format.setFontItalic(format.italic);
-    qt_format.setFontUnderline(format.underline);
-    qt_format.setFontStrikeOut(format.strike_out);
-    qt_format.setVerticalAlignment(QTextCharFormat::AlignNormal);
-    qt_format.setForeground(to_qcolor(format.colour));
-    rich->setCurrentCharFormat(qt_format);
+    rich->setCurrentCharFormat(to_qt_format(format));
 }
 
 void WidgetWindow::replace_selection(TextView name, TextView text) {
@@ -124,12 +160,53 @@ void WidgetWindow::replace_selection(TextView name, TextView text) {
     rich->setTextCursor(cursor);
 }
 
+void WidgetWindow::append_lines(TextView name, const CharFormat& format, std::span<const ColouredLine> lines) {
+    auto* rich = find_as<QTextEdit>(name, ControlKind::RichTextBox);
+    if (!rich || lines.empty()) return;
+    QTextDocument* current = rich->document();
+    if (!current->isEmpty()) {
+        QTextCursor cursor(current);
+        cursor.movePosition(QTextCursor::End);
+        insert_lines(cursor, to_qt_format(format), lines);
+        rich->setTextCursor(cursor);
+        return;
+    }
+    // Into an empty box, the lines go into a new document built away from the widget
+    // and handed over once: many times faster than inserting through the widget.
+    auto* document = new QTextDocument(rich);
+    document->setUndoRedoEnabled(false);
+    document->setDefaultFont(current->defaultFont());
+    document->setDefaultTextOption(current->defaultTextOption());
+    document->setDocumentMargin(current->documentMargin());
+    QTextCursor cursor(document);
+    insert_lines(cursor, to_qt_format(format), lines);
+    document->setUndoRedoEnabled(true);
+    // The widget deletes its own initial document; one handed over earlier is ours.
+    const bool ours = current->parent() == rich;
+    rich->setDocument(document);
+    if (ours) delete current;
+}
+
 std::vector<Text> WidgetWindow::names_of_kind(ControlKind kind) const {
     std::vector<Text> names;
     for (const Control& control : controls_) {
         if (control.kind == kind) names.push_back(control.name);
     }
     return names;
+}
+
+}  // namespace qinghe
+
+namespace qinghe {
+
+std::uint32_t WidgetWindow::tick_count() const {
+    if (ticks_) return ticks_();
+    const auto now = std::chrono::steady_clock::now().time_since_epoch();
+    return static_cast<std::uint32_t>(std::chrono::duration_cast<std::chrono::milliseconds>(now).count());
+}
+
+void WidgetWindow::copy_content_to_clipboard(TextView name) {
+    if (QClipboard* clipboard = QGuiApplication::clipboard()) clipboard->setText(widget_text(name));
 }
 
 }  // namespace qinghe

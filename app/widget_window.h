@@ -1,6 +1,7 @@
 #pragma once
 // The Window interface over Qt widgets: the controls the form built, addressed by name.
 #include <QWidget>
+#include <functional>
 #include <vector>
 
 #include "app/controls/window.h"
@@ -21,7 +22,13 @@ public:
     void set_selection_start(TextView name, int position) override;
     void set_selection_format(TextView name, const CharFormat& format) override;
     void replace_selection(TextView name, TextView text) override;
+    void append_lines(TextView name, const CharFormat& format, std::span<const ColouredLine> lines) override;
     std::vector<Text> names_of_kind(ControlKind kind) const override;
+    std::uint32_t tick_count() const override;
+    void copy_content_to_clipboard(TextView name) override;
+
+    // Replaces the monotonic clock, so that tests can fix the ticks.
+    void set_tick_source(std::function<std::uint32_t()> ticks) { ticks_ = std::move(ticks); }
 
 private:
     struct Control {
@@ -30,10 +37,13 @@ private:
         QWidget* widget;
     };
     const Control* find(TextView name) const;
+    // Content as Qt holds it, line breaks as "\n".
+    QString widget_text(TextView name) const;
     template <class W>
     W* find_as(TextView name, ControlKind kind) const;
 
     std::vector<Control> controls_;
+    std::function<std::uint32_t()> ticks_;
 };
 
 QColor to_qcolor(Colour colour);

@@ -4,12 +4,14 @@
 
 #include "app/main_window.h"
 #include "text/codec.h"
+#include "titles/generator.h"
 #include "titles/restore.h"
 
 namespace qinghe {
 namespace {
 
 constexpr Binding kBindings[] = {
+    {"按钮_生成", Event::Clicked, generate_titles},
     {"按钮_恢复默认", Event::Clicked, restore_defaults},
 };
 

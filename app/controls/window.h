@@ -4,6 +4,7 @@
 // kind makes a call do nothing and a query return the empty value. Nothing here
 // exposes a widget, so the modules that act on the window need no GUI toolkit.
 #include <cstdint>
+#include <span>
 #include <vector>
 
 #include "text/text.h"
@@ -37,6 +38,11 @@ struct CharFormat {
     bool strike_out = false;
 };
 
+struct ColouredLine {
+    TextView text;
+    Colour colour;
+};
+
 class Window {
 public:
     virtual ~Window() = default;
@@ -57,8 +63,21 @@ public:
     virtual void set_selection_format(TextView name, const CharFormat& format) = 0;
     virtual void replace_selection(TextView name, TextView text) = 0;
 
+    // Appends lines to the end of a rich-text box in one step. The result is that of,
+    // for each line: selection to the end, `format` in the line's colour, and the line
+    // plus CR LF replacing the selection.
+    virtual void append_lines(TextView name, const CharFormat& format, std::span<const ColouredLine> lines) = 0;
+
     // Names of the controls of one kind, in form order.
     virtual std::vector<Text> names_of_kind(ControlKind kind) const = 0;
+
+    // Runtime services.
+    // Milliseconds of a monotonic clock, wrapping at 2^32.
+    virtual std::uint32_t tick_count() const = 0;
+    // Puts the content of an edit box or the rich-text box on the clipboard, as
+    // Unicode with the platform's line breaks. (Straight from the widget: a large
+    // result need not go through program text and back.)
+    virtual void copy_content_to_clipboard(TextView name) = 0;
 };
 
 }  // namespace qinghe

@@ -32,7 +32,10 @@ public:
     void set_selection_start(TextView, int) override { ++other_calls; }
     void set_selection_format(TextView, const CharFormat&) override { ++other_calls; }
     void replace_selection(TextView, TextView) override { ++other_calls; }
+    void append_lines(TextView, const CharFormat&, std::span<const ColouredLine>) override { ++other_calls; }
     std::vector<Text> names_of_kind(ControlKind) const override { return {}; }
+    std::uint32_t tick_count() const override { return 0; }
+    void copy_content_to_clipboard(TextView) override { ++other_calls; }
 };
 
 }  // namespace qinghe

@@ -1,0 +1,137 @@
+// The generate button on the real window: result box, colours, clipboard.
+#include <gtest/gtest.h>
+
+#include <QAbstractButton>
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QTest>
+#include <QTextBlock>
+#include <QTextEdit>
+
+#include "app/controls/names.h"
+#include "app/main_window.h"
+#include "app/qt_text.h"
+#include "app/wiring.h"
+#include "text/codec.h"
+#include "text/search.h"
+#include "titles/builtin.h"
+#include "titles/generator.h"
+
+namespace qinghe {
+namespace {
+
+class GenerateTitles : public testing::Test {
+protected:
+    void SetUp() override {
+        wire_events(main_window);
+        window.set_tick_source([this] { return tick; });
+        seed_accumulator() = 0;
+        QGuiApplication::clipboard()->setText(QStringLiteral("before"));
+    }
+    void click_generate() {
+        QTest::mouseClick(qobject_cast<QAbstractButton*>(window.widget(name::generate_button)), Qt::LeftButton);
+    }
+    QTextDocument* result_document() { return qobject_cast<QTextEdit*>(window.widget(name::result_box))->document(); }
+    std::vector<QColor> line_colours() {
+        std::vector<QColor> colours;
+        for (QTextBlock block = result_document()->begin(); block.isValid(); block = block.next()) {
+            if (block.length() > 1) colours.push_back(block.begin().fragment().charFormat().foreground().color());
+        }
+        return colours;
+    }
+
+    MainWindow main_window;
+    WidgetWindow& window = main_window.controls();
+    std::uint32_t tick = 5000;
+};
+
+TEST_F(GenerateTitles, TenHeadlinesFromTheBuiltInListsAlternateBlueAndGreen) {
+    click_generate();
+    const Text result = window.content(name::result_box);
+    const std::vector<Text> lines = split_list(result, kCrLf);
+    ASSERT_EQ(lines.size(), 10u);
+    EXPECT_EQ(result.substr(result.size() - 2), "\r\n");
+    const std::vector<Text> prefixes = split_list(builtin_prefix_list(), kCrLf);
+    for (const Text& line : lines) {
+        const bool known_prefix = std::any_of(prefixes.begin(), prefixes.end(), [&](const Text& p) {
+            return line.compare(0, p.size() + 2, p + builtin_punctuation_1()) == 0;
+        });
+        EXPECT_TRUE(known_prefix) << to_utf8(line);
+        EXPECT_EQ(line.substr(line.size() - 2), builtin_punctuation_3()) << to_utf8(line);
+    }
+    const std::vector<QColor> colours = line_colours();
+    ASSERT_EQ(colours.size(), 10u);
+    for (size_t i = 0; i < colours.size(); ++i) {
+        EXPECT_EQ(colours[i], i % 2 == 0 ? QColor(30, 139, 195) : QColor(0, 128, 0)) << "line " << i + 1;
+    }
+    const QTextCharFormat format = result_document()->begin().begin().fragment().charFormat();
+    EXPECT_EQ(format.fontPointSize(), 10.0);
+    EXPECT_EQ(format.fontFamilies().toStringList().value(0), QStringLiteral("宋体"));
+    EXPECT_FALSE(format.fontItalic() || format.fontUnderline() || format.fontStrikeOut() || format.font().bold());
+
+    // What a user pastes elsewhere equals the box's lines, with the platform's line breaks.
+    QString expected = to_qstring(result);
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), expected.replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+}
+
+TEST_F(GenerateTitles, ExactHeadlinesWithFixedTicks) {
+    window.set_content(name::prefix_box, "P1\r\nP2\r\nP3");
+    window.set_content(name::link_box, "L1\r\nL2\r\n");
+    window.set_content(name::suffix_box, "S1\r\nS2\r\nS3\r\nS4\r\nS5");
+    window.set_content(name::punctuation_1, ",");
+    window.set_content(name::punctuation_2, ",");
+    window.set_content(name::punctuation_3, "!");
+    window.set_content(name::count_box, "3");
+    tick = 1000;
+    click_generate();
+    EXPECT_EQ(window.content(name::result_box), "P2,L1,S5!\r\nP1,L1,S4!\r\nP2,L2,S4!\r\nP2,L2,S2!\r\n");
+}
+
+TEST_F(GenerateTitles, EntriesAreTextNotMarkup) {
+    window.set_content(name::prefix_box, from_utf8("<b>粗体</b> &amp;"));
+    window.set_content(name::link_box, from_utf8("😀链接"));
+    window.set_content(name::suffix_box, "");
+    window.set_content(name::count_box, "1");
+    click_generate();
+    const Text line = from_utf8("<b>粗体</b> &amp;，😀链接，");
+    EXPECT_EQ(window.content(name::result_box), line + "\r\n" + line + "\r\n");
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), QString::fromUtf8("<b>粗体</b> &amp;，😀链接，\n").repeated(2));
+}
+
+TEST_F(GenerateTitles, NoHeadlinesStillCopiesTheEmptyResult) {
+    for (const char* count : {"0", "-2", "", "abc"}) {
+        window.set_content(name::result_box, "old");
+        window.set_content(name::count_box, count);
+        click_generate();
+        EXPECT_EQ(window.content(name::result_box), "") << count;
+        EXPECT_EQ(QGuiApplication::clipboard()->text(), QString()) << count;
+    }
+}
+
+TEST_F(GenerateTitles, EmptyPrefixListProducesNothing) {
+    window.set_content(name::prefix_box, "");
+    click_generate();
+    EXPECT_EQ(window.content(name::result_box), "");
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), QString());
+}
+
+TEST_F(GenerateTitles, CountAboveTheCapMakesTheCap) {
+    window.set_content(name::count_box, "99999999999");
+    click_generate();
+    EXPECT_EQ(result_document()->blockCount(), kMaxHeadlines + 1);  // the last block is empty
+    // A second run replaces the first one's document.
+    window.set_content(name::count_box, "2");
+    click_generate();
+    EXPECT_EQ(split_list(window.content(name::result_box), kCrLf).size(), 2u);
+}
+
+TEST_F(GenerateTitles, OneLineAppendMatchesTheBatch) {
+    window.set_content(name::result_box, "");
+    append_result_line(window, "first", kFirstLineColour);
+    append_result_line(window, "second", kSecondLineColour);
+    EXPECT_EQ(window.content(name::result_box), "first\r\nsecond\r\n");
+    EXPECT_EQ(line_colours(), (std::vector<QColor>{QColor(30, 139, 195), QColor(0, 128, 0)}));
+}
+
+}  // namespace
+}  // namespace qinghe

@@ -1,0 +1,136 @@
+#include "titles/generator.h"
+
+#include <cctype>
+
+#include "text/codec.h"
+
+#include "app/controls/names.h"
+#include "text/search.h"
+
+namespace qinghe {
+namespace {
+
+// Full-width forms that read as ASCII in a count: the A3 block (A3 A1 ... A3 FE is
+// "！" ... "￣"), the ideographic space, the tilde and the two stars.
+Text normalise_full_width(TextView text) {
+    Text out;
+    out.reserve(text.size());
+    for (size_t i = 0; i < text.size();) {
+        const auto lead = static_cast<unsigned char>(text[i]);
+        if (lead < 0x80 || i + 1 == text.size()) {
+            out.push_back(text[i++]);
+            continue;
+        }
+        const auto trail = static_cast<unsigned char>(text[i + 1]);
+        if (lead == 0xA3 && trail >= 0xA1 && trail <= 0xFE) out.push_back(static_cast<char>(trail - 0x80));
+        else if (lead == 0xA1 && trail == 0xA1) out.push_back(' ');
+        else if (lead == 0xA1 && trail == 0xAB) out.push_back('~');
+        else if (lead == 0xA1 && (trail == 0xEE || trail == 0xEF)) out.push_back('*');
+        else out.append(text.substr(i, 2));
+        i += 2;
+    }
+    return out;
+}
+
+// One draw of the 32-bit linear congruential generator seeded with `seed`.
+constexpr std::uint32_t draw_once(std::uint32_t seed) {
+    const std::uint32_t state = seed * 214013u + 2531011u;
+    return (state >> 16) & 0x7FFF;
+}
+
+CharFormat result_line_format(Colour colour) {
+    static const Text song_ti = from_utf8("宋体");
+    return CharFormat{.face = song_ti, .size_twips = 200, .colour = colour};
+}
+
+}  // namespace
+
+int parse_count(TextView text) {
+    const Text normal = normalise_full_width(text);
+    size_t i = 0;
+    while (i < normal.size() && std::isspace(static_cast<unsigned char>(normal[i]))) ++i;
+    bool negative = false;
+    if (i < normal.size() && (normal[i] == '+' || normal[i] == '-')) negative = normal[i++] == '-';
+    long long value = 0;
+    for (; i < normal.size() && normal[i] >= '0' && normal[i] <= '9'; ++i) {
+        // Past the cap the exact value no longer matters; stop growing before it overflows.
+        if (value <= kMaxHeadlines) value = value * 10 + (normal[i] - '0');
+    }
+    const int capped = static_cast<int>(value > kMaxHeadlines ? kMaxHeadlines : value);
+    return negative ? -capped : capped;
+}
+
+std::uint32_t& seed_accumulator() {
+    static std::uint32_t accumulator = 0;
+    return accumulator;
+}
+
+const Text& pick_random_entry(std::span<const Text> entries, std::uint32_t tick) {
+    std::uint32_t& accumulator = seed_accumulator();
+    const std::uint32_t seed = tick + accumulator;
+    accumulator += (seed & 0xFF) + 100;
+    const std::uint32_t value = draw_once(seed);
+    return entries[value % entries.size()];
+}
+
+Headlines build_headlines(const GeneratorInput& input, const std::function<std::uint32_t()>& ticks) {
+    Headlines out;
+    if (input.prefixes.empty() || input.links.empty() || input.count < 1) return out;
+    const size_t headlines = static_cast<size_t>(input.count) + (input.count % 2);
+    out.ends.reserve(headlines);
+    out.text.reserve(headlines * 48);
+    for (size_t n = 0; n < headlines; ++n) {
+        // Named draws, in this order: the random sequence must not depend on the
+        // compiler's order of evaluation.
+        const Text& prefix = pick_random_entry(input.prefixes, ticks());
+        const Text& link = pick_random_entry(input.links, ticks());
+        out.text.append(prefix).append(input.punctuation_1).append(link).append(input.punctuation_2);
+        if (input.suffix_mode) {
+            const Text& suffix = pick_random_entry(input.suffixes, ticks());
+            out.text.append(suffix).append(input.punctuation_3);
+        }
+        out.ends.push_back(out.text.size());
+    }
+    return out;
+}
+
+GeneratorInput read_generator_input(const Window& window) {
+    // Nothing can change the boxes during a run, so each list is read and split once.
+    GeneratorInput input;
+    const Text suffix_list = window.content(name::suffix_box);
+    input.suffix_mode = !suffix_list.empty();
+    input.count = parse_count(window.content(name::count_box));
+    input.prefixes = split_list(window.content(name::prefix_box), kCrLf);
+    input.links = split_list(window.content(name::link_box), kCrLf);
+    if (input.suffix_mode) input.suffixes = split_list(suffix_list, kCrLf);
+    input.punctuation_1 = window.content(name::punctuation_1);
+    input.punctuation_2 = window.content(name::punctuation_2);
+    if (input.suffix_mode) input.punctuation_3 = window.content(name::punctuation_3);
+    return input;
+}
+
+void append_result_line(Window& window, TextView line, Colour colour) {
+    const ColouredLine one{line, colour};
+    window.append_lines(name::result_box, result_line_format(colour), {&one, 1});
+}
+
+void generate_titles(Window& window) {
+    window.set_content(name::result_box, {});
+    // (The hot-topic fetch, when ticked, refills the prefix list here.)
+    const GeneratorInput input = read_generator_input(window);
+    const Headlines headlines = build_headlines(input, [&window] { return window.tick_count(); });
+
+    std::vector<ColouredLine> lines;
+    lines.reserve(headlines.ends.size());
+    size_t begin = 0;
+    for (size_t i = 0; i < headlines.ends.size(); ++i) {
+        const size_t end = headlines.ends[i];
+        lines.push_back({TextView(headlines.text).substr(begin, end - begin),
+                         i % 2 == 0 ? kFirstLineColour : kSecondLineColour});
+        begin = end;
+    }
+    window.append_lines(name::result_box, result_line_format(kFirstLineColour), lines);
+    window.copy_content_to_clipboard(name::result_box);
+}
+
+}  // namespace qinghe
