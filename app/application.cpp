@@ -1,7 +1,10 @@
 #include "app/application.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QFileInfo>
 #include <QFont>
+#include <QStandardPaths>
 
 namespace qinghe {
 
@@ -12,6 +15,14 @@ void configure_application(QApplication& app) {
     QFont::insertSubstitutions(QStringLiteral("SimSun"), song);
     app.setApplicationName(QStringLiteral("qinghe"));
     app.setStyle(QStringLiteral("Fusion"));
+}
+
+std::filesystem::path settings_folder() {
+    const QString beside = QCoreApplication::applicationDirPath();
+    if (QFileInfo(beside).isWritable()) return beside.toStdString();
+    const QString user = QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation);
+    QDir().mkpath(user);
+    return user.toStdString();
 }
 
 }  // namespace qinghe

@@ -8,6 +8,7 @@ int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     qinghe::configure_application(app);
     qinghe::MainWindow window;
+    window.controls().set_settings_folder(qinghe::settings_folder());
     qinghe::wire_events(window);
     window.centre_on_screen();
     window.show();

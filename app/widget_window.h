@@ -26,6 +26,8 @@ public:
     std::vector<Text> names_of_kind(ControlKind kind) const override;
     std::uint32_t tick_count() const override;
     void copy_content_to_clipboard(TextView name) override;
+    std::filesystem::path settings_folder() const override { return settings_folder_; }
+    void set_settings_folder(std::filesystem::path folder) { settings_folder_ = std::move(folder); }
 
     // Replaces the monotonic clock, so that tests can fix the ticks.
     void set_tick_source(std::function<std::uint32_t()> ticks) { ticks_ = std::move(ticks); }
@@ -44,6 +46,7 @@ private:
 
     std::vector<Control> controls_;
     std::function<std::uint32_t()> ticks_;
+    std::filesystem::path settings_folder_;
 };
 
 QColor to_qcolor(Colour colour);

@@ -3,6 +3,7 @@
 #include <QAbstractButton>
 
 #include "app/main_window.h"
+#include "config/slots.h"
 #include "text/codec.h"
 #include "titles/generator.h"
 #include "titles/restore.h"
@@ -11,8 +12,15 @@ namespace qinghe {
 namespace {
 
 constexpr Binding kBindings[] = {
+    {nullptr, Event::Created, restore_at_start},
+    {nullptr, Event::AboutToBeDestroyed, store_at_close},
     {"按钮_生成", Event::Clicked, generate_titles},
     {"按钮_恢复默认", Event::Clicked, restore_defaults},
+    {"按钮_保存配置", Event::Clicked, save_configuration},
+    {"单选框1", Event::Clicked, select_slot_1},
+    {"单选框2", Event::Clicked, select_slot_2},
+    {"单选框3", Event::Clicked, select_slot_3},
+    {"单选框4", Event::Clicked, select_slot_4},
 };
 
 }  // namespace

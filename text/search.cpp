@@ -59,6 +59,25 @@ std::vector<Text> split_list(TextView text, TextView separator) {
     return entries;
 }
 
+bool equal_ignoring_case(TextView a, TextView b) {
+    if (a.size() != b.size()) return false;
+    for (size_t i = 0; i < a.size(); ++i) {
+        if (is_lead_byte(a[i])) {
+            if (a[i] != b[i] || (i + 1 < a.size() && a[i + 1] != b[i + 1])) return false;
+            ++i;
+        } else if (ascii_lower(a[i]) != ascii_lower(b[i])) {
+            return false;
+        }
+    }
+    return true;
+}
+
+TextView trim_blanks(TextView text) {
+    const size_t first = text.find_first_not_of(" \t");
+    if (first == TextView::npos) return {};
+    return text.substr(first, text.find_last_not_of(" \t") - first + 1);
+}
+
 Text replace_all(TextView text, TextView from, TextView to) {
     if (from.empty()) return Text(text);
     Text out;

@@ -23,6 +23,13 @@ size_t find_offset(TextView source, TextView needle, size_t from = 0, bool ignor
 // no entries. Entries are not trimmed. An empty separator gives the whole text as one entry.
 std::vector<Text> split_list(TextView text, TextView separator);
 
+// Equality with ASCII letters compared without regard to case; the second byte of a
+// double-byte character always compares exactly.
+bool equal_ignoring_case(TextView a, TextView b);
+
+// The text without ASCII spaces and tabs at either end.
+TextView trim_blanks(TextView text);
+
 // Replaces every non-overlapping `from`, scanning left to right byte for byte
 // (case-sensitive). An empty `from` leaves the text unchanged.
 Text replace_all(TextView text, TextView from, TextView to);

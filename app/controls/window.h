@@ -4,6 +4,7 @@
 // kind makes a call do nothing and a query return the empty value. Nothing here
 // exposes a widget, so the modules that act on the window need no GUI toolkit.
 #include <cstdint>
+#include <filesystem>
 #include <span>
 #include <vector>
 
@@ -78,6 +79,8 @@ public:
     // Unicode with the platform's line breaks. (Straight from the widget: a large
     // result need not go through program text and back.)
     virtual void copy_content_to_clipboard(TextView name) = 0;
+    // The folder that holds the settings files; empty when settings are not kept.
+    virtual std::filesystem::path settings_folder() const = 0;
 };
 
 }  // namespace qinghe

@@ -36,6 +36,7 @@ public:
     std::vector<Text> names_of_kind(ControlKind) const override { return {}; }
     std::uint32_t tick_count() const override { return 0; }
     void copy_content_to_clipboard(TextView) override { ++other_calls; }
+    std::filesystem::path settings_folder() const override { return {}; }
 };
 
 }  // namespace qinghe

@@ -1,0 +1,178 @@
+#include "config/ini_file.h"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <unistd.h>
+
+#include "text/search.h"
+
+namespace qinghe {
+namespace {
+
+constexpr TextView kUtf8Bom = "\xEF\xBB\xBF";
+
+// "[name]" with blanks allowed around the name; what follows "]" is ignored.
+bool section_header(TextView line, TextView& name) {
+    line = trim_blanks(line);
+    if (line.empty() || line.front() != '[') return false;
+    const size_t close = find_offset(line, "]", 1);
+    name = trim_blanks(line.substr(1, close == TextView::npos ? TextView::npos : close - 1));
+    return true;
+}
+
+// "key=value", not a comment; `key` trimmed, `value` as stored after "=".
+bool key_line(TextView line, TextView& key, TextView& value) {
+    const TextView start = trim_blanks(line);
+    if (start.empty() || start.front() == ';' || start.front() == '[') return false;
+    const size_t equals = line.find('=');
+    if (equals == TextView::npos) return false;
+    key = trim_blanks(line.substr(0, equals));
+    value = line.substr(equals + 1);
+    return true;
+}
+
+// The whole file; false (with errno set) when it cannot be opened or read.
+bool read_file(const std::filesystem::path& path, std::string& bytes) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return false;
+    char buffer[65536];
+    for (;;) {
+        const ssize_t n = ::read(fd, buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) {
+            const int error = errno;
+            ::close(fd);
+            errno = error;
+            return n == 0;
+        }
+        bytes.append(buffer, static_cast<size_t>(n));
+    }
+}
+
+Text one_line(TextView value) {
+    Text out(value);
+    for (char& c : out) {
+        if (c == '\r' || c == '\n') c = ' ';
+    }
+    return out;
+}
+
+}  // namespace
+
+IniFile IniFile::load(const std::filesystem::path& path) {
+    IniFile file;
+    std::string bytes;
+    if (!read_file(path, bytes)) {
+        // Only a file that does not exist is one we may create.
+        file.readable_ = errno == ENOENT;
+        return file;
+    }
+    TextView rest(bytes);
+    if (rest.substr(0, kUtf8Bom.size()) == kUtf8Bom) rest.remove_prefix(kUtf8Bom.size());
+    // LF ends a line (a GB18030 character never holds the byte); a CR before it goes too.
+    while (!rest.empty()) {
+        const size_t end = rest.find('\n');
+        TextView line = rest.substr(0, end);
+        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+        file.lines_.emplace_back(line);
+        if (end == TextView::npos) break;
+        rest.remove_prefix(end + 1);
+    }
+    return file;
+}
+
+bool IniFile::find_section(TextView name, Section& section) const {
+    for (size_t i = 0; i < lines_.size(); ++i) {
+        TextView header;
+        if (!section_header(lines_[i], header) || !equal_ignoring_case(header, trim_blanks(name))) continue;
+        size_t end = i + 1;
+        for (TextView ignored; end < lines_.size() && !section_header(lines_[end], ignored);) ++end;
+        section = {i, end};
+        return true;
+    }
+    return false;
+}
+
+size_t IniFile::find_key(const Section& section, TextView key) const {
+    for (size_t i = section.header + 1; i < section.end; ++i) {
+        TextView name, value;
+        if (key_line(lines_[i], name, value) && equal_ignoring_case(name, trim_blanks(key))) return i;
+    }
+    return Text::npos;
+}
+
+Text IniFile::value(TextView section_name, TextView key) const {
+    Section section{};
+    if (!find_section(section_name, section)) return {};
+    const size_t line = find_key(section, key);
+    if (line == Text::npos) return {};
+    TextView name, value;
+    key_line(lines_[line], name, value);
+    value.remove_prefix(std::min(value.find_first_not_of(" \t"), value.size()));
+    // Values are C strings to the platform: a damaged file's NUL ends one.
+    value = value.substr(0, value.find('\0'));
+    if (value.size() >= 2 && value.front() == '"' && value.back() == '"') value = value.substr(1, value.size() - 2);
+    return Text(value);
+}
+
+void IniFile::set(TextView section_name, TextView key, TextView value) {
+    const Text entry = Text(trim_blanks(key)) + "=" + one_line(value);
+    Section section{};
+    if (!find_section(section_name, section)) {
+        lines_.push_back("[" + Text(trim_blanks(section_name)) + "]");
+        lines_.push_back(entry);
+        return;
+    }
+    const size_t line = find_key(section, key);
+    if (line != Text::npos) {
+        // Keep the key as the file spells it; replace what follows "=".
+        lines_[line] = lines_[line].substr(0, lines_[line].find('=') + 1) + one_line(value);
+        return;
+    }
+    // After the section's last non-blank line, so blank lines before the next section stay there.
+    size_t at = section.end;
+    while (at > section.header + 1 && trim_blanks(lines_[at - 1]).empty()) --at;
+    lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(at), entry);
+}
+
+bool IniFile::save(const std::filesystem::path& path) const {
+    // A file that exists but could not be read must not be replaced by what little we know.
+    if (!readable_) return false;
+    Text bytes;
+    for (const Text& line : lines_) bytes.append(line).append(kCrLf);
+
+    std::filesystem::path temporary = path;
+    temporary += ".tmp-" + std::to_string(::getpid());
+    const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (fd < 0) return false;
+    bool written = true;
+    for (size_t done = 0; written && done < bytes.size();) {
+        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+        if (n < 0 && errno == EINTR) continue;
+        written = n > 0;
+        if (written) done += static_cast<size_t>(n);
+    }
+    // The data must be on disk before the rename makes it the file.
+    written = ::fsync(fd) == 0 && written;
+    written = ::close(fd) == 0 && written;
+    std::error_code error;
+    if (written) std::filesystem::rename(temporary, path, error);
+    if (!written || error) {
+        std::error_code ignored;
+        std::filesystem::remove(temporary, ignored);
+        return false;
+    }
+    return true;
+}
+
+Text read_profile_string(const std::filesystem::path& path, TextView section, TextView key) {
+    return IniFile::load(path).value(section, key);
+}
+
+bool write_profile_string(const std::filesystem::path& path, TextView section, TextView key, TextView value) {
+    IniFile file = IniFile::load(path);
+    file.set(section, key, value);
+    return file.save(path);
+}
+
+}  // namespace qinghe

@@ -1,0 +1,53 @@
+#pragma once
+// Settings files in the Windows private-profile format, as program text (GB18030, so
+// files in GBK load unchanged), lines ending in CR LF. Section and key names compare
+// without regard to ASCII case, blanks around them ignored; the first of duplicate
+// sections or keys counts. Unlike the platform's routines, a value of any length reads
+// back whole, blanks at its end survive, and saving replaces the file atomically.
+#include <filesystem>
+#include <vector>
+
+#include "text/text.h"
+
+namespace qinghe {
+
+class IniFile {
+public:
+    // A missing or unreadable file loads as an empty one; one that exists but cannot be
+    // read is never saved over.
+    static IniFile load(const std::filesystem::path& path);
+
+    // The value after "=" with leading blanks skipped and one pair of surrounding
+    // double quotes removed; the empty text when the section or key is missing.
+    Text value(TextView section, TextView key) const;
+
+    // Replaces the key's value where it stands, adds the key at the end of its section,
+    // or adds the section at the end of the file. A CR or LF in the value, which would
+    // break the line, is written as a space.
+    void set(TextView section, TextView key, TextView value);
+
+    // Writes the file through a temporary file in the same folder renamed over it, so a
+    // failure at any point leaves the previous file as it was. False on failure.
+    bool save(const std::filesystem::path& path) const;
+
+    const std::vector<Text>& lines() const { return lines_; }
+
+private:
+    struct Section {
+        size_t header;  // line index of "[name]"
+        size_t end;     // one past its last line
+    };
+    // The first section of that name; false when there is none.
+    bool find_section(TextView name, Section& section) const;
+    // Line index of the first line of the section that sets the key, or npos.
+    size_t find_key(const Section& section, TextView key) const;
+
+    std::vector<Text> lines_;
+    bool readable_ = true;
+};
+
+// One read or write against a file, in the manner of the platform's calls.
+Text read_profile_string(const std::filesystem::path& path, TextView section, TextView key);
+bool write_profile_string(const std::filesystem::path& path, TextView section, TextView key, TextView value);
+
+}  // namespace qinghe

@@ -1,0 +1,145 @@
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <random>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <csignal>
+
+#include "config/ini_file.h"
+#include "tests/support/temp_folder.h"
+#include "text/codec.h"
+
+namespace qinghe {
+namespace {
+
+std::string file_bytes(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+void write_bytes(const std::filesystem::path& path, const std::string& bytes) {
+    std::ofstream(path, std::ios::binary) << bytes;
+}
+
+class IniFileTest : public testing::Test {
+protected:
+    TempFolder folder;
+    std::filesystem::path path = folder.path() / "config.ini";
+};
+
+TEST_F(IniFileTest, ReadsFilesAsTheWindowsProgramWroteThem) {
+    const Text edit = from_utf8("编辑框");
+    const Text prefix = from_utf8("编辑框_前缀");
+    write_bytes(path, "\xEF\xBB\xBF; comment\r\n"
+                      "[" + edit + "]\r\n" + prefix + "=" + from_utf8("震撼><br><惊呆了") + "\r\n"
+                      "  Spaced Key  =   value with end blanks  \r\n"
+                      "no equals sign here\r\n"
+                      "Empty=\r\n"
+                      "Quoted=\"inner\"\r\n"
+                      "dup=first\r\ndup=second\r\n"
+                      "[Other]\nkey=lf line\n"
+                      "[" + edit + "]\r\n" + prefix + "=shadowed\r\nonly_here=x\r\n");
+    const IniFile ini = IniFile::load(path);
+    EXPECT_EQ(ini.value(edit, prefix), from_utf8("震撼><br><惊呆了"));
+    EXPECT_EQ(ini.value(edit, "spaced key"), "value with end blanks  ");
+    EXPECT_EQ(ini.value(" " + edit + " ", " SPACED KEY "), "value with end blanks  ");
+    EXPECT_EQ(ini.value(edit, "Empty"), "");
+    EXPECT_EQ(ini.value(edit, "Quoted"), "inner");
+    EXPECT_EQ(ini.value(edit, "dup"), "first");
+    EXPECT_EQ(ini.value("OTHER", "KEY"), "lf line");
+    EXPECT_EQ(ini.value(edit, "only_here"), "") << "the first section of a name counts";
+    EXPECT_EQ(ini.value(edit, "no equals sign here"), "");
+    EXPECT_EQ(ini.value("missing", "key"), "");
+    EXPECT_EQ(read_profile_string(folder.path() / "none.ini", "a", "b"), "");
+}
+
+TEST_F(IniFileTest, NamesCompareCaseOnlyOnLetters) {
+    // 0x81 0x41 and 0x81 0x61 are two different characters, not two cases of one.
+    write_bytes(path, "[s]\r\n\x81\x41=upper\r\n");
+    EXPECT_EQ(read_profile_string(path, "S", "\x81\x41"), "upper");
+    EXPECT_EQ(read_profile_string(path, "s", "\x81\x61"), "");
+}
+
+TEST_F(IniFileTest, WritesKeepEverythingElse) {
+    write_bytes(path, "; keep me\r\n[a]\r\nx=1\r\n\r\n[b]\r\ny=2");
+    ASSERT_TRUE(write_profile_string(path, "A", "X", "one"));
+    ASSERT_TRUE(write_profile_string(path, "a", "z", "new"));
+    ASSERT_TRUE(write_profile_string(path, "c", "k", "v"));
+    ASSERT_TRUE(write_profile_string(path, "b", "y", ""));
+    EXPECT_EQ(file_bytes(path), "; keep me\r\n[a]\r\nx=one\r\nz=new\r\n\r\n[b]\r\ny=\r\n[c]\r\nk=v\r\n");
+}
+
+TEST_F(IniFileTest, CreatesTheFile) {
+    ASSERT_TRUE(write_profile_string(path, from_utf8("单选框"), from_utf8("单选框1"), from_utf8("真")));
+    EXPECT_EQ(file_bytes(path), from_utf8("[单选框]\r\n单选框1=真\r\n"));
+}
+
+TEST_F(IniFileTest, LongValuesAndEndBlanksRoundTrip) {
+    Text value;
+    while (value.size() < 100'000) value += from_utf8("很长的列表><br><");
+    value += "ends in a space ";
+    ASSERT_TRUE(write_profile_string(path, "s", "k", value));
+    EXPECT_EQ(read_profile_string(path, "s", "k"), value);
+}
+
+TEST_F(IniFileTest, LineBreaksInAValueCannotBreakTheFile) {
+    ASSERT_TRUE(write_profile_string(path, "s", "k", "a\r\nb\nc"));
+    ASSERT_TRUE(write_profile_string(path, "s", "after", "x"));
+    EXPECT_EQ(read_profile_string(path, "s", "k"), "a  b c");
+    EXPECT_EQ(read_profile_string(path, "s", "after"), "x");
+}
+
+TEST_F(IniFileTest, AFailedWriteLeavesTheOldFile) {
+    write_bytes(path, "[s]\r\nk=old\r\n");
+    // The disk "fills up" half-way through: the process may write only 64 bytes.
+    const pid_t child = fork();
+    if (child == 0) {
+        std::signal(SIGXFSZ, SIG_IGN);
+        const rlimit limit{64, 64};
+        setrlimit(RLIMIT_FSIZE, &limit);
+        _exit(write_profile_string(path, "s", "k", std::string(10'000, 'x')) ? 1 : 0);
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0) << "the write must report failure";
+    EXPECT_EQ(file_bytes(path), "[s]\r\nk=old\r\n");
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.path()), {}), 1) << "no temporary file left";
+}
+
+TEST_F(IniFileTest, UnwritablePlacesFailQuietly) {
+    EXPECT_FALSE(write_profile_string(folder.path() / "no" / "such" / "folder.ini", "s", "k", "v"));
+    std::filesystem::create_directory(folder.path() / "dir.ini");
+    EXPECT_FALSE(write_profile_string(folder.path() / "dir.ini", "s", "k", "v"));
+    EXPECT_TRUE(std::filesystem::is_directory(folder.path() / "dir.ini"));
+}
+
+TEST_F(IniFileTest, DamagedFilesNeverCrash) {
+    std::mt19937 random(7);
+    std::string garbage(200'000, '\0');
+    for (char& c : garbage) c = static_cast<char>(random());
+    write_bytes(path, garbage);
+    IniFile ini = IniFile::load(path);
+    (void)ini.value("s", "k");
+    ini.set("s", "k", "v");
+    EXPECT_EQ(ini.value("s", "k"), "v");
+
+    static const char damaged[] = "[s]\r\nk=before\0after\r\n[\xB0\r\n=\r\n[]\r\n\xFF\xFE=\x81\r\n";
+    write_bytes(path, std::string(damaged, sizeof damaged - 1));
+    EXPECT_EQ(read_profile_string(path, "s", "k"), "before");
+}
+
+TEST_F(IniFileTest, AFiftyMegabyteFileIsReadInAMoment) {
+    std::string big = "[s]\r\n";
+    const std::string line = "key=" + std::string(90, 'v') + "\r\n";
+    while (big.size() < 50'000'000) big += line;
+    big += "last=found\r\n";
+    write_bytes(path, big);
+    EXPECT_EQ(read_profile_string(path, "S", "LAST"), "found");
+}
+
+}  // namespace
+}  // namespace qinghe
