@@ -9,6 +9,7 @@ packages=(
   libicu-dev libpcre2-dev libcurl4-openssl-dev libpng-dev zlib1g-dev
   libgtest-dev
   xvfb xauth x11-utils xdotool
+  tinyproxy openssl
   fonts-arphic-uming
 )
 # Extra packages for scripts/screenshot.sh only.

@@ -1,0 +1,16 @@
+#pragma once
+#include "text/text.h"
+
+namespace qinghe {
+
+// When the first 1024 bytes of the body text declare a charset in a meta tag, and it is
+// neither "gbk" nor "gb2312" (exactly), the body bytes are decoded in that charset and
+// become the body text. A name the converter does not know leaves the text as it is.
+void detect_and_convert_charset(Text& body_text, const ByteArray& body_bytes);
+
+// The converter name for a charset label. Pages that say gb2312 routinely use GBK's
+// extra characters, so every GB label decodes as GB18030; a page read as bytes cannot
+// really be UTF-16, so those labels decode as UTF-8, as browsers do.
+std::string converter_for_charset(TextView label);
+
+}  // namespace qinghe

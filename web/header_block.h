@@ -1,0 +1,21 @@
+#pragma once
+// The request header block: the caller's lines, the default lines, normalisation, the
+// keep-alive removal and the Cookie line.
+#include "text/text.h"
+
+namespace qinghe {
+
+// Lines without ":" are dropped; each name is capitalised at its start and after every
+// "-"; lines end in CR LF except the last.
+Text normalize_header_block(TextView block);
+
+struct HeaderBlockInput {
+    TextView extra_headers = {};
+    int method = 0;
+    TextView cookies = {};
+    bool add_default_headers = true;
+    bool normalize_headers = true;
+};
+Text build_header_block(const HeaderBlockInput& input);
+
+}  // namespace qinghe
