@@ -21,9 +21,9 @@ for _ in $(seq 100); do
   sleep 0.1
 done
 [ -n "$id" ] || { echo "no window"; kill "$pid"; exit 1; }
-sleep 0.5
+sleep 1
 xdotool windowfocus --sync "$id"
-for step in "$@"; do eval "$step"; sleep 0.2; done
+for step in "$@"; do eval "$step"; sleep 0.4; done
 xdotool key Escape
 for _ in $(seq 50); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
 if kill -0 "$pid" 2>/dev/null; then echo "still running after Esc"; kill "$pid"; exit 1; fi
