@@ -5,7 +5,7 @@
 #include <QKeyEvent>
 #include <QScreen>
 
-#include "app/contact.h"
+#include "app/links.h"
 #include "app/form.h"
 #include "app/form_builder.h"
 

@@ -1,8 +1,10 @@
 #include "app/widget_window.h"
 
 #include <QAbstractButton>
+#include <QApplication>
 #include <QClipboard>
-#include <QGuiApplication>
+#include <QDesktopServices>
+#include <QUrl>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QTextEdit>
@@ -187,6 +189,22 @@ void WidgetWindow::append_lines(TextView name, const CharFormat& format, std::sp
     if (ours) delete current;
 }
 
+void WidgetWindow::set_enabled(TextView name, bool enabled) {
+    QWidget* control = widget(name);
+    if (!control) return;
+    // Qt moves the focus off a control it disables; when the control comes back and the
+    // focus is still where Qt put it, the focus returns too (a button pressed with the
+    // keyboard keeps it, and a later key does not land on its neighbour).
+    const bool had_focus = control->hasFocus();
+    control->setEnabled(enabled);
+    if (!enabled && had_focus) {
+        refocus_ = {control, QApplication::focusWidget()};
+    } else if (enabled && refocus_.control == control) {
+        if (QApplication::focusWidget() == refocus_.moved_to) control->setFocus();
+        refocus_ = {};
+    }
+}
+
 std::vector<Text> WidgetWindow::names_of_kind(ControlKind kind) const {
     std::vector<Text> names;
     for (const Control& control : controls_) {
@@ -204,6 +222,15 @@ std::uint32_t WidgetWindow::tick_count() const {
     const auto now = std::chrono::steady_clock::now().time_since_epoch();
     return static_cast<std::uint32_t>(std::chrono::duration_cast<std::chrono::milliseconds>(now).count());
 }
+
+void WidgetWindow::process_pending_messages() { QCoreApplication::processEvents(QEventLoop::AllEvents); }
+
+void WidgetWindow::set_busy(bool busy) {
+    if (busy) QApplication::setOverrideCursor(Qt::WaitCursor);
+    else QApplication::restoreOverrideCursor();
+}
+
+void WidgetWindow::open_address(TextView address) { QDesktopServices::openUrl(QUrl(to_qstring(address))); }
 
 void WidgetWindow::copy_content_to_clipboard(TextView name) {
     if (QClipboard* clipboard = QGuiApplication::clipboard()) clipboard->setText(widget_text(name));

@@ -1,5 +1,6 @@
 #pragma once
 // The Window interface over Qt widgets: the controls the form built, addressed by name.
+#include <QPointer>
 #include <QWidget>
 #include <functional>
 #include <vector>
@@ -23,7 +24,11 @@ public:
     void set_selection_format(TextView name, const CharFormat& format) override;
     void replace_selection(TextView name, TextView text) override;
     void append_lines(TextView name, const CharFormat& format, std::span<const ColouredLine> lines) override;
+    void set_enabled(TextView name, bool enabled) override;
     std::vector<Text> names_of_kind(ControlKind kind) const override;
+    void process_pending_messages() override;
+    void set_busy(bool busy) override;
+    void open_address(TextView address) override;
     std::uint32_t tick_count() const override;
     void copy_content_to_clipboard(TextView name) override;
     std::filesystem::path settings_folder() const override { return settings_folder_; }
@@ -47,6 +52,9 @@ private:
     std::vector<Control> controls_;
     std::function<std::uint32_t()> ticks_;
     std::filesystem::path settings_folder_;
+    struct Refocus {
+        QPointer<QWidget> control, moved_to;
+    } refocus_;
 };
 
 QColor to_qcolor(Colour colour);

@@ -7,13 +7,16 @@ namespace qinghe {
 
 class MainWindow;
 
-enum class Event { Created, AboutToBeDestroyed, Clicked };
+enum class Event { Created, AboutToBeDestroyed, Clicked, GotFocus, LostFocus };
 using Action = void (*)(Window&);
+// An action that acts on the control whose event it is.
+using ControlAction = void (*)(Window&, TextView control);
 
 struct Binding {
     const char* control;  // UTF-8 name; nullptr for the main window itself
     Event event;
-    Action action;
+    Action action = nullptr;
+    ControlAction control_action = nullptr;
 };
 
 // Every event binding of the program.

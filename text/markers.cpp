@@ -47,6 +47,28 @@ Text header_value(TextView block, TextView name) {
     return {};
 }
 
+size_t extract_all_between(TextView source, TextView start_marker, TextView end_marker, std::vector<Text>& result,
+                           const ExtractOptions& options) {
+    result.clear();
+    // An empty marker would be "found" without moving on; it finds nothing instead.
+    if (start_marker.empty() || end_marker.empty()) return 0;
+    size_t from = options.start_position > 1 ? static_cast<size_t>(options.start_position) - 1 : 0;
+    for (;;) {
+        const size_t start = find_offset(source, start_marker, from, options.ignore_case);
+        if (start == TextView::npos) break;
+        from = start + start_marker.size();
+        const size_t end = find_offset(source, end_marker, from, options.ignore_case);
+        if (end == TextView::npos) break;
+        Text item = options.text_before;
+        item.append(source.substr(from, end - from)).append(options.text_after);
+        if (options.keep_start_marker) item.insert(0, start_marker);
+        if (options.keep_end_marker) item.append(end_marker);
+        if (options.length_limit == 0 || item.size() < options.length_limit) result.push_back(std::move(item));
+        if (options.after_entry) options.after_entry();
+    }
+    return result.size();
+}
+
 Text capitalize_first(TextView word) {
     Text out(word);
     if (!out.empty() && out[0] >= 'a' && out[0] <= 'z') out[0] = static_cast<char>(out[0] - 32);

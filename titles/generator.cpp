@@ -5,6 +5,7 @@
 #include "text/codec.h"
 
 #include "app/controls/names.h"
+#include "hot/hot_topics.h"
 #include "text/search.h"
 
 namespace qinghe {
@@ -114,9 +115,37 @@ void append_result_line(Window& window, TextView line, Colour colour) {
     window.append_lines(name::result_box, result_line_format(colour), {&one, 1});
 }
 
+namespace {
+
+// While a run lasts (a hot-topic fetch can take up to the request's time-out, with the
+// window processing events), the generate button is off and the cursor says "busy";
+// both come back however the run ends. A second run inside the first cannot start.
+class RunInProgress {
+public:
+    explicit RunInProgress(Window& window) : window_(window) {
+        window_.set_enabled(name::generate_button, false);
+        window_.set_busy(true);
+    }
+    ~RunInProgress() {
+        window_.set_busy(false);
+        window_.set_enabled(name::generate_button, true);
+    }
+    RunInProgress(const RunInProgress&) = delete;
+    RunInProgress& operator=(const RunInProgress&) = delete;
+
+private:
+    Window& window_;
+};
+
+}  // namespace
+
 void generate_titles(Window& window) {
+    const RunInProgress run(window);
     window.set_content(name::result_box, {});
-    // (The hot-topic fetch, when ticked, refills the prefix list here.)
+    if (window.checked(name::hot_topics_check)) {
+        window.set_content(name::prefix_box, {});
+        fetch_hot_topics(window);
+    }
     const GeneratorInput input = read_generator_input(window);
     const Headlines headlines = build_headlines(input, [&window] { return window.tick_count(); });
 

@@ -69,6 +69,9 @@ public:
     // plus CR LF replacing the selection.
     virtual void append_lines(TextView name, const CharFormat& format, std::span<const ColouredLine> lines) = 0;
 
+    // Whether a control takes input.
+    virtual void set_enabled(TextView name, bool enabled) = 0;
+
     // Names of the controls of one kind, in form order.
     virtual std::vector<Text> names_of_kind(ControlKind kind) const = 0;
 
@@ -79,6 +82,12 @@ public:
     // Unicode with the platform's line breaks. (Straight from the widget: a large
     // result need not go through program text and back.)
     virtual void copy_content_to_clipboard(TextView name) = 0;
+    // Dispatches the window's queued events (repaint, input) until none is left.
+    virtual void process_pending_messages() = 0;
+    // Shows (or stops showing) that the program is busy, by the mouse cursor.
+    virtual void set_busy(bool busy) = 0;
+    // Hands an address to the desktop's handler for it; a failure shows nothing.
+    virtual void open_address(TextView address) = 0;
     // The folder that holds the settings files; empty when settings are not kept.
     virtual std::filesystem::path settings_folder() const = 0;
 };

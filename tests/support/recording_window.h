@@ -37,6 +37,10 @@ public:
     std::uint32_t tick_count() const override { return 0; }
     void copy_content_to_clipboard(TextView) override { ++other_calls; }
     std::filesystem::path settings_folder() const override { return {}; }
+    void set_enabled(TextView, bool) override { ++other_calls; }
+    void process_pending_messages() override { ++other_calls; }
+    void set_busy(bool) override { ++other_calls; }
+    void open_address(TextView) override { ++other_calls; }
 };
 
 }  // namespace qinghe

@@ -1,0 +1,12 @@
+#pragma once
+// The maker's contact number and addresses, in one place: the window caption and the
+// three link buttons.
+namespace qinghe {
+
+inline constexpr const char* kContactNumber = "3069442201";
+inline constexpr const char* kDownloadPage = "https://www.qinghe-soft.example/software/showdownload.php?lang=cn&id=17";
+inline constexpr const char* kMediaPage = "http://www.qinghe-media.example/?mkt";
+inline constexpr const char* kMessengerLink =
+    "tencent://message/?uin=3069442201&Site=https://www.qinghe-soft.example&Menu=yes";
+
+}  // namespace qinghe
