@@ -76,7 +76,7 @@ QWidget* make_edit_box(const ControlSpec& spec, QWidget* parent) {
         edit->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
         edit->setLineWrapMode(QPlainTextEdit::WidgetWidth);
         edit->setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
-        edit->setTabChangesFocus(false);
+        edit->setTabChangesFocus(true);  // Tab moves on, as in a form; lists hold no tabs
         edit->setPlainText(text);
         set_colours(*edit, spec, QPalette::Text, QPalette::Base);
         return edit;
