@@ -25,7 +25,7 @@ struct Font {
     int pixels = 0;
 };
 
-struct ControlSpec {
+struct ControlRow {
     const char* name;  // UTF-8
     ControlKind kind;
     Geometry geometry;
@@ -44,14 +44,14 @@ struct ControlSpec {
     int tab_order = 0;              // 1, 2, ... for controls that take the focus; 0 for none
 };
 
-struct WindowSpec {
+struct WindowRow {
     const char* caption;  // UTF-8
     int outer_width, outer_height;
     int client_width, client_height;
     Font font;
 };
 
-const WindowSpec& window();
-std::span<const ControlSpec> controls();
+const WindowRow& window();
+std::span<const ControlRow> controls();
 
 }  // namespace qinghe::form

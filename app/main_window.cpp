@@ -12,11 +12,11 @@
 namespace qinghe {
 
 MainWindow::MainWindow(QWidget* parent) : QWidget(parent) {
-    const form::WindowSpec& spec = form::window();
+    const form::WindowRow& row = form::window();
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
-    setWindowTitle(QString::fromUtf8(spec.caption) + QLatin1String(kContactNumber));
-    setFixedSize(spec.client_width, spec.client_height);
+    setWindowTitle(QString::fromUtf8(row.caption) + QLatin1String(kContactNumber));
+    setFixedSize(row.client_width, row.client_height);
     build_form(*this, controls_);
 }
 
@@ -26,8 +26,8 @@ void MainWindow::centre_on_screen() {
     const QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
     if (!screen) return;
     const QRect area = screen->geometry();
-    const form::WindowSpec& spec = form::window();
-    move(area.x() + (area.width() - spec.outer_width) / 2, area.y() + (area.height() - spec.outer_height) / 2);
+    const form::WindowRow& row = form::window();
+    move(area.x() + (area.width() - row.outer_width) / 2, area.y() + (area.height() - row.outer_height) / 2);
 }
 
 void MainWindow::keyPressEvent(QKeyEvent* event) {
