@@ -37,17 +37,20 @@ constexpr Binding kBindings[] = {
     {"超级按钮3", Clicked, open_messenger_link},
 };
 
-// Runs an action when its control gains or loses the keyboard focus, by any means.
+// Runs an action when its control gains or loses the keyboard focus, by any means, until
+// the window is being destroyed: the focus changes that its teardown causes must not
+// reach actions whose window is already half gone.
 class FocusWatch : public QObject {
 public:
-    FocusWatch(QWidget* control, QEvent::Type type, std::function<void()> action)
+    FocusWatch(MainWindow& window, QWidget* control, QEvent::Type type, std::function<void()> action)
         : QObject(control), type_(type), action_(std::move(action)) {
         control->installEventFilter(this);
+        connect(&window, &MainWindow::about_to_be_destroyed, this, [this] { action_ = nullptr; });
     }
 
 protected:
     bool eventFilter(QObject*, QEvent* event) override {
-        if (event->type() == type_) action_();
+        if (event->type() == type_ && action_) action_();
         return false;
     }
 
@@ -83,7 +86,9 @@ void wire_events(MainWindow& window) {
                 break;
             case GotFocus:
             case LostFocus:
-                if (control) new FocusWatch(control, binding.event == GotFocus ? QEvent::FocusIn : QEvent::FocusOut, run);
+                if (control) {
+                    new FocusWatch(window, control, binding.event == GotFocus ? QEvent::FocusIn : QEvent::FocusOut, run);
+                }
                 break;
         }
     }
