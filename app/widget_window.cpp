@@ -4,10 +4,10 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QDesktopServices>
-#include <QUrl>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QTextEdit>
+#include <QUrl>
 #include <chrono>
 
 #include "app/qt_text.h"
