@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
   cmake ninja-build g++ make pkg-config
   qt6-base-dev qt6-base-dev-tools
-  libicu-dev libpcre2-dev libcurl4-openssl-dev libpng-dev zlib1g-dev
+  libicu-dev libpcre2-dev libcurl4-openssl-dev libssl-dev libpng-dev zlib1g-dev
   libgtest-dev
   xvfb xauth x11-utils xdotool
   tinyproxy openssl
