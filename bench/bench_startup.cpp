@@ -1,20 +1,11 @@
 // Launch to first frame and idle memory: the program's window against a bare Qt window
-// holding the same 26 widget kinds, measured in the same run, offscreen.
+// holding the same 26 widget kinds (a program of its own that links Qt alone), measured
+// in the same run, offscreen.
 //   bench_startup [runs]
 #include <QApplication>
-#include <QCheckBox>
-#include <QLabel>
-#include <QLineEdit>
-#include <QPlainTextEdit>
-#include <QPushButton>
-#include <QRadioButton>
-#include <QTextEdit>
-#include <QTimer>
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
-#include <ctime>
-#include <fstream>
 #include <string>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -23,71 +14,22 @@
 #include "app/application.h"
 #include "app/main_window.h"
 #include "app/wiring.h"
+#include "bench/first_frame.h"
 
 namespace {
 
-long long now_ns() {
-    timespec ts{};
-    clock_gettime(CLOCK_MONOTONIC, &ts);
-    return ts.tv_sec * 1'000'000'000LL + ts.tv_nsec;
-}
-
-long rss_kb() {
-    std::ifstream status("/proc/self/status");
-    for (std::string line; std::getline(status, line);) {
-        if (line.rfind("VmRSS:", 0) == 0) return std::atol(line.c_str() + 6);
-    }
-    return 0;
-}
-
-// The same widget kinds and counts as the program's form, with nothing of its own.
-QWidget* bare_window() {
-    auto* window = new QWidget;
-    window->setFixedSize(569, 529);
-    int y = 0;
-    const auto place = [&](QWidget* widget) { widget->setGeometry(10 + (y % 5) * 100, 10 + (y / 5) * 90, 90, 80), ++y; };
-    for (int i = 0; i < 3; ++i) place(new QPushButton(QStringLiteral("按钮"), window));  // picture buttons
-    place(new QCheckBox(QStringLiteral("植入实时热点"), window));
-    for (int i = 0; i < 4; ++i) place(new QLabel(QStringLiteral("标签"), window));
-    for (int i = 0; i < 7; ++i) place(new QLineEdit(QStringLiteral("行业"), window));
-    for (int i = 0; i < 3; ++i) place(new QPushButton(QStringLiteral("生成标题"), window));
-    for (int i = 0; i < 4; ++i) place(new QRadioButton(window));
-    place(new QTextEdit(window));
-    for (int i = 0; i < 3; ++i) place(new QPlainTextEdit(QStringLiteral("列表\n第二行"), window));
-    return window;
-}
-
-int child(const std::string& which, long long launched_ns) {
-    QApplication app(*new int(1), new char*[2]{const_cast<char*>("bench_startup"), nullptr});
-    QWidget* window = nullptr;
-    if (which == "real") {
-        qinghe::configure_application(app);
-        auto* main_window = new qinghe::MainWindow;
-        qinghe::wire_events(*main_window);
-        main_window->centre_on_screen();
-        window = main_window;
-    } else {
-        window = bare_window();
-    }
-    // The first frame is done when the event loop comes back after the first paint.
-    struct FirstPaint : QObject {
-        long long launched;
-        bool seen = false;
-        bool eventFilter(QObject*, QEvent* event) override {
-            if (event->type() == QEvent::Paint && !seen) {
-                seen = true;
-                QTimer::singleShot(0, [this] {
-                    std::printf("%.2f %ld\n", (now_ns() - launched) / 1e6, rss_kb());
-                    std::fflush(stdout);
-                    QCoreApplication::exit(0);
-                });
-            }
-            return false;
-        }
-    } first_paint;
-    first_paint.launched = launched_ns;
-    window->installEventFilter(&first_paint);
-    window->show();
+// The program's own window, as main() builds it.
+int real_child(long long launched_ns) {
+    int argc = 1;
+    char name[] = "bench_startup";
+    char* argv[] = {name, nullptr};
+    QApplication app(argc, argv);
+    qinghe::configure_application(app);
+    qinghe::MainWindow window;
+    qinghe::wire_events(window);
+    window.centre_on_screen();
+    bench::FirstFrame first_frame(window, launched_ns);
+    window.show();
     return app.exec();
 }
 
@@ -96,15 +38,20 @@ struct Sample {
     long kb;
 };
 
-Sample launch(const char* self, const char* which) {
+// Runs `program` with `arguments` followed by the launch time, reads its one line.
+Sample launch(const std::string& program, std::vector<std::string> arguments) {
     int pipe_fds[2];
     if (pipe(pipe_fds) != 0) std::exit(1);
-    const std::string launched = std::to_string(now_ns());
+    arguments.insert(arguments.begin(), program);
+    arguments.push_back(std::to_string(bench::now_ns()));
+    std::vector<char*> argv;
+    for (std::string& argument : arguments) argv.push_back(argument.data());
+    argv.push_back(nullptr);
     const pid_t pid = fork();
     if (pid == 0) {
         dup2(pipe_fds[1], STDOUT_FILENO);
         close(pipe_fds[0]);
-        execl(self, self, "--child", which, launched.c_str(), static_cast<char*>(nullptr));
+        execv(program.c_str(), argv.data());
         _exit(127);
     }
     close(pipe_fds[1]);
@@ -115,7 +62,7 @@ Sample launch(const char* self, const char* which) {
     waitpid(pid, &status, 0);
     Sample sample{};
     if (got <= 0 || std::sscanf(buffer, "%lf %ld", &sample.ms, &sample.kb) != 2) {
-        std::fprintf(stderr, "child %s failed\n", which);
+        std::fprintf(stderr, "%s failed\n", program.c_str());
         std::exit(1);
     }
     return sample;
@@ -130,15 +77,18 @@ T median(std::vector<T> values) {
 }  // namespace
 
 int main(int argc, char* argv[]) {
-    if (argc == 4 && std::string(argv[1]) == "--child") return child(argv[2], std::atoll(argv[3]));
+    if (argc == 3 && std::string(argv[1]) == "--child") return real_child(std::atoll(argv[2]));
     setenv("QT_QPA_PLATFORM", "offscreen", 0);
     const int runs = argc > 1 ? std::max(3, std::atoi(argv[1])) : 15;
     std::vector<double> real_ms, bare_ms;
     std::vector<long> real_kb, bare_kb;
-    launch(argv[0], "real");  // warm the file cache
+    const std::string self = argv[0];
+    const std::string bare_program = self.substr(0, self.rfind('/') + 1) + "bench_bare_window";
+    launch(self, {"--child"});  // warm the file cache
+    launch(bare_program, {});
     for (int i = 0; i < runs; ++i) {
-        const Sample bare = launch(argv[0], "bare");
-        const Sample real = launch(argv[0], "real");
+        const Sample bare = launch(bare_program, {});
+        const Sample real = launch(self, {"--child"});
         bare_ms.push_back(bare.ms), bare_kb.push_back(bare.kb);
         real_ms.push_back(real.ms), real_kb.push_back(real.kb);
     }

@@ -91,7 +91,7 @@ size_t on_body(char* data, size_t size, size_t count, void* user) noexcept try {
 
 template <class T>
 bool set(CURL* easy, CURLoption option, T value) {
-    return curl_easy_setopt(easy, option, value) == CURLE_OK;
+    return curl_library()->easy_setopt(easy, option, value) == CURLE_OK;
 }
 
 bool has_line_named(const std::vector<Text>& lines, TextView name) {
@@ -114,7 +114,7 @@ bool header_list(TextView block, curl::List& list) {
         if (!has_line_named(lines, name)) all.push_back(Text(name) + ":");
     }
     for (const Text& line : all) {
-        curl_slist* longer = curl_slist_append(list.get(), line.c_str());
+        curl_slist* longer = curl_library()->slist_append(list.get(), line.c_str());
         if (!longer) return false;
         (void)list.release();
         list.reset(longer);
@@ -128,15 +128,15 @@ struct ParsedUrl {
 };
 
 bool parse_url(TextView url, ParsedUrl& parsed) {
-    curl::Url handle(curl_url());
+    curl::Url handle(curl_library()->url());
     if (!handle) return false;
     const std::string utf8 = to_utf8(url);
-    if (curl_url_set(handle.get(), CURLUPART_URL, utf8.c_str(), CURLU_ALLOW_SPACE) != CURLUE_OK) return false;
+    if (curl_library()->url_set(handle.get(), CURLUPART_URL, utf8.c_str(), CURLU_ALLOW_SPACE) != CURLUE_OK) return false;
     const auto part = [&handle](CURLUPart which, std::string& out) {
         char* value = nullptr;
-        if (curl_url_get(handle.get(), which, &value, 0) != CURLUE_OK) return false;
+        if (curl_library()->url_get(handle.get(), which, &value, 0) != CURLUE_OK) return false;
         out = value;
-        curl_free(value);
+        curl_library()->free(value);
         return true;
     };
     std::string scheme, host;
@@ -150,7 +150,7 @@ bool parse_url(TextView url, ParsedUrl& parsed) {
 // Once connected, the transfer fails as timed out when nothing moves for `timeout`.
 CURLcode perform(CURL* easy, const Transfer& transfer, std::chrono::milliseconds timeout,
                  const std::function<void()>& process_messages) {
-    curl::Multi multi(curl_multi_init());
+    curl::Multi multi(curl_library()->multi_init());
     if (!multi) return CURLE_OUT_OF_MEMORY;
     curl::Attachment attachment(multi.get(), easy);
     if (!attachment.attached()) return CURLE_OUT_OF_MEMORY;
@@ -159,18 +159,18 @@ CURLcode perform(CURL* easy, const Transfer& transfer, std::chrono::milliseconds
     auto last_progress = Clock::now();
     curl_off_t progress = -1;
     for (int running = 1; running;) {
-        if (curl_multi_perform(multi.get(), &running) != CURLM_OK) return CURLE_RECV_ERROR;
+        if (curl_library()->multi_perform(multi.get(), &running) != CURLM_OK) return CURLE_RECV_ERROR;
         if (!running) break;
         int ready = 0;
-        curl_multi_poll(multi.get(), nullptr, 0, 40, &ready);
+        curl_library()->multi_poll(multi.get(), nullptr, 0, 40, &ready);
         const auto now = Clock::now();
         if (process_messages && (ready == 0 || now - last_call >= std::chrono::milliseconds(25))) {
             process_messages();
             last_call = Clock::now();
         }
         curl_off_t connect_time = 0, uploaded = 0;
-        curl_easy_getinfo(easy, CURLINFO_CONNECT_TIME_T, &connect_time);
-        curl_easy_getinfo(easy, CURLINFO_SIZE_UPLOAD_T, &uploaded);
+        curl_library()->easy_getinfo(easy, CURLINFO_CONNECT_TIME_T, &connect_time);
+        curl_library()->easy_getinfo(easy, CURLINFO_SIZE_UPLOAD_T, &uploaded);
         if (connect_time == 0) {
             last_progress = now;  // resolving and connecting have a time-out of their own
             continue;
@@ -184,7 +184,7 @@ CURLcode perform(CURL* easy, const Transfer& transfer, std::chrono::milliseconds
         }
     }
     int left = 0;
-    while (CURLMsg* message = curl_multi_info_read(multi.get(), &left)) {
+    while (CURLMsg* message = curl_library()->multi_info_read(multi.get(), &left)) {
         if (message->msg == CURLMSG_DONE) return message->data.result;
     }
     return CURLE_RECV_ERROR;
@@ -203,8 +203,8 @@ bool request_sent(CURL* easy, CURLcode result, bool secure) {
             break;
     }
     curl_off_t connect_time = 0, tls_time = 0;
-    curl_easy_getinfo(easy, CURLINFO_CONNECT_TIME_T, &connect_time);
-    curl_easy_getinfo(easy, CURLINFO_APPCONNECT_TIME_T, &tls_time);
+    curl_library()->easy_getinfo(easy, CURLINFO_CONNECT_TIME_T, &connect_time);
+    curl_library()->easy_getinfo(easy, CURLINFO_APPCONNECT_TIME_T, &tls_time);
     return connect_time > 0 && (!secure || tls_time > 0);
 }
 
@@ -215,13 +215,12 @@ Text http_request(const HttpRequest& r) {
         if (r.status_text) *r.status_text = message_of(failure);
         return Text();
     };
-    static const bool service = curl_global_init(CURL_GLOBAL_DEFAULT) == CURLE_OK;
-    if (!service) return fail(Failure::NoService);
+    if (!curl_library()) return fail(Failure::NoService);
 
     ParsedUrl url;
     if (!parse_url(r.url, url)) return fail(Failure::BadUrl);
 
-    curl::Easy handle(curl_easy_init());
+    curl::Easy handle(curl_library()->easy_init());
     CURL* easy = handle.get();
     Transfer transfer;
     // A proxy string names a proxy for the request's own scheme; an empty one also keeps
