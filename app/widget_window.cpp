@@ -8,7 +8,7 @@
 #include <QPlainTextEdit>
 #include <QTextEdit>
 #include <QUrl>
-#include <chrono>
+#include <ctime>
 
 #include "app/qt_text.h"
 
@@ -219,8 +219,11 @@ namespace qinghe {
 
 std::uint32_t WidgetWindow::tick_count() const {
     if (ticks_) return ticks_();
-    const auto now = std::chrono::steady_clock::now().time_since_epoch();
-    return static_cast<std::uint32_t>(std::chrono::duration_cast<std::chrono::milliseconds>(now).count());
+    // The coarse clock ticks every few milliseconds, like the tick count it stands in for,
+    // and costs a fraction of the precise one: a large run reads it three times a headline.
+    timespec now{};
+    clock_gettime(CLOCK_MONOTONIC_COARSE, &now);
+    return static_cast<std::uint32_t>(now.tv_sec * 1000 + now.tv_nsec / 1'000'000);
 }
 
 void WidgetWindow::process_pending_messages() { QCoreApplication::processEvents(QEventLoop::AllEvents); }
