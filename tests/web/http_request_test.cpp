@@ -239,6 +239,9 @@ TEST(HttpRequest, HostileServers) {
         {"no reason phrase", "HTTP/1.1 200\r\nContent-Length: 2\r\n\r\nok", "200"},
         {"NUL in a header", std::string("HTTP/1.1 200 OK\r\nX-A: a\0b\r\nContent-Length: 2\r\n\r\nok", 50), ""},
         {"LF line ends", "HTTP/1.1 201 Made\nContent-Length: 2\n\nok", "201 Made"},
+        {"a status line shorter than 10 bytes", "HTTP/1.1\r\nContent-Length: 0\r\n\r\n", ""},
+        {"a body invalid in its charset", response("200 OK", "<meta charset=utf-8>\xFF\xFE\xC3"), "200 OK"},
+        {"an unknown charset", response("200 OK", "<meta charset=x-nonsense-42>abc"), "200 OK"},
     };
     for (const Case& c : cases) {
         ScriptedServer server(answer(c.bytes));
