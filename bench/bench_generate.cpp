@@ -14,10 +14,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include "app/application.h"
 #include "app/controls/names.h"
-#include "app/main_window.h"
-#include "app/wiring.h"
+#include "bench/program.h"
 #include "titles/generator.h"
 
 namespace {
@@ -33,13 +31,9 @@ long status_kb(const char* field) {
 double ms_of(const QElapsedTimer& timer) { return timer.nsecsElapsed() / 1e6; }
 
 int child(const char* count) {
-    int argc = 1;
-    char name[] = "bench_generate";
-    char* argv[] = {name, nullptr};
-    QApplication app(argc, argv);
-    qinghe::configure_application(app);
-    qinghe::MainWindow window;
-    qinghe::wire_events(window);
+    bench::Program program;
+    QApplication& app = program.app();
+    qinghe::MainWindow& window = program.window();
     window.show();
     for (int i = 0; i < 20; ++i) app.processEvents();
     qinghe::WidgetWindow& controls = window.controls();

@@ -11,26 +11,17 @@
 #include <unistd.h>
 #include <vector>
 
-#include "app/application.h"
-#include "app/main_window.h"
-#include "app/wiring.h"
 #include "bench/first_frame.h"
+#include "bench/program.h"
 
 namespace {
 
 // The program's own window, as main() builds it.
 int real_child(long long launched_ns) {
-    int argc = 1;
-    char name[] = "bench_startup";
-    char* argv[] = {name, nullptr};
-    QApplication app(argc, argv);
-    qinghe::configure_application(app);
-    qinghe::MainWindow window;
-    qinghe::wire_events(window);
-    window.centre_on_screen();
-    bench::FirstFrame first_frame(window, launched_ns);
-    window.show();
-    return app.exec();
+    bench::Program program;
+    bench::FirstFrame first_frame(program.window(), launched_ns);
+    program.window().show();
+    return program.app().exec();
 }
 
 struct Sample {
