@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Takes docs/screenshot.png: the program's window under Xvfb (needs a built program and
-# the packages of `scripts/install-deps.sh --screenshot`).
+# Takes docs/screenshot.png: the program's window under Xvfb after one press of "生成标题"
+# (needs a built program and the packages of `scripts/install-deps.sh --screenshot`).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 out=${1:-docs/screenshot.png}
@@ -16,6 +16,11 @@ xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
     sleep 0.1
   done
   sleep 1
+  xdotool windowfocus --sync "$id"
+  xdotool mousemove --window "$id" 300 470 click 1   # 生成标题
+  sleep 0.5
+  xdotool mousemove --window "$id" 60 120 click 1    # into the prefix list
+  sleep 0.5
   import -window "$id" "$2"
   kill "$pid"
 ' _ "$work" "$out"
