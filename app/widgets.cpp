@@ -4,6 +4,7 @@
 #include <qdrawutil.h>
 
 namespace qinghe {
+namespace {
 
 int edge_width(form::Edge edge) {
     switch (edge) {
@@ -14,10 +15,13 @@ int edge_width(form::Edge edge) {
     return 0;
 }
 
+// Draws one of the window's edges (thin sunken or sunken 3-D) inside `rect`.
 void draw_edge(QPainter& painter, const QRect& rect, const QPalette& palette, form::Edge edge) {
     if (edge == form::Edge::Static) qDrawShadePanel(&painter, rect, palette, true, 1);
     if (edge == form::Edge::Client) qDrawWinPanel(&painter, rect, palette, true);
 }
+
+}  // namespace
 
 EdgedLineEdit::EdgedLineEdit(form::Edge edge, QWidget* parent) : QLineEdit(parent), edge_(edge) {
     setFrame(false);

@@ -8,10 +8,6 @@
 
 namespace qinghe {
 
-// Draws one of the window's edges (thin sunken or sunken 3-D) inside `rect`.
-void draw_edge(class QPainter& painter, const QRect& rect, const QPalette& palette, form::Edge edge);
-int edge_width(form::Edge edge);
-
 // Single-line edit box with a Windows-style edge instead of the style's frame.
 class EdgedLineEdit : public QLineEdit {
 public:
