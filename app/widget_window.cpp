@@ -8,6 +8,7 @@
 #include <QPlainTextEdit>
 #include <QTextEdit>
 #include <QUrl>
+#include <cstdio>
 #include <ctime>
 
 #include "app/qt_text.h"
@@ -234,6 +235,11 @@ void WidgetWindow::set_busy(bool busy) {
 }
 
 void WidgetWindow::open_address(TextView address) { QDesktopServices::openUrl(QUrl(to_qstring(address))); }
+
+void WidgetWindow::report_problem(TextView line) {
+    const QByteArray program = QCoreApplication::applicationName().toUtf8();
+    std::fprintf(stderr, "%s: %s\n", program.constData(), to_qstring(line).toUtf8().constData());
+}
 
 void WidgetWindow::copy_content_to_clipboard(TextView name) {
     if (QClipboard* clipboard = QGuiApplication::clipboard()) clipboard->setText(widget_text(name));

@@ -33,6 +33,7 @@ public:
     void copy_content_to_clipboard(TextView name) override;
     std::filesystem::path settings_folder() const override { return settings_folder_; }
     void set_settings_folder(std::filesystem::path folder) { settings_folder_ = std::move(folder); }
+    void report_problem(TextView line) override;
 
     // Replaces the monotonic clock, so that tests can fix the ticks.
     void set_tick_source(std::function<std::uint32_t()> ticks) { ticks_ = std::move(ticks); }

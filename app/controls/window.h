@@ -90,6 +90,9 @@ public:
     virtual void open_address(TextView address) = 0;
     // The folder that holds the settings files; empty when settings are not kept.
     virtual std::filesystem::path settings_folder() const = 0;
+    // Tells the user's terminal about a problem: one line on standard error, after the
+    // program's name.
+    virtual void report_problem(TextView line) = 0;
 };
 
 }  // namespace qinghe

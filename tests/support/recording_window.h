@@ -13,6 +13,7 @@ public:
     std::vector<std::pair<Text, Text>> writes;
     std::map<Text, Text> contents;
     std::map<Text, bool> checks;
+    std::vector<Text> problems;
     int other_calls = 0;
 
     Text content(TextView name) const override {
@@ -41,6 +42,7 @@ public:
     void process_pending_messages() override { ++other_calls; }
     void set_busy(bool) override { ++other_calls; }
     void open_address(TextView) override { ++other_calls; }
+    void report_problem(TextView line) override { problems.emplace_back(line); }
 };
 
 }  // namespace qinghe
