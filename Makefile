@@ -1,36 +1,42 @@
-# make run | make test | make build | make test-asan | make bench
-BUILD_DIR ?= build
-ASAN_DIR ?= build-asan
-CMAKE_FLAGS = -G Ninja -DQINGHE_WERROR=ON
+# make run | make test | make build | make test-asan | make fuzz | make bench
+# Builds use the presets of CMakePresets.json: dev (build/), asan (build-asan/), fuzz (build-fuzz/).
+FUZZ_SECONDS ?= 60
 
-.PHONY: all deps build run test test-asan bench screenshot clean
+.PHONY: all deps build run test test-asan fuzz bench screenshot clean
 all: build
 
 deps:
 	@scripts/install-deps.sh
 
 build: deps
-	@cmake -S . -B $(BUILD_DIR) $(CMAKE_FLAGS) -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-	cmake --build $(BUILD_DIR)
+	@cmake --preset dev >/dev/null
+	cmake --build --preset dev
 
 run: build
-	./$(BUILD_DIR)/qinghe
+	./build/qinghe
 
 test: build
-	cd $(BUILD_DIR) && ctest --output-on-failure -j2
+	ctest --preset dev
 
 test-asan: deps
-	@cmake -S . -B $(ASAN_DIR) $(CMAKE_FLAGS) -DCMAKE_BUILD_TYPE=Debug -DQINGHE_SANITIZE=ON >/dev/null
-	cmake --build $(ASAN_DIR)
-	cd $(ASAN_DIR) && ctest --output-on-failure -j2
+	@cmake --preset asan >/dev/null
+	cmake --build --preset asan
+	ctest --preset asan
+
+# Each libFuzzer target for FUZZ_SECONDS seconds; a finding stops with its reproducer.
+fuzz:
+	@scripts/install-deps.sh --fuzz
+	@cmake --preset fuzz >/dev/null
+	cmake --build --preset fuzz
+	scripts/run-fuzzers.sh build-fuzz $(FUZZ_SECONDS)
 
 bench: build
-	cmake --build $(BUILD_DIR) --target benchmarks
-	@for b in generate startup; do echo "== bench_$$b"; $(BUILD_DIR)/bench/bench_$$b || exit 1; done
+	cmake --build build --target benchmarks
+	@for b in generate startup; do echo "== bench_$$b"; build/bench/bench_$$b || exit 1; done
 
 screenshot: build
 	@scripts/install-deps.sh --screenshot
 	scripts/screenshot.sh docs/screenshot.png
 
 clean:
-	rm -rf $(BUILD_DIR) $(ASAN_DIR)
+	rm -rf build build-asan build-fuzz

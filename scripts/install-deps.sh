@@ -12,10 +12,11 @@ packages=(
   tinyproxy openssl
   fonts-arphic-uming
 )
-# Extra packages for scripts/screenshot.sh only.
-if [ "${1:-}" = "--screenshot" ]; then
-  packages+=(imagemagick)
-fi
+# Extra packages for scripts/screenshot.sh and for `make fuzz` only.
+case "${1:-}" in
+  --screenshot) packages+=(imagemagick) ;;
+  --fuzz) packages+=(clang-14 libclang-rt-14-dev) ;;
+esac
 
 missing=()
 for p in "${packages[@]}"; do
