@@ -31,7 +31,7 @@ SettingsPlace probe_settings_place(const std::filesystem::path& executable_folde
     std::error_code ignored;
     place.installed = std::filesystem::exists(executable_folder / kInstalledMarker, ignored);
     place.folder_writable = access(executable_folder.c_str(), W_OK | X_OK) == 0;
-    // The base directory specification says to ignore a relative value.
+    // XDG base directories: a relative value is to be ignored.
     const std::filesystem::path config_home = environment_path("XDG_CONFIG_HOME");
     if (config_home.is_absolute()) place.config_home = config_home;
     place.home = home_folder();
