@@ -1,24 +1,35 @@
-# make run | make test | make build | make test-asan | make fuzz | make bench
-# Builds use the presets of CMakePresets.json: dev (build/), asan (build-asan/), fuzz (build-fuzz/).
+# make run | make test | make build | make test-asan | make fuzz | make bench | make deb | make install
+# Builds use the presets of CMakePresets.json: run and dev (build/, without and with the
+# tests), asan (build-asan/), fuzz (build-fuzz/), deb (build-deb/).
+PREFIX ?= /usr/local
 FUZZ_SECONDS ?= 60
 
-.PHONY: all deps build run test test-asan fuzz bench screenshot clean
+.PHONY: all deps test-deps build build-tests run test test-asan fuzz bench deb install screenshot clean
 all: build
 
+# `make run` and `make build` install only what building and running need; the tests'
+# packages come with `make test`, and the tests are built only then.
 deps:
 	@scripts/install-deps.sh
 
+test-deps:
+	@scripts/install-deps.sh --test
+
 build: deps
+	@cmake --preset run >/dev/null
+	cmake --build --preset run
+
+build-tests: test-deps
 	@cmake --preset dev >/dev/null
 	cmake --build --preset dev
 
 run: build
 	./build/qinghe
 
-test: build
+test: build-tests
 	ctest --preset dev
 
-test-asan: deps
+test-asan: test-deps
 	@cmake --preset asan >/dev/null
 	cmake --build --preset asan
 	ctest --preset asan
@@ -34,9 +45,22 @@ bench: build
 	cmake --build build --target benchmarks
 	@for b in generate startup; do echo "== bench_$$b"; build/bench/bench_$$b || exit 1; done
 
+# A Debian package, built as Debian builds (-O2 -g, then stripped) and installed under
+# /usr: build-deb/qinghe_<version>-1_<arch>.deb
+deb:
+	@scripts/install-deps.sh --deb
+	@cmake --preset deb >/dev/null
+	cmake --build --preset deb
+	cd build-deb && cpack -G DEB
+	@ls build-deb/*.deb
+
+# The program with its desktop entry, icons, metainfo and manual page under $(PREFIX).
+install: build
+	cmake --install build --prefix $(PREFIX)
+
 screenshot: build
 	@scripts/install-deps.sh --screenshot
 	scripts/screenshot.sh docs/screenshot.png
 
 clean:
-	rm -rf build build-asan build-fuzz
+	rm -rf build build-asan build-fuzz build-deb

@@ -1,10 +1,10 @@
 #include "app/application.h"
 
 #include <QApplication>
-#include <QDir>
-#include <QFileInfo>
 #include <QFont>
-#include <QStandardPaths>
+
+#include "app/app_icon.h"
+#include "app/build_info.h"
 
 namespace qinghe {
 
@@ -13,16 +13,12 @@ void configure_application(QApplication& app) {
                               QStringLiteral("Noto Serif CJK SC")};
     QFont::insertSubstitutions(QStringLiteral("宋体"), song);
     QFont::insertSubstitutions(QStringLiteral("SimSun"), song);
+    // The name is also the X11 window class, which the desktop entry's StartupWMClass names.
     app.setApplicationName(QStringLiteral("qinghe"));
+    app.setApplicationVersion(QStringLiteral(QINGHE_VERSION));
+    app.setDesktopFileName(QString::fromLatin1(kApplicationId));
+    app.setWindowIcon(application_icon());
     app.setStyle(QStringLiteral("Fusion"));
-}
-
-std::filesystem::path settings_folder() {
-    const QString beside = QCoreApplication::applicationDirPath();
-    if (QFileInfo(beside).isWritable()) return beside.toStdString();
-    const QString user = QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation);
-    QDir().mkpath(user);
-    return user.toStdString();
 }
 
 }  // namespace qinghe

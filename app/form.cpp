@@ -2,6 +2,8 @@
 
 #include <array>
 
+#include "app/build_info.h"
+
 namespace qinghe::form {
 namespace {
 
@@ -16,7 +18,7 @@ constexpr Font kSongTi12{"宋体", 12};
 // The outer size is 575 x 557. Assuming a 22-pixel title bar and a 3-pixel border on
 // every side (a fixed single frame at 96 dpi), the client area is 569 x 529.
 constexpr WindowRow kWindow{
-    .caption = "青禾 v4.2   QQ：",
+    .caption = "青禾 v" QINGHE_VERSION "   QQ：",
     .outer_width = 575,
     .outer_height = 557,
     .client_width = 569,

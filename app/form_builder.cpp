@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cstddef>
 
+#include "app/app_icon.h"
 #include "app/form.h"
 #include "app/png_image.h"
 #include "app/qt_text.h"
@@ -106,7 +107,7 @@ QWidget* make_rich_text_box(const ControlRow& row, QWidget* parent) {
 QWidget* make_picture_button(const ControlRow& row, QWidget* parent) {
     auto* button = new PictureButton(to_qcolor(row.text), to_qcolor(row.hover_text), parent);
     button->setText(caption_of(row));
-    if (row.face_image) button->set_face(decode_png(qinghe_feedback_png, qinghe_feedback_png_size));
+    if (row.face_image) button->set_face(decode_png(qinghe_feedback_png, qinghe_feedback_png_size), feedback_face_2x());
     return button;
 }
 

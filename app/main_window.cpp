@@ -30,6 +30,15 @@ void MainWindow::centre_on_screen() {
     move(area.x() + (area.width() - row.outer_width) / 2, area.y() + (area.height() - row.outer_height) / 2);
 }
 
+void MainWindow::bring_to_front(const QString& activation_token) {
+    // Qt's Wayland plugin takes the token from the environment when asked to activate.
+    if (!activation_token.isEmpty()) qputenv("XDG_ACTIVATION_TOKEN", activation_token.toUtf8());
+    setWindowState(windowState() & ~Qt::WindowMinimized);
+    show();
+    raise();
+    activateWindow();
+}
+
 void MainWindow::keyPressEvent(QKeyEvent* event) {
     // Only keys that the focused control left unused arrive here.
     if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {

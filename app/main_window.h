@@ -18,6 +18,11 @@ public:
     // Places the window's outer frame in the middle of its screen.
     void centre_on_screen();
 
+    // Shows the window restored and in front, for a second start of the program.
+    // `activation_token` is that start's token from the desktop (may be empty); with it
+    // a Wayland compositor lets the window take the focus.
+    void bring_to_front(const QString& activation_token);
+
 signals:
     // Emitted once, while the window is being destroyed (closed by any means).
     void about_to_be_destroyed();

@@ -25,7 +25,8 @@ private:
 class PictureButton : public QAbstractButton {
 public:
     PictureButton(const QColor& text, const QColor& hover_text, QWidget* parent);
-    void set_face(QImage face);
+    // `face_2x`, drawn at twice the size, stands in on screens scaled above 1.
+    void set_face(QImage face, QImage face_2x = {});
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -34,6 +35,7 @@ private:
     QColor text_;
     QColor hover_text_;
     QImage face_;
+    QImage face_2x_;
 };
 
 }  // namespace qinghe

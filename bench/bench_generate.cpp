@@ -16,6 +16,7 @@
 
 #include "app/controls/names.h"
 #include "bench/program.h"
+#include "bench/runtime_folder.h"
 #include "titles/generator.h"
 
 namespace {
@@ -69,6 +70,7 @@ int child(const char* count) {
 
 int main(int argc, char* argv[]) {
     if (argc == 3 && std::string(argv[1]) == "--child") return child(argv[2]);
+    bench::use_own_runtime_folder();  // the children inherit it
     setenv("QT_QPA_PLATFORM", "offscreen", 0);
     std::printf("generate, click to clipboard (offscreen)\n");
     std::printf("%9s %10s %10s %10s %9s %10s\n", "headlines", "cold ms", "warm ms", "loop ms", "warm/loop", "peak +MB");

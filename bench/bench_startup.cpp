@@ -13,6 +13,7 @@
 
 #include "bench/first_frame.h"
 #include "bench/program.h"
+#include "bench/runtime_folder.h"
 
 namespace {
 
@@ -69,6 +70,7 @@ T median(std::vector<T> values) {
 
 int main(int argc, char* argv[]) {
     if (argc == 3 && std::string(argv[1]) == "--child") return real_child(std::atoll(argv[2]));
+    bench::use_own_runtime_folder();  // the children inherit it
     setenv("QT_QPA_PLATFORM", "offscreen", 0);
     const int runs = argc > 1 ? std::max(3, std::atoi(argv[1])) : 15;
     std::vector<double> real_ms, bare_ms;

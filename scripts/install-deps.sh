@@ -1,22 +1,38 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the build, the tests and the program need, but only those
-# that are missing; `apt-get update` runs only when something has to be installed.
+# Installs the Debian packages that are missing for a task, and only those; `apt-get
+# update` runs only when something has to be installed.
+#   install-deps.sh            building and running the program (`make run`, `make build`)
+#   install-deps.sh --test     the same plus what the tests need (`make test`)
+#   install-deps.sh --deb      the same plus what `make deb` needs
+#   install-deps.sh --fuzz     the same plus clang and libFuzzer for `make fuzz`
+#   install-deps.sh --screenshot   the test set plus what scripts/screenshot.sh needs
 set -euo pipefail
 
+# Building and running: compilers, the libraries the program links or opens
+# (libcurl at the first hot-topic fetch), the CJK font the form asks for, and the
+# Wayland platform plugin so that a Wayland session runs the program natively.
 packages=(
   cmake ninja-build g++ make pkg-config
-  qt6-base-dev qt6-base-dev-tools
-  libicu-dev libpcre2-dev libcurl4-openssl-dev libssl-dev libpng-dev zlib1g-dev
-  libgtest-dev
-  xvfb xauth x11-utils xdotool
-  tinyproxy openssl
+  qt6-base-dev qt6-base-dev-tools qt6-wayland
+  libicu-dev libpcre2-dev libcurl4-openssl-dev libpng-dev zlib1g-dev nlohmann-json3-dev
   fonts-arphic-uming
 )
-# Extra packages for scripts/screenshot.sh and for `make fuzz` only.
-case "${1:-}" in
-  --screenshot) packages+=(imagemagick) ;;
-  --fuzz) packages+=(clang-14 libclang-rt-14-dev) ;;
-esac
+# The tests: GoogleTest, an X server and its tools for the real program, the TLS and
+# proxy servers of the network tests, and the validators of the installed files.
+test_packages=(
+  libgtest-dev libssl-dev openssl tinyproxy
+  xvfb xauth x11-utils xdotool
+  desktop-file-utils appstream groff-base
+)
+for option in "$@"; do
+  case $option in
+    --test) packages+=("${test_packages[@]}") ;;
+    --deb) packages+=(dpkg-dev) ;;
+    --fuzz) packages+=(clang-14 libclang-rt-14-dev) ;;
+    --screenshot) packages+=("${test_packages[@]}" imagemagick) ;;
+    *) echo "install-deps.sh: unknown option $option" >&2; exit 2 ;;
+  esac
+done
 
 missing=()
 for p in "${packages[@]}"; do
@@ -29,5 +45,7 @@ echo "Installing missing packages: ${missing[*]}"
 sudo=()
 [ "$(id -u)" -eq 0 ] || sudo=(sudo)
 export DEBIAN_FRONTEND=noninteractive
-"${sudo[@]}" apt-get update -q
-"${sudo[@]}" apt-get install -y -q --no-install-recommends "${missing[@]}"
+# Another apt or dpkg run holds the lock for a while: wait for it instead of failing.
+apt=(apt-get -o DPkg::Lock::Timeout=600)
+"${sudo[@]}" "${apt[@]}" update -q
+"${sudo[@]}" "${apt[@]}" install -y -q --no-install-recommends "${missing[@]}"

@@ -1,5 +1,7 @@
-// Draws the 77 x 22 face of the feedback button (8-bit RGB PNG). Run once by hand:
+// Draws the 77 x 22 face of the feedback button (8-bit RGB PNG), or the same face at a
+// whole-number scale for high-density screens. Run once by hand:
 //   build/draw_feedback_png app/images/feedback.png
+//   build/draw_feedback_png app/images/feedback@2x.png 2
 // The program embeds the committed file; nothing in the build runs this tool.
 #include <QFont>
 #include <QGuiApplication>
@@ -7,14 +9,19 @@
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPainterPath>
+#include <cstdlib>
 
 int main(int argc, char* argv[]) {
+    if (argc != 2 && argc != 3) return 2;
+    const int scale = argc == 3 ? std::atoi(argv[2]) : 1;
+    if (scale < 1) return 2;
+    qputenv("QT_QPA_PLATFORM", "offscreen");  // draws into an image only
     QGuiApplication app(argc, argv);
-    if (argc != 2) return 2;
-    QImage image(77, 22, QImage::Format_RGB888);
+    QImage image(77 * scale, 22 * scale, QImage::Format_RGB888);
     image.fill(QColor(239, 239, 239));
     QPainter painter(&image);
     painter.setRenderHint(QPainter::Antialiasing);
+    painter.scale(scale, scale);
 
     QLinearGradient fill(0, 0, 0, 22);
     fill.setColorAt(0, QColor(255, 153, 51));

@@ -1,0 +1,27 @@
+# `cpack -G DEB` in a build folder: a Debian package of what `cmake --install` installs.
+set(CPACK_PACKAGE_NAME qinghe)
+set(CPACK_PACKAGE_VENDOR "青禾")
+set(CPACK_PACKAGE_CONTACT "青禾 <qinghe@qinghe-soft.example>")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "${PROJECT_DESCRIPTION}")
+# Lines of the long description stay under 80 characters, as Debian's tools expect.
+string(JOIN "\n" CPACK_PACKAGE_DESCRIPTION
+       "Builds batches of eye-catching headlines from three editable phrase lists"
+       "(prefix, link phrase, optional suffix) joined by editable punctuation, shows"
+       "them in two alternating colours and copies them to the clipboard. It can take"
+       "the live titles of a public hot-search ranking as prefixes, and keeps four"
+       "named configuration slots.")
+set(CPACK_PACKAGE_HOMEPAGE_URL "https://www.qinghe-soft.example/")
+set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+set(CPACK_STRIP_FILES ON)
+
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_RELEASE 1)
+set(CPACK_DEBIAN_PACKAGE_SECTION text)
+set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
+# dpkg-shlibdeps finds the libraries the program links. libcurl is opened by name at the
+# first hot-topic fetch, so it is named here; the CJK font is the one the form asks for.
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "libcurl4")
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-arphic-uming, qt6-wayland")
+
+include(CPack)
