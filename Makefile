@@ -26,7 +26,7 @@ test-asan: deps
 
 bench: build
 	cmake --build $(BUILD_DIR) --target benchmarks
-	@for b in generate startup; do echo "== bench_$$b"; $(BUILD_DIR)/bench/bench_$$b || exit 1; done
+	@for b in generate startup web; do echo "== bench_$$b"; $(BUILD_DIR)/bench/bench_$$b || exit 1; done
 
 screenshot: build
 	@scripts/install-deps.sh --screenshot
