@@ -3,6 +3,8 @@
 #define PCRE2_CODE_UNIT_WIDTH 16
 #include <pcre2.h>
 
+#include <algorithm>
+
 #include "text/codec.h"
 #include "text/search.h"
 
@@ -15,11 +17,83 @@ struct CodeFree {
 struct MatchDataFree {
     void operator()(pcre2_match_data* data) const { pcre2_match_data_free(data); }
 };
-struct ContextFree {
+struct CompileContextFree {
     void operator()(pcre2_compile_context* context) const { pcre2_compile_context_free(context); }
 };
+struct MatchContextFree {
+    void operator()(pcre2_match_context* context) const { pcre2_match_context_free(context); }
+};
+using Code = std::unique_ptr<pcre2_code, CodeFree>;
+using MatchData = std::unique_ptr<pcre2_match_data, MatchDataFree>;
+using MatchContext = std::unique_ptr<pcre2_match_context, MatchContextFree>;
+
+// Starting positions one engine call may try: between two calls the run looks at its
+// clock, so one call must stay short even when every position costs the full limit.
+constexpr size_t kPositionsPerCall = 32;
 
 bool is_digit(char16_t c) { return c >= u'0' && c <= u'9'; }
+
+// UTF mode folds letter case the Unicode way; without PCRE2_UCP "\w", "\d" and "\s"
+// stay ASCII. CR, LF and CR LF end a line, so "." matches neither CR nor LF.
+Code compile(const std::u16string& pattern, bool case_sensitive, bool multiline) {
+    std::unique_ptr<pcre2_compile_context, CompileContextFree> context(pcre2_compile_context_create(nullptr));
+    if (!context) return nullptr;
+    pcre2_set_newline(context.get(), PCRE2_NEWLINE_ANYCRLF);
+    uint32_t options = PCRE2_UTF | PCRE2_MATCH_INVALID_UTF | PCRE2_ALT_BSUX | PCRE2_MATCH_UNSET_BACKREF |
+                       PCRE2_USE_OFFSET_LIMIT;
+    if (!case_sensitive) options |= PCRE2_CASELESS;
+    options |= multiline ? PCRE2_MULTILINE | PCRE2_ALT_CIRCUMFLEX : PCRE2_DOLLAR_ENDONLY;
+    int error = 0;
+    PCRE2_SIZE error_offset = 0;
+    return Code(pcre2_compile(reinterpret_cast<PCRE2_SPTR>(pattern.data()), pattern.size(), options, &error,
+                              &error_offset, context.get()));
+}
+
+MatchContext match_context(const RegexLimits& limits) {
+    MatchContext context(pcre2_match_context_create(nullptr));
+    if (!context) return nullptr;
+    pcre2_set_match_limit(context.get(), limits.match_limit);
+    pcre2_set_depth_limit(context.get(), limits.depth_limit);
+    pcre2_set_heap_limit(context.get(), limits.heap_limit_kib);
+    return context;
+}
+
+// The first position at or after `at` that is not inside a surrogate pair.
+size_t character_start(std::u16string_view units, size_t at) {
+    const bool inside_pair = at > 0 && at < units.size() && (units[at] & 0xFC00) == 0xDC00 &&
+                             (units[at - 1] & 0xFC00) == 0xD800;
+    return inside_pair ? at + 1 : at;
+}
+
+// The spans of every match (or the first) as pairs of start and end in `subject`, with
+// PCRE2_UNSET for a group that took no part. False when the engine gave up or the run
+// reached its time.
+bool run(const pcre2_code* code, std::u16string_view subject, bool global, const RegexLimits& limits,
+         std::vector<std::vector<size_t>>& matches) {
+    const MatchContext context = match_context(limits);
+    const MatchData data(pcre2_match_data_create_from_pattern(code, nullptr));
+    if (!context || !data) return false;
+    const auto* text = reinterpret_cast<PCRE2_SPTR>(subject.data());
+    const auto deadline = std::chrono::steady_clock::now() + limits.run_time;
+    for (size_t start = 0; start <= subject.size();) {
+        if (std::chrono::steady_clock::now() > deadline) return false;
+        const size_t last_start = start + kPositionsPerCall - 1;
+        pcre2_set_offset_limit(context.get(), last_start);
+        const int rc = pcre2_match(code, text, subject.size(), start, 0, data.get(), context.get());
+        if (rc == PCRE2_ERROR_NOMATCH) {
+            start = character_start(subject, last_start + 1);
+            continue;
+        }
+        if (rc < 0) return false;  // a limit, or an error
+        const PCRE2_SIZE* ovector = pcre2_get_ovector_pointer(data.get());
+        matches.emplace_back(ovector, ovector + 2 * pcre2_get_ovector_count(data.get()));
+        if (!global) break;
+        // After an empty match the next run starts one character further.
+        const size_t next = ovector[1] > ovector[0] ? ovector[1] : ovector[1] + 1;
+        start = character_start(subject, std::max(next, start + 1));
+    }
+    return true;
+}
 
 }  // namespace
 
@@ -27,51 +101,38 @@ bool RegexObject::create_and_execute(TextView pattern, TextView subject, bool ca
                                      bool global, bool quote_placeholder) {
     result_.reset();
     subject_.clear();
-    auto result = std::make_shared<Result>();
-    result->pattern = quote_placeholder ? qinghe::replace_all(pattern, from_utf8("#引号"), "\"") : Text(pattern);
-    result->global = global;
-
-    // Without PCRE2_UTF and PCRE2_UCP, "\w", "\d" and "\s" stay ASCII; a line feed alone
-    // ends a line, so "." matches anything else.
-    std::unique_ptr<pcre2_compile_context, ContextFree> context(pcre2_compile_context_create(nullptr));
-    if (!context) return false;
-    pcre2_set_newline(context.get(), PCRE2_NEWLINE_LF);
-    uint32_t options = PCRE2_ALT_BSUX;
-    if (!case_sensitive) options |= PCRE2_CASELESS;
-    options |= multiline ? PCRE2_MULTILINE | PCRE2_ALT_CIRCUMFLEX : PCRE2_DOLLAR_ENDONLY;
-    const std::u16string units = decode(result->pattern);
-    int error = 0;
-    PCRE2_SIZE error_offset = 0;
-    std::unique_ptr<pcre2_code, CodeFree> code(pcre2_compile(reinterpret_cast<PCRE2_SPTR>(units.data()), units.size(),
-                                                             options, &error, &error_offset, context.get()));
+    pattern_ = quote_placeholder ? qinghe::replace_all(pattern, from_utf8("#引号"), "\"") : Text(pattern);
+    const Code code = compile(decode(pattern_), case_sensitive, multiline);
     if (!code) return false;
-    std::unique_ptr<pcre2_match_data, MatchDataFree> data(pcre2_match_data_create_from_pattern(code.get(), nullptr));
-    if (!data) return false;
+    std::vector<size_t> byte_offsets;
+    std::u16string units = decode(subject, byte_offsets);
+    std::vector<std::vector<size_t>> spans;
+    if (!run(code.get(), units, global, limits_, spans)) return false;
     uint32_t groups = 0;
     pcre2_pattern_info(code.get(), PCRE2_INFO_CAPTURECOUNT, &groups);
-
-    subject_ = decode(subject);
-    const auto* text = reinterpret_cast<PCRE2_SPTR>(subject_.data());
-    for (size_t start = 0; start <= subject_.size();) {
-        const int rc = pcre2_match(code.get(), text, subject_.size(), start, 0, data.get(), nullptr);
-        if (rc < 0) break;  // no (further) match, or the engine gave up
-        const PCRE2_SIZE* ovector = pcre2_get_ovector_pointer(data.get());
-        Match match;
-        match.whole = {ovector[0], ovector[1] - ovector[0]};
-        for (uint32_t g = 1; g <= groups; ++g) {
-            if (ovector[2 * g] == PCRE2_UNSET) match.groups.emplace_back();
-            else match.groups.push_back(Span{ovector[2 * g], ovector[2 * g + 1] - ovector[2 * g]});
-        }
-        result->matches.push_back(std::move(match));
-        if (!global) break;
-        // After an empty match the next run starts one position further.
-        start = ovector[1] > ovector[0] ? ovector[1] : ovector[1] + 1;
-    }
+    auto result = std::make_shared<Result>();
+    result->global = global;
+    for (const std::vector<size_t>& ovector : spans) result->matches.push_back(to_match(ovector, groups, byte_offsets));
     result_ = std::move(result);
+    subject_ = std::move(units);
     return true;
 }
 
-Text RegexObject::get_pattern() const { return result_ ? result_->pattern : Text(); }
+RegexObject::Match RegexObject::to_match(const std::vector<size_t>& ovector, size_t groups,
+                                         const std::vector<size_t>& byte_offsets) {
+    const auto span = [&byte_offsets](size_t start, size_t end) {
+        return Span{start, end > start ? end - start : 0, byte_offsets[start]};
+    };
+    Match match;
+    match.whole = span(ovector[0], ovector[1]);
+    for (size_t g = 1; g <= groups; ++g) {
+        if (2 * g + 1 >= ovector.size() || ovector[2 * g] == PCRE2_UNSET) match.groups.emplace_back();
+        else match.groups.push_back(span(ovector[2 * g], ovector[2 * g + 1]));
+    }
+    return match;
+}
+
+Text RegexObject::get_pattern() const { return pattern_; }
 
 int RegexObject::match_count() const { return result_ ? static_cast<int>(result_->matches.size()) : 0; }
 
@@ -80,33 +141,27 @@ const RegexObject::Match* RegexObject::match(int m) const {
     return &result_->matches[static_cast<size_t>(m) - 1];
 }
 
-Text RegexObject::slice(const Span& span) const { return encode(std::u16string_view(subject_).substr(span.start, span.length)); }
-
-int RegexObject::byte_offset_of(const Text& found, const Match& match) const {
-    // Every character takes at least one byte, so the text cannot start before the
-    // engine's character offset read as a byte position.
-    const Text subject = encode(subject_);
-    const size_t from = match.whole.start >= 1 ? match.whole.start - 1 : 0;
-    const size_t at = find_offset(subject, found, from);
-    return at == TextView::npos ? -1 : static_cast<int>(at);
+Text RegexObject::slice(const Span& span, int* byte_offset) const {
+    if (byte_offset) *byte_offset = static_cast<int>(span.byte_start);
+    return encode(std::u16string_view(subject_).substr(span.start, span.length));
 }
 
 Text RegexObject::match_text(int m, int* byte_offset) const {
     const Match* found = match(m);
-    if (!found) return {};
-    Text text = slice(found->whole);
-    if (byte_offset) *byte_offset = byte_offset_of(text, *found);
-    return text;
+    if (!found) {
+        if (byte_offset) *byte_offset = -1;
+        return {};
+    }
+    return slice(found->whole, byte_offset);
 }
 
 Text RegexObject::submatch_text(int m, int g, int* byte_offset) const {
     const Match* found = match(m);
     if (!found || g < 1 || static_cast<size_t>(g) > found->groups.size() || !found->groups[static_cast<size_t>(g) - 1]) {
+        if (byte_offset) *byte_offset = -1;
         return {};
     }
-    Text text = slice(*found->groups[static_cast<size_t>(g) - 1]);
-    if (byte_offset) *byte_offset = byte_offset_of(text, *found);
-    return text;
+    return slice(*found->groups[static_cast<size_t>(g) - 1], byte_offset);
 }
 
 int RegexObject::submatch_count() const {

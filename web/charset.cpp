@@ -7,6 +7,11 @@
 #include "text/regex_object.h"
 
 namespace qinghe {
+namespace {
+
+constexpr size_t kPieceBytes = 1u << 20;
+
+}  // namespace
 
 std::string converter_for_charset(TextView label) {
     std::string name(label);
@@ -19,16 +24,37 @@ std::string converter_for_charset(TextView label) {
     return name;
 }
 
-void detect_and_convert_charset(Text& body_text, const ByteArray& body_bytes) {
+std::string declared_converter(TextView body_text) {
     RegexObject regex;
-    if (!regex.create_and_execute("<meta.+?charset=[^\\w]?([-\\w]+)", TextView(body_text).substr(0, 1024))) return;
+    if (!regex.create_and_execute("<meta.+?charset=[^\\w]?([-\\w]+)", body_text.substr(0, 1024))) return {};
     const Text name = regex.submatch_text(1, 1);
-    if (name.empty() || name == "gbk" || name == "gb2312") return;
-    std::u16string units;
-    if (!decode_charset(body_bytes, converter_for_charset(name).c_str(), units)) return;
-    // Program text holds no NUL; a decoded NUL ends it, as it ends the raw body text.
-    units.resize(std::min(units.size(), units.find(u'\0')));
-    body_text = encode(units);
+    if (name.empty() || name == "gbk" || name == "gb2312") return {};
+    return converter_for_charset(name);
+}
+
+bool convert_body(TextView body_bytes, const std::string& converter, Text& text,
+                  const std::function<void()>& between_pieces) {
+    CharsetConversion conversion(converter.c_str());
+    if (!conversion.ok()) return false;
+    Text out;
+    out.reserve(body_bytes.size());
+    for (size_t at = 0; at < body_bytes.size() || at == 0; at += kPieceBytes) {
+        const size_t before = out.size();
+        conversion.convert(body_bytes.substr(at, kPieceBytes), at + kPieceBytes >= body_bytes.size(), out);
+        // Program text holds no NUL; a decoded NUL ends it, as it ends the raw body text.
+        if (const size_t nul = out.find('\0', before); nul != Text::npos) {
+            out.resize(nul);
+            break;
+        }
+        if (between_pieces) between_pieces();
+    }
+    text = std::move(out);
+    return true;
+}
+
+void detect_and_convert_charset(Text& body_text, const ByteArray& body_bytes) {
+    const std::string converter = declared_converter(body_text);
+    if (!converter.empty()) convert_body(body_bytes, converter, body_text);
 }
 
 }  // namespace qinghe

@@ -1,4 +1,7 @@
 #pragma once
+#include <functional>
+#include <string>
+
 #include "text/text.h"
 
 namespace qinghe {
@@ -7,6 +10,16 @@ namespace qinghe {
 // neither "gbk" nor "gb2312" (exactly), the body bytes are decoded in that charset and
 // become the body text. A name the converter does not know leaves the text as it is.
 void detect_and_convert_charset(Text& body_text, const ByteArray& body_bytes);
+
+// The two halves of that, for a caller that must keep the window alive meanwhile.
+// The converter for the charset that the start of the body text declares, or the empty
+// text when the body stays as it is.
+std::string declared_converter(TextView body_text);
+// The body bytes decoded with `converter`, up to the first NUL they decode to; a
+// byte-order mark is no text. `between_pieces` runs after every piece of about 1 MiB.
+// False, and `text` untouched, for a converter ICU does not know.
+bool convert_body(TextView body_bytes, const std::string& converter, Text& text,
+                  const std::function<void()>& between_pieces = {});
 
 // The converter name for a charset label. Pages that say gb2312 routinely use GBK's
 // extra characters, so every GB label decodes as GB18030; a page read as bytes cannot

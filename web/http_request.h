@@ -1,6 +1,8 @@
 #pragma once
-// One complete HTTP or HTTPS request over libcurl: send, read the whole body, and hand
-// back the body as program text (converted when the page declares another charset).
+// One complete HTTP or HTTPS request over libcurl: send, follow redirects, read the whole
+// body, and hand back the body as program text (converted when the page declares another
+// charset). libcurl acts on the arguments alone: no proxy or credentials from the
+// environment or from inside the address.
 // Failures never throw: a numbered message goes into `status_text` and the result is
 // the empty text. Outputs that a path does not reach keep the caller's values.
 #include <functional>
@@ -29,8 +31,9 @@ struct HttpRequest {
     bool add_default_headers = true;
     ByteArray post_bytes = {};
     bool normalize_headers = true;
-    // Called at least every 50 ms while the request waits, and after every response
-    // header line, so that the window can process its pending messages.
+    // Called at least every 50 ms while the request waits, after every response header
+    // line, and between pieces of work on a large body (copying, charset conversion), so
+    // that the window can process its pending messages.
     std::function<void()> process_messages = {};
 };
 

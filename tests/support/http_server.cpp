@@ -64,7 +64,7 @@ private:
     bool ok_ = true;
 };
 
-bool read_request(Connection& connection, ReceivedRequest& request) {
+bool read_request(Connection& connection, ReceivedRequest& request, bool read_body) {
     std::string data;
     char buffer[65536];
     size_t head_end;
@@ -80,7 +80,7 @@ bool read_request(Connection& connection, ReceivedRequest& request) {
     request.target = request.head.substr(first_space + 1, second_space - first_space - 1);
     const size_t length = static_cast<size_t>(std::atol(request.header("Content-Length").c_str()));
     request.body = data.substr(head_end + 4);
-    while (request.body.size() < length) {
+    while (read_body && request.body.size() < length) {
         const int n = connection.read(buffer, sizeof buffer, 5000);
         if (n <= 0) return false;
         request.body.append(buffer, static_cast<size_t>(n));
@@ -104,7 +104,8 @@ std::string response(const std::string& status, const std::string& body, const s
            "\r\nConnection: close\r\n\r\n" + body;
 }
 
-ScriptedServer::ScriptedServer(Handler handler, const TlsFiles* tls) : handler_(std::move(handler)) {
+ScriptedServer::ScriptedServer(Handler handler, const TlsFiles* tls, bool read_bodies)
+    : handler_(std::move(handler)), read_bodies_(read_bodies) {
     // A client that goes away mid-response must not end the test process.
     std::signal(SIGPIPE, SIG_IGN);
     if (tls) {
@@ -156,7 +157,7 @@ void ScriptedServer::run() {
 void ScriptedServer::serve(int fd) {
     Connection connection(fd, static_cast<SSL_CTX*>(tls_context_));
     ReceivedRequest request;
-    if (!connection.ok() || !read_request(connection, request)) return;
+    if (!connection.ok() || !read_request(connection, request, read_bodies_)) return;
     {
         std::lock_guard lock(mutex_);
         requests_.push_back(request);

@@ -39,7 +39,9 @@ struct TlsFiles {
 class ScriptedServer {
 public:
     using Handler = std::function<Script(const ReceivedRequest&)>;
-    explicit ScriptedServer(Handler handler, const TlsFiles* tls = nullptr);
+    // Without `read_bodies` the server reads only the request's head and leaves its body
+    // unread, like a server that stalls an upload.
+    explicit ScriptedServer(Handler handler, const TlsFiles* tls = nullptr, bool read_bodies = true);
     ~ScriptedServer();
     ScriptedServer(const ScriptedServer&) = delete;
     ScriptedServer& operator=(const ScriptedServer&) = delete;
@@ -54,6 +56,7 @@ private:
 
     Handler handler_;
     void* tls_context_ = nullptr;
+    bool read_bodies_ = true;
     int listener_ = -1;
     int port_ = 0;
     std::atomic<bool> stopping_{false};

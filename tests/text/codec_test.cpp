@@ -84,5 +84,37 @@ TEST(Codec, NamedCharsets) {
     EXPECT_EQ(out, u"中");
 }
 
+TEST(Codec, EncodedTextKeepsNoSpareRoom) {
+    const std::u16string units(1 << 20, u'a');
+    const Text text = encode(units);
+    EXPECT_EQ(text.size(), units.size());
+    EXPECT_LT(text.capacity(), text.size() + 64);
+}
+
+TEST(Codec, ConversionInPieces) {
+    const std::string utf8 = "\xEF\xBB\xBF" "中文 text 😀 ж";
+    // Every split point, including those inside a character.
+    for (size_t cut = 0; cut <= utf8.size(); ++cut) {
+        CharsetConversion conversion("utf-8");
+        ASSERT_TRUE(conversion.ok());
+        Text out;
+        conversion.convert(std::string_view(utf8).substr(0, cut), false, out);
+        conversion.convert(std::string_view(utf8).substr(cut), true, out);
+        EXPECT_EQ(out, from_utf8("中文 text 😀 ж")) << "cut at " << cut << "; the byte-order mark is no text";
+    }
+    CharsetConversion cut_short("utf-8");
+    Text out;
+    cut_short.convert("ab\xE4\xB8", true, out);
+    EXPECT_EQ(out, "ab" + from_utf8("\uFFFD")) << "a character cut off at the end";
+    EXPECT_FALSE(CharsetConversion("no-such-charset").ok());
+}
+
+TEST(Codec, DecodeWithOffsets) {
+    std::vector<size_t> offsets;
+    const std::u16string units = decode(from_utf8("a中😀b"), offsets);
+    ASSERT_EQ(units.size(), 5u);
+    EXPECT_EQ(offsets, (std::vector<size_t>{0, 1, 3, 3, 7, 8}));
+}
+
 }  // namespace
 }  // namespace qinghe

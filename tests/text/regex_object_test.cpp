@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <chrono>
+
 #include "text/codec.h"
 #include "text/regex_object.h"
 
@@ -89,6 +91,104 @@ TEST(RegexObject, CopiesShareResultsAndKeepTheirSubject) {
     EXPECT_EQ(copy.match_count(), 2);
     EXPECT_EQ(copy.match_text(2), "345");
     EXPECT_EQ(regex.match_count(), 0);
+}
+
+TEST(RegexObject, CrEndsALineToo) {
+    RegexObject regex;
+    ASSERT_TRUE(regex.create_and_execute("^\\w+$", "one\r\ntwo\r\nthree"));
+    EXPECT_EQ(regex.match_count(), 3);
+    EXPECT_EQ(regex.match_text(2), "two");
+    ASSERT_TRUE(regex.create_and_execute("^\\w+$", "one\rtwo"));
+    EXPECT_EQ(regex.match_count(), 2) << "a lone CR ends a line";
+    ASSERT_TRUE(regex.create_and_execute("a.b", "a\rb a\nb axb"));
+    EXPECT_EQ(regex.match_count(), 1) << "\".\" matches no line end";
+}
+
+TEST(RegexObject, LetterCaseTheUnicodeWay) {
+    RegexObject regex;
+    for (const char* pair : {"é|É", "ж|Ж", "Σ|σ"}) {
+        const Text lower = from_utf8(std::string(pair).substr(0, std::string(pair).find('|')));
+        const Text upper = from_utf8(std::string(pair).substr(std::string(pair).find('|') + 1));
+        ASSERT_TRUE(regex.create_and_execute(lower, upper));
+        EXPECT_EQ(regex.match_count(), 1) << pair;
+        ASSERT_TRUE(regex.create_and_execute(lower, upper, true));
+        EXPECT_EQ(regex.match_count(), 0) << pair << " case-sensitive";
+    }
+    ASSERT_TRUE(regex.create_and_execute("\\w+", from_utf8("éabc")));
+    EXPECT_EQ(regex.match_text(1), "abc") << "\\w stays ASCII";
+}
+
+TEST(RegexObject, UnsetBackReferenceMatchesEmpty) {
+    RegexObject regex;
+    ASSERT_TRUE(regex.create_and_execute("(a)?b\\1", "b"));
+    EXPECT_EQ(regex.match_text(1), "b");
+}
+
+TEST(RegexObject, PatternKeptAfterAFailedRun) {
+    RegexObject regex;
+    EXPECT_FALSE(regex.create_and_execute("(unbalanced", "x"));
+    EXPECT_EQ(regex.get_pattern(), "(unbalanced");
+    EXPECT_FALSE(regex.create_and_execute(from_utf8("#引号(("), "x", false, true, true, true));
+    EXPECT_EQ(regex.get_pattern(), "\"((");
+}
+
+TEST(RegexObject, ByteOffsetsComeFromTheMatch) {
+    struct Case {
+        const char* pattern;
+        std::string subject;  // UTF-8
+        int match, group;     // group 0: the whole match
+        int offset;
+    };
+    const Case cases[] = {
+        {"a", "中中a", 1, 0, 4},
+        {"a", "aa", 2, 0, 1},
+        {"a.(a)", "aba", 1, 1, 2},
+        {"", "", 1, 0, 0},
+        {"x", "😀x", 1, 0, 4},          // a four-byte character
+        {"(b)|(c)", "中c", 1, 2, 2},
+        {"b", "中ab", 1, 0, 3},
+        {"$", "ab", 1, 0, 2},
+    };
+    for (const Case& c : cases) {
+        RegexObject regex;
+        ASSERT_TRUE(regex.create_and_execute(c.pattern, from_utf8(c.subject))) << c.pattern;
+        int offset = -2;
+        if (c.group == 0) regex.match_text(c.match, &offset);
+        else regex.submatch_text(c.match, c.group, &offset);
+        EXPECT_EQ(offset, c.offset) << c.pattern << " over " << c.subject;
+    }
+    RegexObject regex;
+    ASSERT_TRUE(regex.create_and_execute("(b)|(c)", "c"));
+    int offset = 0;
+    EXPECT_EQ(regex.submatch_text(1, 1, &offset), "");
+    EXPECT_EQ(offset, -1) << "a group that took no part";
+    // Bytes that are no GB18030 character still count as the bytes they are.
+    ASSERT_TRUE(regex.create_and_execute("z", "\x81\x30z"));
+    EXPECT_EQ(regex.match_text(1, &offset), "z");
+    EXPECT_EQ(offset, 2);
+}
+
+TEST(RegexObject, RunsAreBounded) {
+    using Clock = std::chrono::steady_clock;
+    RegexObject regex;
+    const std::string one_run(4095, 'a');
+    auto start = Clock::now();
+    EXPECT_FALSE(regex.create_and_execute("(?:a|a)+c|.", one_run + "x")) << "the engine gave up";
+    EXPECT_EQ(regex.match_count(), 0);
+    EXPECT_EQ(regex.match_text(1), "");
+    EXPECT_LT(Clock::now() - start, std::chrono::seconds(2));
+
+    // Each position costs less than the limit, but all of them together far more.
+    std::string short_runs;
+    while (short_runs.size() < 40000) short_runs += std::string(14, 'a') + "x";
+    start = Clock::now();
+    EXPECT_FALSE(regex.create_and_execute("(?:a|a)+c|.", short_runs));
+    EXPECT_LT(Clock::now() - start, std::chrono::milliseconds(2500));
+
+    regex.set_limits({.match_limit = 1000});
+    EXPECT_FALSE(regex.create_and_execute("(?:a|a)+[cd]", std::string(30, 'a')));
+    ASSERT_TRUE(regex.create_and_execute("a+c", std::string(30, 'a') + "c")) << "ordinary work stays within";
+    EXPECT_EQ(regex.match_count(), 1);
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include "tests/support/http_server.h"
 #include "tests/support/temp_folder.h"
 #include "tests/support/tinyproxy.h"
+#include "tests/web/request_outputs.h"
 #include "text/codec.h"
 #include "web/http_request.h"
 
@@ -19,20 +20,7 @@ ScriptedServer::Handler answer(std::string bytes) {
     return [bytes](const ReceivedRequest&) { return Script{send(bytes)}; };
 }
 
-struct Outputs {
-    Text status = "caller status", headers = "caller headers", location = "caller location";
-    Text cookies, new_cookies = "caller new";
-    ByteArray bytes = "caller bytes";
-    HttpRequest wire(HttpRequest request) {
-        request.status_text = &status;
-        request.response_headers = &headers;
-        request.location = &location;
-        request.cookies = &cookies;
-        request.new_cookies = &new_cookies;
-        request.response_bytes = &bytes;
-        return request;
-    }
-};
+using Outputs = RequestOutputs;
 
 TEST(HttpRequest, PlainGetWithDefaults) {
     ScriptedServer server(answer(response("200 OK", "hello", "Set-Cookie: s=1; path=/\r\n")));
