@@ -208,9 +208,11 @@ TEST(HttpRequest, ProcessesMessagesWhileItWaits) {
     const auto start = Clock::now();
     EXPECT_EQ(http_request({.url = server.url(), .process_messages = [&calls] { calls.push_back(Clock::now()); }}), "late");
     ASSERT_GE(calls.size(), 10u);
+    // Calls come every few tens of milliseconds (bench_web measures the gaps); the bound
+    // here only catches a wait without calls, with room for a loaded machine.
     Clock::time_point previous = start;
     for (const Clock::time_point& call : calls) {
-        EXPECT_LE(call - previous, std::chrono::milliseconds(60));
+        EXPECT_LE(call - previous, std::chrono::milliseconds(250));
         previous = call;
     }
 }
