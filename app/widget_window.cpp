@@ -241,6 +241,11 @@ void WidgetWindow::report_problem(TextView line) {
     std::fprintf(stderr, "%s: %s\n", program.constData(), to_qstring(line).toUtf8().constData());
 }
 
+Text WidgetWindow::address_for(TextView address) const {
+    const auto it = address_map_.find(address);
+    return it == address_map_.end() ? Text(address) : it->second;
+}
+
 void WidgetWindow::copy_content_to_clipboard(TextView name) {
     if (QClipboard* clipboard = QGuiApplication::clipboard()) clipboard->setText(widget_text(name));
 }

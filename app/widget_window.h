@@ -3,6 +3,7 @@
 #include <QPointer>
 #include <QWidget>
 #include <functional>
+#include <map>
 #include <vector>
 
 #include "app/controls/window.h"
@@ -34,6 +35,9 @@ public:
     std::filesystem::path settings_folder() const override { return settings_folder_; }
     void set_settings_folder(std::filesystem::path folder) { settings_folder_ = std::move(folder); }
     void report_problem(TextView line) override;
+    Text address_for(TextView address) const override;
+    // Sends requests for the public addresses in `map` to the addresses they map to.
+    void set_address_map(std::map<Text, Text, std::less<>> map) { address_map_ = std::move(map); }
 
     // Replaces the monotonic clock, so that tests can fix the ticks.
     void set_tick_source(std::function<std::uint32_t()> ticks) { ticks_ = std::move(ticks); }
@@ -53,6 +57,7 @@ private:
     std::vector<Control> controls_;
     std::function<std::uint32_t()> ticks_;
     std::filesystem::path settings_folder_;
+    std::map<Text, Text, std::less<>> address_map_;
     struct Refocus {
         QPointer<QWidget> control, moved_to;
     } refocus_;

@@ -1,24 +1,35 @@
 #include "hot/hot_topics.h"
 
 #include "app/controls/names.h"
+#include "hot/board_page.h"
+#include "text/codec.h"
 #include "text/markers.h"
 #include "web/http_request.h"
 
 namespace qinghe {
 namespace {
 
-Text& address() {
-    static Text current = kHotTopicsAddress;
-    return current;
+// Why a page that was asked gave no titles: the request's own message when it failed,
+// the status line when the answer was not a success, else the page held no entries.
+Text reason_for(const Text& status, bool answered) {
+    if (!answered || status.empty() || status.front() != '2') return status;
+    return from_utf8("页面上没有热搜条目");
+}
+
+// One request and what its page holds.
+HotTopicsFetch read_page(Window& window, TextView address) {
+    const auto process_messages = [&window] { window.process_pending_messages(); };
+    HotTopicsFetch fetch{.address = window.address_for(address)};
+    Text status, headers;
+    ByteArray raw;
+    const Text page = http_request({.url = fetch.address, .response_headers = &headers, .status_text = &status,
+                                    .response_bytes = &raw, .process_messages = process_messages});
+    fetch.titles = page_titles(page, raw, process_messages);
+    if (fetch.titles.empty()) fetch.reason = reason_for(status, !headers.empty());
+    return fetch;
 }
 
 }  // namespace
-
-HotTopicsAddressOverride::HotTopicsAddressOverride(Text address_for_now) : previous_(address()) {
-    address() = std::move(address_for_now);
-}
-
-HotTopicsAddressOverride::~HotTopicsAddressOverride() { address() = previous_; }
 
 std::vector<Text> hot_topic_titles(TextView page, const std::function<void()>& after_entry) {
     std::vector<Text> entries;
@@ -31,15 +42,25 @@ std::vector<Text> hot_topic_titles(TextView page, const std::function<void()>& a
     return titles;
 }
 
-void fetch_hot_topics(Window& window) {
-    const auto process_messages = [&window] { window.process_pending_messages(); };
-    const Text page = http_request({.url = address(), .process_messages = process_messages});
-    const std::vector<Text> titles = hot_topic_titles(page, process_messages);
-    if (titles.empty()) return;
+std::vector<Text> page_titles(TextView page, TextView raw_body, const std::function<void()>& after_entry) {
+    std::vector<Text> titles = hot_topic_titles(page, after_entry);
+    if (!titles.empty()) return titles;
+    // The board is UTF-8, declared or not (a declaration after the first 1024 bytes goes
+    // unseen): its raw bytes read as UTF-8 first. JSON that is not UTF-8 is refused, and
+    // the page text, converted as its declaration says, is read instead.
+    titles = board_titles_from_json(board_data(raw_body));
+    return titles.empty() ? board_titles(page) : titles;
+}
+
+HotTopicsFetch fetch_hot_topics(Window& window) {
+    HotTopicsFetch fetch = read_page(window, kHotTopicsAddress);
+    if (fetch.titles.empty()) fetch = read_page(window, kHotTopicsBoardAddress);
+    if (fetch.titles.empty()) return fetch;
     // Nothing can run between two appends, so all titles go into the box in one write.
     Text content = window.content(name::prefix_box);
-    for (const Text& title : titles) content.append(title).append(kCrLf);
+    for (const Text& title : fetch.titles) content.append(title).append(kCrLf);
     window.set_content(name::prefix_box, content);
+    return fetch;
 }
 
 }  // namespace qinghe

@@ -7,27 +7,30 @@
 
 namespace qinghe {
 
-// The hot-search ranking page.
-inline constexpr const char* kHotTopicsAddress = "http://top.baidu.com/buzz?b=1";
+// The pages read for hot topics, in order: the ranking page the program was made for
+// (its "list-title" entries), and today's board, asked only when the first page gives
+// no titles. Tests point them at servers of their own through Window::address_for.
+inline constexpr TextView kHotTopicsAddress = "http://top.baidu.com/buzz?b=1";
+inline constexpr TextView kHotTopicsBoardAddress = "https://top.baidu.com/board?tab=realtime";
 
-// Fetches the page and appends each non-empty ranking title, followed by CR LF, to the
-// prefix box (which the caller has emptied). A failed fetch adds nothing and says nothing.
-void fetch_hot_topics(Window& window);
-
-// The titles on a page: the anchor text of every "list-title" entry, byte for byte.
+// The titles on a page of the first kind: the anchor text of every "list-title" entry,
+// byte for byte.
 std::vector<Text> hot_topic_titles(TextView page, const std::function<void()>& after_entry = {});
 
-// Points the fetch at another address for as long as it lives (tests only; nothing a
-// user can reach sets it).
-class HotTopicsAddressOverride {
-public:
-    explicit HotTopicsAddressOverride(Text address);
-    ~HotTopicsAddressOverride();
-    HotTopicsAddressOverride(const HotTopicsAddressOverride&) = delete;
-    HotTopicsAddressOverride& operator=(const HotTopicsAddressOverride&) = delete;
+// The titles of any page: its "list-title" entries, else its board data (read from the
+// raw body as UTF-8, else from the page text).
+std::vector<Text> page_titles(TextView page, TextView raw_body, const std::function<void()>& after_entry = {});
 
-private:
-    Text previous_;
+struct HotTopicsFetch {
+    std::vector<Text> titles = {};
+    // Without titles: the address asked last and why it gave none.
+    Text address = {};
+    Text reason = {};
 };
+
+// Fetches the titles, asking the second page only when the first gives none, and
+// appends each, followed by CR LF, to the prefix box (which the caller has emptied).
+// Without titles the box is left as it was and the result says why.
+HotTopicsFetch fetch_hot_topics(Window& window);
 
 }  // namespace qinghe

@@ -139,13 +139,24 @@ private:
 
 }  // namespace
 
+// Replaces the prefix list by the live hot topics. False, with the list put back and the
+// reason shown, when no page gave a title.
+bool plant_hot_topics(Window& window) {
+    const Text own_list = window.content(name::prefix_box);
+    window.set_content(name::prefix_box, {});
+    const HotTopicsFetch fetch = fetch_hot_topics(window);
+    if (!fetch.titles.empty()) return true;
+    window.set_content(name::prefix_box, own_list);
+    const Text notice = from_utf8("未能获取实时热点（") + fetch.reason + from_utf8("），前缀列表保持不变。");
+    append_result_line(window, notice, kNoticeColour);
+    window.report_problem(fetch.address + ": " + fetch.reason);
+    return false;
+}
+
 void generate_titles(Window& window) {
     const RunInProgress run(window);
     window.set_content(name::result_box, {});
-    if (window.checked(name::hot_topics_check)) {
-        window.set_content(name::prefix_box, {});
-        fetch_hot_topics(window);
-    }
+    if (window.checked(name::hot_topics_check) && !plant_hot_topics(window)) return;
     const GeneratorInput input = read_generator_input(window);
     const Headlines headlines = build_headlines(input, [&window] { return window.tick_count(); });
 

@@ -14,6 +14,7 @@ inline constexpr int kMaxHeadlines = 100'000;
 
 inline constexpr Colour kFirstLineColour = rgb(30, 139, 195);  // blue
 inline constexpr Colour kSecondLineColour = rgb(0, 128, 0);    // green
+inline constexpr Colour kNoticeColour = rgb(128, 128, 128);     // grey: a line that is not a headline
 
 // The headline count typed by the user: full-width digits, signs and spaces read as
 // their ASCII forms; leading white space, an optional sign, then decimal digits up to
@@ -55,7 +56,10 @@ GeneratorInput read_generator_input(const Window& window);
 // Appends one line in 宋体 10 pt with the given colour to the result box.
 void append_result_line(Window& window, TextView line, Colour colour);
 
-// The click action of the generate button.
+// The click action of the generate button. When live hot topics are wanted and no page
+// gives a title, the prefix list is put back as it was, no headline is made, the
+// clipboard is left alone, and one grey line in the result box (and one on standard
+// error) says why.
 void generate_titles(Window& window);
 
 }  // namespace qinghe

@@ -93,6 +93,9 @@ public:
     // Tells the user's terminal about a problem: one line on standard error, after the
     // program's name.
     virtual void report_problem(TextView line) = 0;
+    // The address to request for a public page: the page's own, unless the window was
+    // told to send such requests elsewhere (tests, to servers of their own).
+    virtual Text address_for(TextView address) const = 0;
 };
 
 }  // namespace qinghe

@@ -43,6 +43,13 @@ public:
     void set_busy(bool) override { ++other_calls; }
     void open_address(TextView) override { ++other_calls; }
     void report_problem(TextView line) override { problems.emplace_back(line); }
+    // Only mapped addresses are reachable; anything else goes to a closed loopback port,
+    // so that a test never reaches outside.
+    std::map<Text, Text, std::less<>> addresses;
+    Text address_for(TextView address) const override {
+        const auto it = addresses.find(address);
+        return it == addresses.end() ? Text("http://127.0.0.1:9/") : it->second;
+    }
 };
 
 }  // namespace qinghe

@@ -1,0 +1,26 @@
+#pragma once
+// Today's ranking board: a server-rendered page whose entries stand as JSON in an HTML
+// comment "<!--s-data:{...}-->". The titles are the "word" of each entry of the first
+// card, in page order; a pinned entry ("isTop": true) is not a ranking entry.
+#include <string_view>
+#include <vector>
+
+#include "text/text.h"
+
+namespace qinghe {
+
+// The JSON between "<!--s-data:" and the next "-->" (to the end when the comment is cut
+// off); empty when the page has no such comment. Both markers begin with a byte below
+// 0x30, which never ends a double-byte character, so a plain byte search is safe in
+// program text as in UTF-8.
+std::string_view board_data(std::string_view page);
+
+// The titles in the board's JSON (UTF-8), as program text: a CR or LF inside a title
+// becomes a space, an empty title is skipped. Broken, cut-off or unexpected JSON gives
+// no titles.
+std::vector<Text> board_titles_from_json(std::string_view utf8_json);
+
+// The titles of a board page held as program text.
+std::vector<Text> board_titles(TextView page);
+
+}  // namespace qinghe
