@@ -3,6 +3,7 @@
 // order. The window is built from this table alone.
 #include <span>
 
+#include "app/controls/names.h"
 #include "app/controls/window.h"
 
 namespace qinghe::form {
@@ -42,6 +43,10 @@ struct ControlRow {
     const char* tooltip = nullptr;  // UTF-8
     bool face_image = false;        // picture button showing the embedded feedback image
     int tab_order = 0;              // 1, 2, ... for controls that take the focus; 0 for none
+    // What assistive technology announces for the control: what a sighted user reads
+    // beside it. With `named_by`, the content of that edit box follows it.
+    const char* accessible_name = nullptr;  // UTF-8
+    const char* named_by = nullptr;         // UTF-8 control name
 };
 
 struct WindowRow {

@@ -21,12 +21,6 @@ const std::array<const Text*, 4>& slot_radios() {
     return radios;
 }
 
-// Slot names, punctuation and the count belong to no slot.
-const Text& slot_exclusions() {
-    static const Text names = from_utf8("编辑框1|编辑框2|编辑框3|编辑框_标点1|编辑框_标点2|编辑框_标点3|编辑框_标题数");
-    return names;
-}
-
 // The names of slots 2 to 4 go into config.ini. They are encoded like any edit box's
 // content, which changes nothing for an ordinary name but keeps a name holding a line
 // break or a double quote from breaking the file; loading decodes every edit box.
@@ -46,6 +40,19 @@ void load_slot(Window& window, int slot) {
 }
 
 }  // namespace
+
+const Text& slot_exclusions() {
+    static const Text names = [] {
+        Text joined;
+        for (const Text* name : {&name::slot_name_2, &name::slot_name_3, &name::slot_name_4, &name::punctuation_1,
+                                 &name::punctuation_2, &name::punctuation_3, &name::count_box}) {
+            if (!joined.empty()) joined += '|';
+            joined += *name;
+        }
+        return joined;
+    }();
+    return names;
+}
 
 void save_configuration(Window& window) {
     for (int slot = 1; slot <= 4; ++slot) {

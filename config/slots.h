@@ -6,6 +6,10 @@
 
 namespace qinghe {
 
+// The controls a slot leaves out, "|" between names: the slot names, the punctuation
+// boxes and the count.
+const Text& slot_exclusions();
+
 // Click of "保存配置": the lists into the selected slot, the selection into config.ini.
 void save_configuration(Window& window);
 // Clicks of the four slot radio buttons.

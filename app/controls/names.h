@@ -1,31 +1,64 @@
 #pragma once
-// Names of the controls that the program's actions address, as program text. They are
-// also the keys of the settings files, so they are spelled exactly as in the form.
+// The names of the window's controls, each spelled once, here. They are also the keys
+// of the settings files, so they are spelled exactly as the stored files have them.
+// `name::utf8::` holds the spellings for tables written at compile time (the form, the
+// event bindings); `name::` the same names as program text for the code that acts on
+// the window.
 #include "text/codec.h"
 
 namespace qinghe::name {
+namespace utf8 {
 
-inline const Text prefix_box = from_utf8("编辑框_前缀");
-inline const Text link_box = from_utf8("编辑框_衔接");
-inline const Text suffix_box = from_utf8("编辑框_后缀");
-inline const Text punctuation_1 = from_utf8("编辑框_标点1");
-inline const Text punctuation_2 = from_utf8("编辑框_标点2");
-inline const Text punctuation_3 = from_utf8("编辑框_标点3");
-inline const Text count_box = from_utf8("编辑框_标题数");
-inline const Text result_box = from_utf8("超级编辑框_结果");
-inline const Text hot_topics_check = from_utf8("选择框_百度实时热点");
-inline const Text generate_button = from_utf8("按钮_生成");
-inline const Text restore_button = from_utf8("按钮_恢复默认");
-inline const Text save_button = from_utf8("按钮_保存配置");
-inline const Text slot_radio_1 = from_utf8("单选框1");
-inline const Text slot_radio_2 = from_utf8("单选框2");
-inline const Text slot_radio_3 = from_utf8("单选框3");
-inline const Text slot_radio_4 = from_utf8("单选框4");
-inline const Text slot_name_2 = from_utf8("编辑框1");
-inline const Text slot_name_3 = from_utf8("编辑框2");
-inline const Text slot_name_4 = from_utf8("编辑框3");
-inline const Text download_link = from_utf8("超级按钮1");
-inline const Text media_link = from_utf8("超级按钮2");
-inline const Text messenger_link = from_utf8("超级按钮3");
+inline constexpr const char* prefix_box = "编辑框_前缀";
+inline constexpr const char* link_box = "编辑框_衔接";
+inline constexpr const char* suffix_box = "编辑框_后缀";
+inline constexpr const char* punctuation_1 = "编辑框_标点1";
+inline constexpr const char* punctuation_2 = "编辑框_标点2";
+inline constexpr const char* punctuation_3 = "编辑框_标点3";
+inline constexpr const char* count_box = "编辑框_标题数";
+inline constexpr const char* result_box = "超级编辑框_结果";
+inline constexpr const char* hot_topics_check = "选择框_百度实时热点";
+inline constexpr const char* generate_button = "按钮_生成";
+inline constexpr const char* restore_button = "按钮_恢复默认";
+inline constexpr const char* save_button = "按钮_保存配置";
+inline constexpr const char* slot_radio_1 = "单选框1";
+inline constexpr const char* slot_radio_2 = "单选框2";
+inline constexpr const char* slot_radio_3 = "单选框3";
+inline constexpr const char* slot_radio_4 = "单选框4";
+inline constexpr const char* slot_name_2 = "编辑框1";
+inline constexpr const char* slot_name_3 = "编辑框2";
+inline constexpr const char* slot_name_4 = "编辑框3";
+inline constexpr const char* download_link = "超级按钮1";
+inline constexpr const char* media_link = "超级按钮2";
+inline constexpr const char* messenger_link = "超级按钮3";
+inline constexpr const char* prefix_heading = "透明标签1";
+inline constexpr const char* link_heading = "透明标签2";
+inline constexpr const char* suffix_heading = "透明标签3";
+inline constexpr const char* count_caption = "标签1";
+
+}  // namespace utf8
+
+inline const Text prefix_box = from_utf8(utf8::prefix_box);
+inline const Text link_box = from_utf8(utf8::link_box);
+inline const Text suffix_box = from_utf8(utf8::suffix_box);
+inline const Text punctuation_1 = from_utf8(utf8::punctuation_1);
+inline const Text punctuation_2 = from_utf8(utf8::punctuation_2);
+inline const Text punctuation_3 = from_utf8(utf8::punctuation_3);
+inline const Text count_box = from_utf8(utf8::count_box);
+inline const Text result_box = from_utf8(utf8::result_box);
+inline const Text hot_topics_check = from_utf8(utf8::hot_topics_check);
+inline const Text generate_button = from_utf8(utf8::generate_button);
+inline const Text restore_button = from_utf8(utf8::restore_button);
+inline const Text save_button = from_utf8(utf8::save_button);
+inline const Text slot_radio_1 = from_utf8(utf8::slot_radio_1);
+inline const Text slot_radio_2 = from_utf8(utf8::slot_radio_2);
+inline const Text slot_radio_3 = from_utf8(utf8::slot_radio_3);
+inline const Text slot_radio_4 = from_utf8(utf8::slot_radio_4);
+inline const Text slot_name_2 = from_utf8(utf8::slot_name_2);
+inline const Text slot_name_3 = from_utf8(utf8::slot_name_3);
+inline const Text slot_name_4 = from_utf8(utf8::slot_name_4);
+inline const Text download_link = from_utf8(utf8::download_link);
+inline const Text media_link = from_utf8(utf8::media_link);
+inline const Text messenger_link = from_utf8(utf8::messenger_link);
 
 }  // namespace qinghe::name

@@ -9,6 +9,8 @@
 #include "app/controls/names.h"
 #include "app/main_window.h"
 #include "app/wiring.h"
+#include "config/slots.h"
+#include "text/search.h"
 #include "text/codec.h"
 #include "titles/builtin.h"
 
@@ -96,12 +98,16 @@ TEST_F(MainWindowTest, RestoreButtonPutsTheBuiltInValuesBack) {
     EXPECT_TRUE(controls.checked(name::slot_radio_3));
 }
 
-TEST_F(MainWindowTest, EveryBindingNamesAControlOfTheForm) {
+// An unknown name makes a call do nothing, so a misspelt one would go unnoticed.
+TEST_F(MainWindowTest, EveryBoundOrExcludedNameIsAControlOfTheForm) {
     for (const Binding& binding : bindings()) {
         if (binding.control) {
             EXPECT_NE(controls.widget(from_utf8(binding.control)), nullptr) << binding.control;
         }
     }
+    const std::vector<Text> excluded = split_list(slot_exclusions(), "|");
+    EXPECT_EQ(excluded.size(), 7u);
+    for (const Text& name : excluded) EXPECT_NE(controls.widget(name), nullptr) << to_utf8(name);
 }
 
 }  // namespace
