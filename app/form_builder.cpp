@@ -2,10 +2,7 @@
 
 #include <QCheckBox>
 #include <QLabel>
-#include <QPlainTextEdit>
-#include <QPushButton>
-#include <QRadioButton>
-#include <QTextEdit>
+#include <QLineEdit>
 #include <algorithm>
 #include <cstddef>
 
@@ -69,7 +66,7 @@ void set_colours(QWidget& widget, const ControlRow& row, QPalette::ColorRole tex
 QWidget* make_edit_box(const ControlRow& row, QWidget* parent) {
     const QString text = to_document_text(initial_text(row));
     if (row.multi_line) {
-        auto* edit = new QPlainTextEdit(parent);
+        auto* edit = new ListEdit(parent);
         // Panel with a line width of one is the thin sunken edge; WinPanel the 3-D one.
         edit->setFrameStyle((row.edge == form::Edge::Client ? QFrame::WinPanel : QFrame::Panel) | QFrame::Sunken);
         edit->setLineWidth(1);
@@ -90,8 +87,9 @@ QWidget* make_edit_box(const ControlRow& row, QWidget* parent) {
 }
 
 QWidget* make_rich_text_box(const ControlRow& row, QWidget* parent) {
-    auto* edit = new QTextEdit(parent);
+    auto* edit = new ResultEdit(parent);
     edit->setAcceptRichText(false);
+    edit->setTabChangesFocus(true);  // Tab moves on, as from the list boxes
     edit->setFrameStyle(QFrame::WinPanel | QFrame::Sunken);
     edit->setVerticalScrollBarPolicy(row.vertical_scroll_bar ? Qt::ScrollBarAsNeeded : Qt::ScrollBarAlwaysOff);
     edit->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
@@ -122,12 +120,12 @@ QWidget* make_control(const ControlRow& row, QWidget* parent) {
             return box;
         }
         case ControlKind::RadioButton: {
-            auto* radio = new QRadioButton(caption_of(row), parent);
+            auto* radio = new GroupRadioButton(caption_of(row), parent);
             radio->setChecked(row.checked);
             return radio;
         }
         case ControlKind::PushButton: {
-            auto* button = new QPushButton(caption_of(row), parent);
+            auto* button = new FormPushButton(caption_of(row), parent);
             button->setAutoDefault(false);
             return button;
         }
@@ -140,6 +138,17 @@ QWidget* make_control(const ControlRow& row, QWidget* parent) {
         }
     }
     return nullptr;
+}
+
+// A radio button named by the edit box over its caption area announces that box's
+// content, the slot's name, and falls back to its own name when the box is empty.
+void name_after(QWidget& radio, const QString& own_name, QLineEdit& box) {
+    const auto update = [&radio, own_name](const QString& text) {
+        radio.setAccessibleName(text.trimmed().isEmpty() ? own_name : text);
+        radio.setAccessibleDescription(own_name);
+    };
+    update(box.text());
+    QObject::connect(&box, &QLineEdit::textChanged, &radio, update);
 }
 
 }  // namespace
@@ -158,6 +167,7 @@ void build_form(QWidget& window, WidgetWindow& controls) {
         widget->setGeometry(row.geometry.left, row.geometry.top, row.geometry.width, row.geometry.height);
         if (row.font.face && row.kind != ControlKind::RichTextBox) widget->setFont(font_of(row.font, window.font()));
         if (row.tooltip) widget->setToolTip(QString::fromUtf8(row.tooltip));
+        if (row.accessible_name) widget->setAccessibleName(QString::fromUtf8(row.accessible_name));
         if (row.tab_order > 0) {
             widget->setFocusPolicy(Qt::StrongFocus);
             tab_stops.emplace_back(row.tab_order, widget);
@@ -171,6 +181,10 @@ void build_form(QWidget& window, WidgetWindow& controls) {
     // buttons' caption area) must be on top to take clicks and show its text.
     for (const ControlRow& row : form::controls()) {
         if (row.kind == ControlKind::EditBox) controls.widget(from_utf8(row.name))->raise();
+        if (!row.named_by || !row.accessible_name) continue;
+        if (auto* box = qobject_cast<QLineEdit*>(controls.widget(from_utf8(row.named_by)))) {
+            name_after(*controls.widget(from_utf8(row.name)), QString::fromUtf8(row.accessible_name), *box);
+        }
     }
 
     std::sort(tab_stops.begin(), tab_stops.end());

@@ -18,6 +18,9 @@ MainWindow::MainWindow(QWidget* parent) : QWidget(parent) {
     setWindowTitle(QString::fromUtf8(row.caption) + QLatin1String(kContactNumber));
     setFixedSize(row.client_width, row.client_height);
     build_form(*this, controls_);
+    // Controls show that they have the focus from the start, not only after the first
+    // Tab: the start focus would otherwise be invisible.
+    setAttribute(Qt::WA_KeyboardFocusChange);
 }
 
 MainWindow::~MainWindow() { announce_destruction(); }
@@ -40,8 +43,9 @@ void MainWindow::bring_to_front(const QString& activation_token) {
 }
 
 void MainWindow::keyPressEvent(QKeyEvent* event) {
-    // Only keys that the focused control left unused arrive here.
-    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+    // Only keys that the focused control left unused arrive here; Esc closes the window
+    // whatever modifier is held with it.
+    if (event->key() == Qt::Key_Escape) {
         close();
         return;
     }

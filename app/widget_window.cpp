@@ -128,16 +128,9 @@ void WidgetWindow::set_checked(TextView name, bool checked) {
     if (!control || (control->kind != ControlKind::CheckBox && control->kind != ControlKind::RadioButton)) {
         return;
     }
-    auto* button = static_cast<QAbstractButton*>(control->widget);
-    if (control->kind == ControlKind::RadioButton && !checked) {
-        // Qt refuses to uncheck the checked button of an exclusive group; setting radio
-        // buttons one by one must be able to leave none checked.
-        button->setAutoExclusive(false);
-        button->setChecked(false);
-        button->setAutoExclusive(true);
-        return;
-    }
-    button->setChecked(checked);
+    // The form's radio buttons are exclusive only when clicked: setting one by one
+    // changes that one alone.
+    static_cast<QAbstractButton*>(control->widget)->setChecked(checked);
 }
 
 void WidgetWindow::set_selection_start(TextView name, int position) {

@@ -1,27 +1,110 @@
 #pragma once
-// The control kinds that Qt has no ready widget for.
+// The form's controls where Qt's own widgets behave otherwise than the window's
+// controls should: Windows-style edges, edit boxes that hide their selection while
+// unfocused and take any Enter as a line break, radio buttons that only a click makes
+// exclusive, and buttons that Enter presses.
 #include <QAbstractButton>
 #include <QImage>
+#include <QTextCursor>
 #include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTextEdit>
+#include <functional>
+#include <optional>
 
 #include "app/form.h"
 
 namespace qinghe {
 
-// Single-line edit box with a Windows-style edge instead of the style's frame.
+// Single-line edit box of unlimited length with a Windows-style edge instead of the
+// style's frame.
 class EdgedLineEdit : public QLineEdit {
 public:
     EdgedLineEdit(form::Edge edge, QWidget* parent);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
 
 private:
     form::Edge edge_;
+    // The selection put aside while the box is unfocused, and the box as it was left.
+    struct Hidden {
+        int anchor = 0, position = 0;
+        QString text;
+    };
+    std::optional<Hidden> hidden_;
 };
 
-// Flat button with a drawn border, no focus rectangle, and a text colour of its own for
-// the hover state; shows an image instead of a caption when given one.
+// Keeps a text widget's selection out of sight while it has no focus, and brings it
+// back when the focus returns, unless the text or the cursor changed meanwhile. A popup
+// (the context menu) does not count as losing the focus.
+class SelectionHider {
+public:
+    void focus_out(QTextCursor cursor, QFocusEvent& event, const std::function<void(const QTextCursor&)>& set_cursor);
+    void focus_in(const QTextCursor& current, const std::function<void(const QTextCursor&)>& set_cursor);
+
+private:
+    std::optional<QTextCursor> selection_, collapsed_;
+};
+
+// Multi-line list box: Enter with any modifier inserts a line break, and text pasted or
+// dropped with Unicode line or paragraph separators gets line breaks in their place.
+class ListEdit : public QPlainTextEdit {
+public:
+    explicit ListEdit(QWidget* parent) : QPlainTextEdit(parent) {}
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void insertFromMimeData(const QMimeData* source) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
+
+private:
+    SelectionHider hider_;
+};
+
+// The result box, with the same line breaks and selection as the list boxes.
+class ResultEdit : public QTextEdit {
+public:
+    explicit ResultEdit(QWidget* parent) : QTextEdit(parent) {}
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void insertFromMimeData(const QMimeData* source) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
+
+private:
+    SelectionHider hider_;
+};
+
+// A radio button of the form's one group. Setting its state checks or unchecks it
+// alone, so stored states load one by one; a click (or Space) checks it and unchecks
+// the other radio buttons of its window.
+class GroupRadioButton : public QRadioButton {
+public:
+    GroupRadioButton(const QString& caption, QWidget* parent);
+
+protected:
+    void nextCheckState() override;
+};
+
+// Push button that Enter presses as well as Space.
+class FormPushButton : public QPushButton {
+public:
+    FormPushButton(const QString& caption, QWidget* parent) : QPushButton(caption, parent) {}
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+};
+
+// Flat button with a drawn border and a text colour of its own for the hover state;
+// shows an image instead of a caption when given one. Enter presses it, and a dotted
+// frame shows that it has the focus.
 class PictureButton : public QAbstractButton {
 public:
     PictureButton(const QColor& text, const QColor& hover_text, QWidget* parent);
@@ -30,6 +113,7 @@ public:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     QColor text_;

@@ -1,8 +1,9 @@
 #include "app/wiring.h"
 
 #include <QAbstractButton>
-#include <QEvent>
+#include <QFocusEvent>
 
+#include "app/controls/names.h"
 #include "app/main_window.h"
 #include "app/shell_actions.h"
 #include "config/slots.h"
@@ -18,28 +19,29 @@ using enum Event;
 constexpr Binding kBindings[] = {
     {nullptr, Created, restore_at_start},
     {nullptr, AboutToBeDestroyed, store_at_close},
-    {"按钮_生成", Clicked, generate_titles},
-    {"按钮_恢复默认", Clicked, restore_defaults},
-    {"按钮_保存配置", Clicked, save_configuration},
-    {"单选框1", Clicked, select_slot_1},
-    {"单选框2", Clicked, select_slot_2},
-    {"单选框3", Clicked, select_slot_3},
-    {"单选框4", Clicked, select_slot_4},
-    {"选择框_百度实时热点", Clicked, reset_prefix_list},
-    {"编辑框_前缀", GotFocus, nullptr, highlight_list_box},
-    {"编辑框_前缀", LostFocus, nullptr, dim_list_box},
-    {"编辑框_衔接", GotFocus, nullptr, highlight_list_box},
-    {"编辑框_衔接", LostFocus, nullptr, dim_list_box},
-    {"编辑框_后缀", GotFocus, nullptr, highlight_list_box},
-    {"编辑框_后缀", LostFocus, nullptr, dim_list_box},
-    {"超级按钮1", Clicked, open_download_page},
-    {"超级按钮2", Clicked, open_media_page},
-    {"超级按钮3", Clicked, open_messenger_link},
+    {name::utf8::generate_button, Clicked, generate_titles},
+    {name::utf8::restore_button, Clicked, restore_defaults},
+    {name::utf8::save_button, Clicked, save_configuration},
+    {name::utf8::slot_radio_1, Clicked, select_slot_1},
+    {name::utf8::slot_radio_2, Clicked, select_slot_2},
+    {name::utf8::slot_radio_3, Clicked, select_slot_3},
+    {name::utf8::slot_radio_4, Clicked, select_slot_4},
+    {name::utf8::hot_topics_check, Clicked, reset_prefix_list},
+    {name::utf8::prefix_box, GotFocus, nullptr, highlight_list_box},
+    {name::utf8::prefix_box, LostFocus, nullptr, dim_list_box},
+    {name::utf8::link_box, GotFocus, nullptr, highlight_list_box},
+    {name::utf8::link_box, LostFocus, nullptr, dim_list_box},
+    {name::utf8::suffix_box, GotFocus, nullptr, highlight_list_box},
+    {name::utf8::suffix_box, LostFocus, nullptr, dim_list_box},
+    {name::utf8::download_link, Clicked, open_download_page},
+    {name::utf8::media_link, Clicked, open_media_page},
+    {name::utf8::messenger_link, Clicked, open_messenger_link},
 };
 
 // Runs an action when its control gains or loses the keyboard focus, by any means, until
 // the window is being destroyed: the focus changes that its teardown causes must not
-// reach actions whose window is already half gone.
+// reach actions whose window is already half gone. A popup such as the context menu
+// takes the focus only for a moment and leaves it where it was, so it does not count.
 class FocusWatch : public QObject {
 public:
     FocusWatch(MainWindow& window, QWidget* control, QEvent::Type type, std::function<void()> action)
@@ -50,7 +52,10 @@ public:
 
 protected:
     bool eventFilter(QObject*, QEvent* event) override {
-        if (event->type() == type_ && action_) action_();
+        if (event->type() == type_ && action_ &&
+            static_cast<QFocusEvent*>(event)->reason() != Qt::PopupFocusReason) {
+            action_();
+        }
         return false;
     }
 

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QAbstractButton>
 #include <QPlainTextEdit>
 #include <QTextBlock>
 #include <QTextEdit>
@@ -62,16 +63,26 @@ TEST_F(WidgetWindowTest, TextColour) {
 }
 
 TEST_F(WidgetWindowTest, CheckedStates) {
+    const Text* radios[] = {&name::slot_radio_1, &name::slot_radio_2, &name::slot_radio_3, &name::slot_radio_4};
+    const auto checked_radios = [&] {
+        std::string states;
+        for (const Text* radio : radios) states += window.checked(*radio) ? '1' : '0';
+        return states;
+    };
     window.set_checked(name::hot_topics_check, true);
     EXPECT_TRUE(window.checked(name::hot_topics_check));
+    // Set one by one, as stored settings load: one radio button does not change another.
     window.set_checked(name::slot_radio_3, true);
-    EXPECT_TRUE(window.checked(name::slot_radio_3));
-    EXPECT_FALSE(window.checked(name::slot_radio_1)) << "the radio buttons form one group";
-    // Set one by one, the radio buttons can all end up unchecked.
-    window.set_checked(name::slot_radio_3, false);
-    for (const Text* radio : {&name::slot_radio_1, &name::slot_radio_2, &name::slot_radio_3, &name::slot_radio_4}) {
-        EXPECT_FALSE(window.checked(*radio));
-    }
+    EXPECT_EQ(checked_radios(), "1010");
+    // A click checks its radio button and unchecks every other, however many were
+    // checked; clicking it again keeps it checked.
+    auto* radio_4 = qobject_cast<QAbstractButton*>(window.widget(name::slot_radio_4));
+    radio_4->click();
+    EXPECT_EQ(checked_radios(), "0001");
+    radio_4->click();
+    EXPECT_EQ(checked_radios(), "0001");
+    window.set_checked(name::slot_radio_4, false);
+    EXPECT_EQ(checked_radios(), "0000");
     EXPECT_FALSE(window.checked(name::prefix_box)) << "not a check box";
 }
 

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # One run of the program under a fresh Xvfb: copies the program into FOLDER (its
 # settings then live there), waits for its window, runs each STEP (a shell command that
-# may use $id, the window), ends the program with Esc and fails unless it exits cleanly.
-#   xvfb_session.sh PROGRAM FOLDER [STEP...]
+# may use $id, the window), ends the program with Esc (or the key in CLOSE_KEY, as
+# xdotool names it) and fails unless it exits cleanly.
+#   [CLOSE_KEY=shift+Escape] xvfb_session.sh PROGRAM FOLDER [STEP...]
 set -euo pipefail
 program=$1 folder=$2
 shift 2
@@ -47,12 +48,12 @@ echo "window: $(xdotool getwindowname "$id"), $(xwininfo -id "$id" | grep -E "Wi
 sleep 1
 xdotool windowfocus --sync "$id"
 for step in "$@"; do eval "$step"; sleep 0.4; done
-xdotool key Escape
+xdotool key "${CLOSE_KEY:-Escape}"
 for _ in $(seq 50); do
   kill -0 "$pid" 2>/dev/null || break
   sleep 0.1
 done
-if kill -0 "$pid" 2>/dev/null; then echo "still running after Esc"; kill "$pid"; exit 1; fi
+if kill -0 "$pid" 2>/dev/null; then echo "still running after ${CLOSE_KEY:-Escape}"; kill "$pid"; exit 1; fi
 status=0
 wait "$pid" || status=$?
 echo "exit status $status"
