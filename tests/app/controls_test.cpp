@@ -82,6 +82,7 @@ TEST_F(ControlsTest, EnterPressesTheFocusedButton) {
 }
 
 TEST_F(ControlsTest, PictureButtonsShowTheFocus) {
+    EXPECT_EQ(QApplication::focusWidget(), widget(name::messenger_link)) << "the focus starts on the feedback button";
     for (const Text* name : {&name::download_link, &name::media_link, &name::messenger_link}) {
         QWidget* button = widget(*name);
         widget(name::count_box)->setFocus();
