@@ -68,7 +68,8 @@ IniFile IniFile::load(const std::filesystem::path& path) {
         return file;
     }
     TextView rest(bytes);
-    if (rest.substr(0, kUtf8Bom.size()) == kUtf8Bom) rest.remove_prefix(kUtf8Bom.size());
+    // An editor adds a mark to a file that already has one; the first header must count.
+    while (rest.starts_with(kUtf8Bom)) rest.remove_prefix(kUtf8Bom.size());
     // LF ends a line (a GB18030 character never holds the byte); a CR before it goes too.
     while (!rest.empty()) {
         const size_t end = rest.find('\n');

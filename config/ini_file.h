@@ -14,7 +14,8 @@ namespace qinghe {
 class IniFile {
 public:
     // A missing or unreadable file loads as an empty one; one that exists but cannot be
-    // read is never saved over.
+    // read is never saved over. UTF-8 byte-order marks at the start are skipped, however
+    // many an editor has put there; saving writes none.
     static IniFile load(const std::filesystem::path& path);
 
     // The value after "=" with leading blanks skipped and one pair of surrounding

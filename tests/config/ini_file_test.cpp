@@ -141,5 +141,13 @@ TEST_F(IniFileTest, AFiftyMegabyteFileIsReadInAMoment) {
     EXPECT_EQ(read_profile_string(path, "S", "LAST"), "found");
 }
 
+TEST_F(IniFileTest, RepeatedByteOrderMarksDoNotHideTheFirstSection) {
+    const Text edit = from_utf8("编辑框");
+    write_bytes(path, "\xEF\xBB\xBF\xEF\xBB\xBF[" + edit + "]\r\nk=old\r\n");
+    ASSERT_TRUE(write_profile_string(path, edit, "k", "new"));
+    EXPECT_EQ(read_profile_string(path, edit, "k"), "new");
+    EXPECT_EQ(file_bytes(path), "[" + edit + "]\r\nk=new\r\n");
+}
+
 }  // namespace
 }  // namespace qinghe
