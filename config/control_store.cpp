@@ -42,7 +42,7 @@ void save_kind(const Window& window, const std::filesystem::path& path, TextView
                                                         : false_text();
         file.set(section_of(kind), name, value);
     }
-    file.save(path);  // A failed write leaves the old file; nothing is reported.
+    (void)file.save(path);  // A failed write leaves the old file; nothing is reported.
 }
 
 void load_kind(Window& window, const std::filesystem::path& path, ControlKind kind) {

@@ -37,7 +37,7 @@ void write_slot_names(const Window& window) {
     for (const Text* name : {&name::slot_name_2, &name::slot_name_3, &name::slot_name_4}) {
         file.set(section, *name, encode_stored_text(window.content(*name)));
     }
-    file.save(path);
+    (void)file.save(path);
 }
 
 void load_slot(Window& window, int slot) {
