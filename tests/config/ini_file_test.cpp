@@ -12,7 +12,11 @@
 #include <random>
 #include <set>
 
+#include "app/controls/names.h"
+#include "config/control_store.h"
 #include "config/ini_file.h"
+#include "config/slots.h"
+#include "tests/support/recording_window.h"
 #include "tests/support/temp_folder.h"
 #include "text/codec.h"
 
@@ -59,6 +63,19 @@ int as_ordinary_user(const std::filesystem::path& folder, const std::function<in
     waitpid(child, &status, 0);
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
+
+// Edit boxes are the names it holds content for; the settings folder is settable.
+struct StoreWindow : RecordingWindow {
+    std::filesystem::path folder;
+    std::vector<Text> names_of_kind(ControlKind kind) const override {
+        std::vector<Text> names;
+        for (const auto& [name, text] : contents) {
+            if (kind == ControlKind::EditBox) names.push_back(name);
+        }
+        return names;
+    }
+    std::filesystem::path settings_folder() const override { return folder; }
+};
 
 class IniFileTest : public testing::Test {
 protected:
@@ -185,18 +202,27 @@ TEST_F(IniFileTest, RepeatedByteOrderMarksDoNotHideTheFirstSection) {
     EXPECT_EQ(file_bytes(path), "[" + edit + "]\r\nk=new\r\n");
 }
 
-TEST_F(IniFileTest, ReadOnlyFilesAreLeftAsTheyAre) {
+TEST_F(IniFileTest, ReadOnlyFilesAreLeftAsTheyAreAndTheFailureIsReported) {
     const std::string old = "[s]\r\nk=old\r\n";
     write_bytes(path, old);
     ::chmod(path.c_str(), 0444);  // read-only even to root, as the read-only attribute is
     EXPECT_FALSE(write_profile_string(path, "s", "k", "new"));
 
-    IniFile file = IniFile::load(path);
-    file.set("s", "k", "new");
-    EXPECT_EQ(file.save(path).problem, "read-only file");
+    StoreWindow window;
+    window.folder = folder.path();
+    window.contents[name::slot_name_2] = "x";
+    save_edit_boxes(window, path, {});
+    store_at_close(window);  // slot names, then the selection
+    EXPECT_EQ(window.problems, std::vector<Text>(3, from_utf8(path.string()) + ": read-only file"));
+    EXPECT_TRUE(window.writes.empty());
     EXPECT_EQ(file_bytes(path), old);
     EXPECT_EQ(mode_of(path), 0444);
     EXPECT_EQ(names_in(folder.path()), std::set<std::string>{"config.ini"});
+
+    window.folder.clear();  // settings not kept: nothing saved, nothing to report
+    window.problems.clear();
+    store_at_close(window);
+    EXPECT_TRUE(window.problems.empty());
 }
 
 TEST_F(IniFileTest, ReplacingKeepsPermissionsAndSymbolicLinks) {
@@ -243,6 +269,23 @@ TEST_F(IniFileTest, AReadOnlyFolderTakesWritesOnlyToFilesAlreadyThere) {
     EXPECT_EQ(file_bytes(settings / "config.ini"), "[s]\r\nk=new\r\n");
     EXPECT_EQ(names_in(settings), std::set<std::string>{"config.ini"});
     EXPECT_EQ(file_bytes(locked), "[s]\r\nk=old\r\n");
+}
+
+TEST(ControlStoreTest, AFortyThousandCharacterListRoundTrips) {
+    TempFolder folder;
+    const Text characters = from_utf8("长标题震撼惊呆了说");
+    Text list;
+    for (size_t i = 0; i < 40'000; ++i) {
+        list.append(characters, i % 9 * 2, 2);
+        if (i % 50 == 49) list += "\r\n\"";
+    }
+    StoreWindow saving, loading;
+    saving.contents[name::prefix_box] = list;
+    save_edit_boxes(saving, folder.path() / "config.ini", {});
+    loading.contents[name::prefix_box] = "";
+    load_edit_boxes(loading, folder.path() / "config.ini");
+    EXPECT_TRUE(saving.problems.empty());
+    EXPECT_TRUE(loading.contents[name::prefix_box] == list) << "the list comes back whole";
 }
 
 }  // namespace
