@@ -32,7 +32,7 @@ const Text& section_of(ControlKind kind) {
 
 constexpr TextView kLineBreakMarker = "><br><";
 
-void save_kind(const Window& window, const std::filesystem::path& path, TextView exclusions, ControlKind kind) {
+void save_kind(Window& window, const std::filesystem::path& path, TextView exclusions, ControlKind kind) {
     const std::vector<Text> excluded = split_list(exclusions, "|");
     IniFile file = IniFile::load(path);
     for (const Text& name : window.names_of_kind(kind)) {
@@ -42,7 +42,7 @@ void save_kind(const Window& window, const std::filesystem::path& path, TextView
                                                         : false_text();
         file.set(section_of(kind), name, value);
     }
-    file.save(path);  // A failed write leaves the old file; nothing is reported.
+    save_settings(file, path, window);
 }
 
 void load_kind(Window& window, const std::filesystem::path& path, ControlKind kind) {
@@ -57,19 +57,25 @@ void load_kind(Window& window, const std::filesystem::path& path, ControlKind ki
 
 }  // namespace
 
+void save_settings(const IniFile& file, const std::filesystem::path& path, Window& window) {
+    if (path.empty()) return;
+    const SaveResult saved = file.save(path);
+    if (!saved) window.report_problem(from_utf8(path.string()) + ": " + saved.problem);
+}
+
 Text encode_stored_text(TextView text) { return replace_all(replace_all(text, kCrLf, kLineBreakMarker), "\"", quote_marker()); }
 
 Text decode_stored_text(TextView stored) {
     return replace_all(replace_all(stored, kLineBreakMarker, kCrLf), quote_marker(), "\"");
 }
 
-void save_edit_boxes(const Window& window, const std::filesystem::path& file, TextView exclusions) {
+void save_edit_boxes(Window& window, const std::filesystem::path& file, TextView exclusions) {
     save_kind(window, file, exclusions, ControlKind::EditBox);
 }
-void save_check_boxes(const Window& window, const std::filesystem::path& file, TextView exclusions) {
+void save_check_boxes(Window& window, const std::filesystem::path& file, TextView exclusions) {
     save_kind(window, file, exclusions, ControlKind::CheckBox);
 }
-void save_radio_buttons(const Window& window, const std::filesystem::path& file, TextView exclusions) {
+void save_radio_buttons(Window& window, const std::filesystem::path& file, TextView exclusions) {
     save_kind(window, file, exclusions, ControlKind::RadioButton);
 }
 

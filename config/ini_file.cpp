@@ -1,9 +1,14 @@
 #include "config/ini_file.h"
 
-#include <cerrno>
 #include <fcntl.h>
+#include <langinfo.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
+#include <system_error>
+
+#include "text/codec.h"
 #include "text/search.h"
 
 namespace qinghe {
@@ -49,6 +54,62 @@ bool read_file(const std::filesystem::path& path, std::string& bytes) {
     }
 }
 
+// The system's message for an errno value, in the user's language, as program text.
+Text error_text(int error) {
+    const std::string message = std::generic_category().message(error);
+    std::u16string units;
+    return decode_charset(message, ::nl_langinfo(CODESET), units) ? encode(units) : from_utf8(message);
+}
+
+SaveResult failure(int error) { return {error_text(error)}; }
+
+// 0 when all of `bytes` went to `fd`, else the errno of the write that failed.
+int write_all(int fd, TextView bytes) {
+    for (size_t done = 0; done < bytes.size();) {
+        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return n < 0 ? errno : EIO;
+        done += static_cast<size_t>(n);
+    }
+    return 0;
+}
+
+// The file a path names once symbolic links are followed to the end of their chain, a
+// relative link read from the link's own folder. A path naming nothing names itself.
+bool follow_links(std::filesystem::path path, std::filesystem::path& file) {
+    for (int hops = 0; hops < 40; ++hops) {  // the kernel's own limit
+        struct stat status {};
+        if (::lstat(path.c_str(), &status) != 0 || !S_ISLNK(status.st_mode)) {
+            file = path;
+            return true;
+        }
+        std::error_code error;
+        const std::filesystem::path link = std::filesystem::read_symlink(path, error);
+        if (error) {
+            errno = error.value();
+            return false;
+        }
+        path = link.is_absolute() ? link : path.parent_path() / link;
+    }
+    errno = ELOOP;
+    return false;
+}
+
+// Writes over an existing file, for a folder that takes no new files. Room for a longer
+// file is reserved first, so that a full disk fails before a byte of the old one changes.
+SaveResult rewrite_in_place(const std::filesystem::path& file, off_t old_size, TextView bytes) {
+    const int fd = ::open(file.c_str(), O_WRONLY | O_CLOEXEC);
+    if (fd < 0) return failure(errno);
+    const auto size = static_cast<off_t>(bytes.size());
+    int error = size > old_size ? ::posix_fallocate(fd, old_size, size - old_size) : 0;
+    if (error == EOPNOTSUPP) error = 0;  // a file system without reservations: just write
+    if (error == 0) error = write_all(fd, bytes);
+    if (error == 0 && ::ftruncate(fd, size) != 0) error = errno;
+    if (error == 0 && ::fsync(fd) != 0) error = errno;
+    if (::close(fd) != 0 && error == 0) error = errno;
+    return error == 0 ? SaveResult{} : failure(error);
+}
+
 Text one_line(TextView value) {
     Text out(value);
     for (char& c : out) {
@@ -64,11 +125,12 @@ IniFile IniFile::load(const std::filesystem::path& path) {
     std::string bytes;
     if (!read_file(path, bytes)) {
         // Only a file that does not exist is one we may create.
-        file.readable_ = errno == ENOENT;
+        if (errno != ENOENT) file.load_error_ = errno;
         return file;
     }
     TextView rest(bytes);
-    if (rest.substr(0, kUtf8Bom.size()) == kUtf8Bom) rest.remove_prefix(kUtf8Bom.size());
+    // An editor adds a mark to a file that already has one; the first header must count.
+    while (rest.starts_with(kUtf8Bom)) rest.remove_prefix(kUtf8Bom.size());
     // LF ends a line (a GB18030 character never holds the byte); a CR before it goes too.
     while (!rest.empty()) {
         const size_t end = rest.find('\n');
@@ -135,34 +197,48 @@ void IniFile::set(TextView section_name, TextView key, TextView value) {
     lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(at), entry);
 }
 
-bool IniFile::save(const std::filesystem::path& path) const {
+SaveResult IniFile::save(const std::filesystem::path& path) const {
     // A file that exists but could not be read must not be replaced by what little we know.
-    if (!readable_) return false;
+    if (load_error_ != 0) return {from_utf8("could not be read: ") + error_text(load_error_)};
+    if (path.empty()) return failure(ENOENT);
+    std::filesystem::path file;
+    if (!follow_links(path, file)) return failure(errno);
+    struct stat old {};
+    const bool exists = ::stat(file.c_str(), &old) == 0;
+    if (!exists && errno != ENOENT) return failure(errno);
+    if (exists) {
+        if (S_ISDIR(old.st_mode)) return failure(EISDIR);
+        if (!S_ISREG(old.st_mode)) return {from_utf8("not a regular file")};
+        if ((old.st_mode & 0222) == 0) return {from_utf8("read-only file")};
+        if (::faccessat(AT_FDCWD, file.c_str(), W_OK, AT_EACCESS) != 0) return failure(errno);
+    }
     Text bytes;
     for (const Text& line : lines_) bytes.append(line).append(kCrLf);
 
-    std::filesystem::path temporary = path;
+    std::filesystem::path temporary = file;
     temporary += ".tmp-" + std::to_string(::getpid());
     const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (fd < 0) return false;
-    bool written = true;
-    for (size_t done = 0; written && done < bytes.size();) {
-        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-        if (n < 0 && errno == EINTR) continue;
-        written = n > 0;
-        if (written) done += static_cast<size_t>(n);
+    if (fd < 0) {
+        // The folder takes no new file. The platform writes files in place, so one that
+        // takes writes itself is rewritten rather than refused; a new file cannot be made.
+        return exists ? rewrite_in_place(file, old.st_size, bytes) : failure(errno);
     }
+    if (exists) {
+        // Owner first: a change of owner may clear mode bits. Only root may give a file
+        // away, so another owner is kept where allowed and otherwise becomes the user.
+        (void)!::fchown(fd, old.st_uid, old.st_gid);
+        (void)!::fchmod(fd, old.st_mode & 07777);
+    }
+    int error = write_all(fd, bytes);
     // The data must be on disk before the rename makes it the file.
-    written = ::fsync(fd) == 0 && written;
-    written = ::close(fd) == 0 && written;
-    std::error_code error;
-    if (written) std::filesystem::rename(temporary, path, error);
-    if (!written || error) {
-        std::error_code ignored;
-        std::filesystem::remove(temporary, ignored);
-        return false;
+    if (error == 0 && ::fsync(fd) != 0) error = errno;
+    if (::close(fd) != 0 && error == 0) error = errno;
+    if (error == 0 && ::rename(temporary.c_str(), file.c_str()) != 0) error = errno;
+    if (error != 0) {
+        ::unlink(temporary.c_str());
+        return failure(error);
     }
-    return true;
+    return {};
 }
 
 Text read_profile_string(const std::filesystem::path& path, TextView section, TextView key) {
@@ -172,7 +248,7 @@ Text read_profile_string(const std::filesystem::path& path, TextView section, Te
 bool write_profile_string(const std::filesystem::path& path, TextView section, TextView key, TextView value) {
     IniFile file = IniFile::load(path);
     file.set(section, key, value);
-    return file.save(path);
+    return static_cast<bool>(file.save(path));
 }
 
 }  // namespace qinghe

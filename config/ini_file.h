@@ -3,7 +3,9 @@
 // files in GBK load unchanged), lines ending in CR LF. Section and key names compare
 // without regard to ASCII case, blanks around them ignored; the first of duplicate
 // sections or keys counts. Unlike the platform's routines, a value of any length reads
-// back whole, blanks at its end survive, and saving replaces the file atomically.
+// back whole, blanks at its end survive, and saving replaces the file atomically where
+// its folder allows. Like the platform, a file that may not be written is left alone: one
+// whose mode has no write bit is read-only even to root, as the read-only attribute is.
 #include <filesystem>
 #include <vector>
 
@@ -11,10 +13,18 @@
 
 namespace qinghe {
 
+// What became of a save: empty `problem` when the file was written, otherwise why not,
+// as program text for the user (an errno message or "read-only file").
+struct SaveResult {
+    Text problem;
+    explicit operator bool() const { return problem.empty(); }
+};
+
 class IniFile {
 public:
     // A missing or unreadable file loads as an empty one; one that exists but cannot be
-    // read is never saved over.
+    // read is never saved over. UTF-8 byte-order marks at the start are skipped, however
+    // many an editor has put there; saving writes none.
     static IniFile load(const std::filesystem::path& path);
 
     // The value after "=" with leading blanks skipped and one pair of surrounding
@@ -27,8 +37,13 @@ public:
     void set(TextView section, TextView key, TextView value);
 
     // Writes the file through a temporary file in the same folder renamed over it, so a
-    // failure at any point leaves the previous file as it was. False on failure.
-    bool save(const std::filesystem::path& path) const;
+    // failure at any point leaves the previous file as it was. The new file keeps the
+    // old one's permission bits (and, where allowed, owner and group). A symbolic link
+    // stays a link: the file at the end of its chain is the one replaced, or created when
+    // the link dangles. A read-only file, or one the user may not write, is left as it is.
+    // When the folder refuses the temporary file but the file itself takes writes, it is
+    // rewritten in place, as the platform would.
+    [[nodiscard]] SaveResult save(const std::filesystem::path& path) const;
 
     const std::vector<Text>& lines() const { return lines_; }
 
@@ -43,7 +58,7 @@ private:
     size_t find_key(const Section& section, TextView key) const;
 
     std::vector<Text> lines_;
-    bool readable_ = true;
+    int load_error_ = 0;  // errno of a file that exists but could not be read
 };
 
 // One read or write against a file, in the manner of the platform's calls.

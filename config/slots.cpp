@@ -24,14 +24,14 @@ const std::array<const Text*, 4>& slot_radios() {
 // The names of slots 2 to 4 go into config.ini. They are encoded like any edit box's
 // content, which changes nothing for an ordinary name but keeps a name holding a line
 // break or a double quote from breaking the file; loading decodes every edit box.
-void write_slot_names(const Window& window) {
+void write_slot_names(Window& window) {
     static const Text section = from_utf8("编辑框");
     const std::filesystem::path path = slot_file(window, 1);
     IniFile file = IniFile::load(path);
     for (const Text* name : {&name::slot_name_2, &name::slot_name_3, &name::slot_name_4}) {
         file.set(section, *name, encode_stored_text(window.content(*name)));
     }
-    file.save(path);
+    save_settings(file, path, window);
 }
 
 void load_slot(Window& window, int slot) {

@@ -1,14 +1,22 @@
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <random>
+#include <grp.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <csignal>
+#include <fstream>
+#include <functional>
+#include <random>
+#include <set>
 
+#include "app/controls/names.h"
+#include "config/control_store.h"
 #include "config/ini_file.h"
+#include "config/slots.h"
+#include "tests/support/recording_window.h"
 #include "tests/support/temp_folder.h"
 #include "text/codec.h"
 
@@ -23,6 +31,51 @@ std::string file_bytes(const std::filesystem::path& path) {
 void write_bytes(const std::filesystem::path& path, const std::string& bytes) {
     std::ofstream(path, std::ios::binary) << bytes;
 }
+
+mode_t mode_of(const std::filesystem::path& path) {
+    struct stat status {};
+    return ::lstat(path.c_str(), &status) == 0 ? status.st_mode & 07777 : 0;
+}
+
+// The names in a folder, so that a left-over temporary file shows.
+std::set<std::string> names_in(const std::filesystem::path& folder) {
+    std::set<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder)) names.insert(entry.path().filename());
+    return names;
+}
+
+// Runs `checks` in a child bound by file permissions as an ordinary user is: root hands
+// `folder` and its contents to an unprivileged user and becomes that user. The exit code.
+int as_ordinary_user(const std::filesystem::path& folder, const std::function<int()>& checks) {
+    constexpr uid_t kNobody = 65534;
+    if (geteuid() == 0) {
+        for (const auto& entry : std::filesystem::recursive_directory_iterator(folder)) {
+            (void)!::lchown(entry.path().c_str(), kNobody, kNobody);
+        }
+        (void)!::lchown(folder.c_str(), kNobody, kNobody);
+    }
+    const pid_t child = fork();
+    if (child == 0) {
+        if (geteuid() == 0 && (::setgroups(0, nullptr) || ::setgid(kNobody) || ::setuid(kNobody))) _exit(100);
+        _exit(checks());
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+// Edit boxes are the names it holds content for; the settings folder is settable.
+struct StoreWindow : RecordingWindow {
+    std::filesystem::path folder;
+    std::vector<Text> names_of_kind(ControlKind kind) const override {
+        std::vector<Text> names;
+        for (const auto& [name, text] : contents) {
+            if (kind == ControlKind::EditBox) names.push_back(name);
+        }
+        return names;
+    }
+    std::filesystem::path settings_folder() const override { return folder; }
+};
 
 class IniFileTest : public testing::Test {
 protected:
@@ -139,6 +192,100 @@ TEST_F(IniFileTest, AFiftyMegabyteFileIsReadInAMoment) {
     big += "last=found\r\n";
     write_bytes(path, big);
     EXPECT_EQ(read_profile_string(path, "S", "LAST"), "found");
+}
+
+TEST_F(IniFileTest, RepeatedByteOrderMarksDoNotHideTheFirstSection) {
+    const Text edit = from_utf8("编辑框");
+    write_bytes(path, "\xEF\xBB\xBF\xEF\xBB\xBF[" + edit + "]\r\nk=old\r\n");
+    ASSERT_TRUE(write_profile_string(path, edit, "k", "new"));
+    EXPECT_EQ(read_profile_string(path, edit, "k"), "new");
+    EXPECT_EQ(file_bytes(path), "[" + edit + "]\r\nk=new\r\n");
+}
+
+TEST_F(IniFileTest, ReadOnlyFilesAreLeftAsTheyAreAndTheFailureIsReported) {
+    const std::string old = "[s]\r\nk=old\r\n";
+    write_bytes(path, old);
+    ::chmod(path.c_str(), 0444);  // read-only even to root, as the read-only attribute is
+    EXPECT_FALSE(write_profile_string(path, "s", "k", "new"));
+
+    StoreWindow window;
+    window.folder = folder.path();
+    window.contents[name::slot_name_2] = "x";
+    save_edit_boxes(window, path, {});
+    store_at_close(window);  // slot names, then the selection
+    EXPECT_EQ(window.problems, std::vector<Text>(3, from_utf8(path.string()) + ": read-only file"));
+    EXPECT_TRUE(window.writes.empty());
+    EXPECT_EQ(file_bytes(path), old);
+    EXPECT_EQ(mode_of(path), 0444);
+    EXPECT_EQ(names_in(folder.path()), std::set<std::string>{"config.ini"});
+
+    window.folder.clear();  // settings not kept: nothing saved, nothing to report
+    window.problems.clear();
+    store_at_close(window);
+    EXPECT_TRUE(window.problems.empty());
+}
+
+TEST_F(IniFileTest, ReplacingKeepsPermissionsAndSymbolicLinks) {
+    // config.ini -> profiles/link.ini -> ../data/real.ini: each relative to its own folder.
+    std::filesystem::create_directories(folder.path() / "profiles");
+    std::filesystem::create_directories(folder.path() / "data");
+    const std::filesystem::path real = folder.path() / "data" / "real.ini";
+    write_bytes(real, "[s]\r\nk=old\r\nother=kept\r\n");
+    ::chmod(real.c_str(), 0600);
+    std::filesystem::create_symlink("profiles/link.ini", path);
+    std::filesystem::create_symlink("../data/real.ini", folder.path() / "profiles" / "link.ini");
+    ASSERT_TRUE(write_profile_string(path, "s", "k", "new"));
+    EXPECT_EQ(std::filesystem::read_symlink(path), "profiles/link.ini");
+    EXPECT_EQ(std::filesystem::read_symlink(folder.path() / "profiles" / "link.ini"), "../data/real.ini");
+    EXPECT_EQ(file_bytes(real), "[s]\r\nk=new\r\nother=kept\r\n");
+    EXPECT_EQ(mode_of(real), 0600);
+    EXPECT_EQ(names_in(folder.path() / "data"), std::set<std::string>{"real.ini"});
+
+    // A dangling link gets its file.
+    std::filesystem::create_symlink("data/made.ini", folder.path() / "new.ini");
+    ASSERT_TRUE(write_profile_string(folder.path() / "new.ini", "s", "k", "v"));
+    EXPECT_TRUE(std::filesystem::is_symlink(folder.path() / "new.ini"));
+    EXPECT_EQ(file_bytes(folder.path() / "data" / "made.ini"), "[s]\r\nk=v\r\n");
+}
+
+TEST_F(IniFileTest, AReadOnlyFolderTakesWritesOnlyToFilesAlreadyThere) {
+    const std::filesystem::path settings = folder.path() / "settings";
+    std::filesystem::create_directory(settings);
+    write_bytes(settings / "config.ini", "[s]\r\nk=a long old value\r\n");
+    ::chmod(settings.c_str(), 0555);
+    // In a folder that takes files: a write bit, but not the owner's.
+    const std::filesystem::path locked = folder.path() / "locked.ini";
+    write_bytes(locked, "[s]\r\nk=old\r\n");
+    ::chmod(locked.c_str(), 0420);
+    ::chmod(folder.path().c_str(), 0755);
+
+    const int failed = as_ordinary_user(folder.path(), [&] {
+        if (!write_profile_string(settings / "config.ini", "s", "k", "new")) return 1;  // in place
+        if (write_profile_string(settings / "created.ini", "s", "k", "v")) return 2;
+        return write_profile_string(locked, "s", "k", "new") ? 3 : 0;
+    });
+    ::chmod(settings.c_str(), 0755);
+    EXPECT_EQ(failed, 0);
+    EXPECT_EQ(file_bytes(settings / "config.ini"), "[s]\r\nk=new\r\n");
+    EXPECT_EQ(names_in(settings), std::set<std::string>{"config.ini"});
+    EXPECT_EQ(file_bytes(locked), "[s]\r\nk=old\r\n");
+}
+
+TEST(ControlStoreTest, AFortyThousandCharacterListRoundTrips) {
+    TempFolder folder;
+    const Text characters = from_utf8("长标题震撼惊呆了说");
+    Text list;
+    for (size_t i = 0; i < 40'000; ++i) {
+        list.append(characters, i % 9 * 2, 2);
+        if (i % 50 == 49) list += "\r\n\"";
+    }
+    StoreWindow saving, loading;
+    saving.contents[name::prefix_box] = list;
+    save_edit_boxes(saving, folder.path() / "config.ini", {});
+    loading.contents[name::prefix_box] = "";
+    load_edit_boxes(loading, folder.path() / "config.ini");
+    EXPECT_TRUE(saving.problems.empty());
+    EXPECT_TRUE(loading.contents[name::prefix_box] == list) << "the list comes back whole";
 }
 
 }  // namespace
