@@ -41,24 +41,6 @@ QString with_plain_line_breaks(QString text) {
     return text;
 }
 
-// Enter with any modifier inserts a line break where Qt would insert a line separator
-// (Shift) or nothing (Ctrl). True when the key was taken.
-template <class Edit>
-bool insert_line_break(Edit& edit, const QKeyEvent& event) {
-    if (!is_enter(event) || edit.isReadOnly()) return false;
-    edit.insertPlainText(QStringLiteral("\n"));
-    edit.ensureCursorVisible();
-    return true;
-}
-
-template <class Edit>
-bool insert_plain_text(Edit& edit, const QMimeData* source) {
-    if (!source || !source->hasText()) return false;
-    edit.insertPlainText(with_plain_line_breaks(source->text()));
-    edit.ensureCursorVisible();
-    return true;
-}
-
 }  // namespace
 
 EdgedLineEdit::EdgedLineEdit(form::Edge edge, QWidget* parent) : QLineEdit(parent), edge_(edge) {
@@ -99,59 +81,51 @@ void EdgedLineEdit::focusInEvent(QFocusEvent* event) {
     hidden_.reset();
 }
 
-void SelectionHider::focus_out(QTextCursor cursor, QFocusEvent& event,
-                               const std::function<void(const QTextCursor&)>& set_cursor) {
+template <class Edit>
+void MultiLineBox<Edit>::keyPressEvent(QKeyEvent* event) {
+    // Qt would insert a line separator for Shift+Enter, and nothing for Ctrl+Enter.
+    if (!is_enter(*event) || this->isReadOnly()) {
+        Edit::keyPressEvent(event);
+        return;
+    }
+    this->insertPlainText(QStringLiteral("\n"));
+    this->ensureCursorVisible();
+}
+
+template <class Edit>
+void MultiLineBox<Edit>::insertFromMimeData(const QMimeData* source) {
+    if (!source || !source->hasText()) {
+        Edit::insertFromMimeData(source);
+        return;
+    }
+    this->insertPlainText(with_plain_line_breaks(source->text()));
+    this->ensureCursorVisible();
+}
+
+template <class Edit>
+void MultiLineBox<Edit>::focusOutEvent(QFocusEvent* event) {
     selection_.reset();
     collapsed_.reset();
-    if (event.reason() == Qt::PopupFocusReason || !cursor.hasSelection()) return;
-    // Cursors follow the edits of their document, so both stay valid while unfocused.
-    selection_ = cursor;
-    cursor.clearSelection();
-    collapsed_ = cursor;
-    set_cursor(cursor);
+    QTextCursor cursor = this->textCursor();
+    if (event->reason() != Qt::PopupFocusReason && cursor.hasSelection()) {
+        selection_ = cursor;
+        cursor.clearSelection();
+        collapsed_ = cursor;
+        this->setTextCursor(cursor);
+    }
+    Edit::focusOutEvent(event);
 }
 
-void SelectionHider::focus_in(const QTextCursor& current, const std::function<void(const QTextCursor&)>& set_cursor) {
-    if (selection_ && collapsed_ && current == *collapsed_ && !current.hasSelection()) set_cursor(*selection_);
+template <class Edit>
+void MultiLineBox<Edit>::focusInEvent(QFocusEvent* event) {
+    Edit::focusInEvent(event);
+    if (selection_ && collapsed_ && this->textCursor() == *collapsed_) this->setTextCursor(*selection_);
     selection_.reset();
     collapsed_.reset();
 }
 
-void ListEdit::keyPressEvent(QKeyEvent* event) {
-    if (!insert_line_break(*this, *event)) QPlainTextEdit::keyPressEvent(event);
-}
-
-void ListEdit::insertFromMimeData(const QMimeData* source) {
-    if (!insert_plain_text(*this, source)) QPlainTextEdit::insertFromMimeData(source);
-}
-
-void ListEdit::focusOutEvent(QFocusEvent* event) {
-    hider_.focus_out(textCursor(), *event, [this](const QTextCursor& cursor) { setTextCursor(cursor); });
-    QPlainTextEdit::focusOutEvent(event);
-}
-
-void ListEdit::focusInEvent(QFocusEvent* event) {
-    QPlainTextEdit::focusInEvent(event);
-    hider_.focus_in(textCursor(), [this](const QTextCursor& cursor) { setTextCursor(cursor); });
-}
-
-void ResultEdit::keyPressEvent(QKeyEvent* event) {
-    if (!insert_line_break(*this, *event)) QTextEdit::keyPressEvent(event);
-}
-
-void ResultEdit::insertFromMimeData(const QMimeData* source) {
-    if (!insert_plain_text(*this, source)) QTextEdit::insertFromMimeData(source);
-}
-
-void ResultEdit::focusOutEvent(QFocusEvent* event) {
-    hider_.focus_out(textCursor(), *event, [this](const QTextCursor& cursor) { setTextCursor(cursor); });
-    QTextEdit::focusOutEvent(event);
-}
-
-void ResultEdit::focusInEvent(QFocusEvent* event) {
-    QTextEdit::focusInEvent(event);
-    hider_.focus_in(textCursor(), [this](const QTextCursor& cursor) { setTextCursor(cursor); });
-}
+template class MultiLineBox<QPlainTextEdit>;
+template class MultiLineBox<QTextEdit>;
 
 GroupRadioButton::GroupRadioButton(const QString& caption, QWidget* parent) : QRadioButton(caption, parent) {
     // Qt's own exclusivity would also uncheck the others when a state is set.

@@ -11,7 +11,6 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTextEdit>
-#include <functional>
 #include <optional>
 
 #include "app/form.h"
@@ -39,48 +38,33 @@ private:
     std::optional<Hidden> hidden_;
 };
 
-// Keeps a text widget's selection out of sight while it has no focus, and brings it
-// back when the focus returns, unless the text or the cursor changed meanwhile. A popup
+// A multi-line box over Qt's plain or rich text widget: Enter with any modifier inserts
+// a line break, and text pasted or dropped with Unicode line or paragraph separators gets
+// line breaks in their place. While the box has no focus its selection is out of sight;
+// it comes back with the focus unless the text or the cursor changed meanwhile. A popup
 // (the context menu) does not count as losing the focus.
-class SelectionHider {
+template <class Edit>
+class MultiLineBox : public Edit {
 public:
-    void focus_out(QTextCursor cursor, QFocusEvent& event, const std::function<void(const QTextCursor&)>& set_cursor);
-    void focus_in(const QTextCursor& current, const std::function<void(const QTextCursor&)>& set_cursor);
+    explicit MultiLineBox(QWidget* parent) : Edit(parent) {}
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void insertFromMimeData(const QMimeData* source) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
 
 private:
+    // Cursors follow the edits of their document, so both stay valid while unfocused.
     std::optional<QTextCursor> selection_, collapsed_;
 };
+extern template class MultiLineBox<QPlainTextEdit>;
+extern template class MultiLineBox<QTextEdit>;
 
-// Multi-line list box: Enter with any modifier inserts a line break, and text pasted or
-// dropped with Unicode line or paragraph separators gets line breaks in their place.
-class ListEdit : public QPlainTextEdit {
-public:
-    explicit ListEdit(QWidget* parent) : QPlainTextEdit(parent) {}
-
-protected:
-    void keyPressEvent(QKeyEvent* event) override;
-    void insertFromMimeData(const QMimeData* source) override;
-    void focusInEvent(QFocusEvent* event) override;
-    void focusOutEvent(QFocusEvent* event) override;
-
-private:
-    SelectionHider hider_;
-};
-
-// The result box, with the same line breaks and selection as the list boxes.
-class ResultEdit : public QTextEdit {
-public:
-    explicit ResultEdit(QWidget* parent) : QTextEdit(parent) {}
-
-protected:
-    void keyPressEvent(QKeyEvent* event) override;
-    void insertFromMimeData(const QMimeData* source) override;
-    void focusInEvent(QFocusEvent* event) override;
-    void focusOutEvent(QFocusEvent* event) override;
-
-private:
-    SelectionHider hider_;
-};
+// The three list boxes.
+using ListEdit = MultiLineBox<QPlainTextEdit>;
+// The result box.
+using ResultEdit = MultiLineBox<QTextEdit>;
 
 // A radio button of the form's one group. Setting its state checks or unchecks it
 // alone, so stored states load one by one; a click (or Space) checks it and unchecks
