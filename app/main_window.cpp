@@ -18,8 +18,12 @@ MainWindow::MainWindow(QWidget* parent) : QWidget(parent) {
     setWindowTitle(QString::fromUtf8(row.caption) + QLatin1String(kContactNumber));
     setFixedSize(row.client_width, row.client_height);
     build_form(*this, controls_);
+}
+
+void MainWindow::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
     // Controls show that they have the focus from the start, not only after the first
-    // Tab: the start focus would otherwise be invisible.
+    // Tab: the start focus would otherwise be invisible. (Qt clears the flag on showing.)
     setAttribute(Qt::WA_KeyboardFocusChange);
 }
 

@@ -81,9 +81,12 @@ TEST_F(ControlsTest, EnterPressesTheFocusedButton) {
     }
 }
 
-TEST_F(ControlsTest, PictureButtonsShowTheFocus) {
+TEST_F(ControlsTest, ButtonsShowTheFocus) {
     EXPECT_EQ(QApplication::focusWidget(), widget(name::messenger_link)) << "the focus starts on the feedback button";
-    for (const Text* name : {&name::download_link, &name::media_link, &name::messenger_link}) {
+    // Edit boxes show it by their caret; every other control that takes the focus draws it.
+    for (const Text* name : {&name::download_link, &name::media_link, &name::messenger_link, &name::generate_button,
+                             &name::restore_button, &name::save_button, &name::hot_topics_check,
+                             &name::slot_radio_1, &name::slot_radio_2, &name::slot_radio_3, &name::slot_radio_4}) {
         QWidget* button = widget(*name);
         widget(name::count_box)->setFocus();
         const QImage unfocused = button->grab().toImage();
