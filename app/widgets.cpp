@@ -5,6 +5,7 @@
 #include <QMimeData>
 #include <QPaintEngine>
 #include <QPainter>
+#include <QScrollBar>
 #include <limits>
 #include <qdrawutil.h>
 
@@ -103,6 +104,15 @@ void MultiLineBox<Edit>::insertFromMimeData(const QMimeData* source) {
 }
 
 template <class Edit>
+void MultiLineBox<Edit>::set_cursor_in_place(const QTextCursor& cursor) {
+    // Setting the cursor scrolls to it; hiding or showing a selection must not.
+    QScrollBar* bar = this->verticalScrollBar();
+    const int scrolled = bar->value();
+    this->setTextCursor(cursor);
+    bar->setValue(scrolled);
+}
+
+template <class Edit>
 void MultiLineBox<Edit>::focusOutEvent(QFocusEvent* event) {
     selection_.reset();
     collapsed_.reset();
@@ -111,7 +121,7 @@ void MultiLineBox<Edit>::focusOutEvent(QFocusEvent* event) {
         selection_ = cursor;
         cursor.clearSelection();
         collapsed_ = cursor;
-        this->setTextCursor(cursor);
+        set_cursor_in_place(cursor);
     }
     Edit::focusOutEvent(event);
 }
@@ -119,7 +129,7 @@ void MultiLineBox<Edit>::focusOutEvent(QFocusEvent* event) {
 template <class Edit>
 void MultiLineBox<Edit>::focusInEvent(QFocusEvent* event) {
     Edit::focusInEvent(event);
-    if (selection_ && collapsed_ && this->textCursor() == *collapsed_) this->setTextCursor(*selection_);
+    if (selection_ && collapsed_ && this->textCursor() == *collapsed_) set_cursor_in_place(*selection_);
     selection_.reset();
     collapsed_.reset();
 }

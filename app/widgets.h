@@ -55,6 +55,8 @@ protected:
     void focusOutEvent(QFocusEvent* event) override;
 
 private:
+    void set_cursor_in_place(const QTextCursor& cursor);
+
     // Cursors follow the edits of their document, so both stay valid while unfocused.
     std::optional<QTextCursor> selection_, collapsed_;
 };

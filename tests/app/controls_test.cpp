@@ -8,6 +8,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QPlainTextEdit>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
 #include <algorithm>
@@ -193,6 +194,15 @@ TEST_F(ControlsTest, UnfocusedBoxesHideTheirSelectionAndKeepIt) {
     prefix->setFocus();
     EXPECT_EQ(prefix->textCursor().selectionStart(), 2);
     EXPECT_EQ(prefix->textCursor().selectionEnd(), 7);
+
+    // Hiding and showing the selection leaves the box scrolled where the user put it.
+    QScrollBar* bar = prefix->verticalScrollBar();
+    bar->setValue(bar->maximum());
+    elsewhere->setFocus();
+    EXPECT_EQ(bar->value(), bar->maximum());
+    prefix->setFocus();
+    EXPECT_EQ(bar->value(), bar->maximum());
+    EXPECT_TRUE(prefix->textCursor().hasSelection());
 
     // Text replaced while unfocused: the old selection does not come back.
     prefix->setTextCursor(cursor);
