@@ -7,11 +7,6 @@
 #include "text/regex_object.h"
 
 namespace qinghe {
-namespace {
-
-constexpr size_t kPieceBytes = 1u << 20;
-
-}  // namespace
 
 std::string converter_for_charset(TextView label) {
     std::string name(label);
@@ -38,9 +33,9 @@ bool convert_body(TextView body_bytes, const std::string& converter, Text& text,
     if (!conversion.ok()) return false;
     Text out;
     out.reserve(body_bytes.size());
-    for (size_t at = 0; at < body_bytes.size() || at == 0; at += kPieceBytes) {
+    for (size_t at = 0; at < body_bytes.size() || at == 0; at += kBodyPieceBytes) {
         const size_t before = out.size();
-        conversion.convert(body_bytes.substr(at, kPieceBytes), at + kPieceBytes >= body_bytes.size(), out);
+        conversion.convert(body_bytes.substr(at, kBodyPieceBytes), at + kBodyPieceBytes >= body_bytes.size(), out);
         // Program text holds no NUL; a decoded NUL ends it, as it ends the raw body text.
         if (const size_t nul = out.find('\0', before); nul != Text::npos) {
             out.resize(nul);

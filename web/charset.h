@@ -11,6 +11,10 @@ namespace qinghe {
 // become the body text. A name the converter does not know leaves the text as it is.
 void detect_and_convert_charset(Text& body_text, const ByteArray& body_bytes);
 
+// Long bodies are converted and copied in pieces of this size, with the window's
+// message hook running between them.
+inline constexpr size_t kBodyPieceBytes = 1u << 20;
+
 // The two halves of that, for a caller that must keep the window alive meanwhile.
 // The converter for the charset that the start of the body text declares, or the empty
 // text when the body stays as it is.

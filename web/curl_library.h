@@ -31,4 +31,10 @@ struct CurlLibrary {
 // The loaded and initialised library; nullptr when it cannot be had.
 const CurlLibrary* curl_library();
 
+// Sets one option of an easy handle of the loaded library; false when libcurl refuses it.
+template <class T>
+bool set_option(CURL* easy, CURLoption option, T value) {
+    return curl_library()->easy_setopt(easy, option, value) == CURLE_OK;
+}
+
 }  // namespace qinghe

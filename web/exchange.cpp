@@ -2,6 +2,7 @@
 
 #include "text/search.h"
 #include "web/curl_handles.h"
+#include "web/header_block.h"
 #include "web/http_request.h"
 
 namespace qinghe {
@@ -23,17 +24,13 @@ int status_of(TextView line) {
 
 // The Content-Length of a header block, capped at the body limit; 0 when absent.
 size_t declared_length(TextView block) {
-    for (const Text& line : split_list(block, kCrLf)) {
-        constexpr TextView kName = "content-length:";
-        if (line.size() <= kName.size() || !equal_ignoring_case(TextView(line).substr(0, kName.size()), kName)) continue;
-        size_t length = 0;
-        for (char c : trim_blanks(TextView(line).substr(kName.size()))) {
-            if (c < '0' || c > '9') return 0;
-            length = std::min(length * 10 + static_cast<size_t>(c - '0'), kMaxBodyBytes);
-        }
-        return length;
+    const std::optional<Text> value = header_field(block, "Content-Length");
+    size_t length = 0;
+    for (char c : trim_blanks(value.value_or(Text()))) {
+        if (c < '0' || c > '9') return 0;
+        length = std::min(length * 10 + static_cast<size_t>(c - '0'), kMaxBodyBytes);
     }
-    return 0;
+    return length;
 }
 
 // What libcurl's callbacks gather during one exchange.
@@ -100,11 +97,6 @@ size_t on_body(char* data, size_t size, size_t count, void* user) noexcept try {
     return length <= room ? length : 0;
 } catch (...) {
     return 0;
-}
-
-template <class T>
-bool set(CURL* easy, CURLoption option, T value) {
-    return curl_library()->easy_setopt(easy, option, value) == CURLE_OK;
 }
 
 curl_off_t info(CURL* easy, CURLINFO which) {
@@ -187,8 +179,8 @@ bool request_sent(CURL* easy, CURLcode result, const ExchangeSettings& settings)
 Exchange run_exchange(CURL* easy, const ExchangeSettings& settings) {
     Receiver receiver{.settings = settings};
     Exchange exchange;
-    if (!set(easy, CURLOPT_HEADERFUNCTION, on_header) || !set(easy, CURLOPT_HEADERDATA, &receiver) ||
-        !set(easy, CURLOPT_WRITEFUNCTION, on_body) || !set(easy, CURLOPT_WRITEDATA, &receiver)) {
+    if (!set_option(easy, CURLOPT_HEADERFUNCTION, on_header) || !set_option(easy, CURLOPT_HEADERDATA, &receiver) ||
+        !set_option(easy, CURLOPT_WRITEFUNCTION, on_body) || !set_option(easy, CURLOPT_WRITEDATA, &receiver)) {
         exchange.outcome = Exchange::NotSent;
         return exchange;
     }

@@ -2,6 +2,7 @@
 
 #include "text/markers.h"
 #include "text/search.h"
+#include "web/http_method.h"
 
 namespace qinghe {
 namespace {
@@ -20,8 +21,6 @@ constexpr DefaultLine kDefaultLines[] = {
     {"Content-Type:", "Content-Type: application/x-www-form-urlencoded", true},
     {"Cache-Control: ", "Cache-Control: no-cache", false},
 };
-
-constexpr int kPost = 1;
 
 }  // namespace
 
@@ -54,7 +53,7 @@ Text build_header_block(const HeaderBlockInput& input) {
     if (!input.extra_headers.empty()) block.append(input.extra_headers).append(kCrLf);
     if (input.add_default_headers) {
         for (const DefaultLine& line : kDefaultLines) {
-            if (line.post_only && input.method != kPost) continue;
+            if (line.post_only && input.method != http_method::kPost) continue;
             // A substring search: a caller's "X-Accept: a" also counts as an Accept line.
             if (find_offset(block, line.search, 0, true) == TextView::npos) block.append(line.line).append(kCrLf);
         }
@@ -69,6 +68,16 @@ Text build_header_block(const HeaderBlockInput& input) {
         block.append(input.cookies).append(kCrLf);
     }
     return block;
+}
+
+std::optional<Text> header_field(TextView block, TextView name) {
+    for (const Text& line : split_list(block, kCrLf)) {
+        const TextView view(line);
+        if (view.size() > name.size() && view[name.size()] == ':' && equal_ignoring_case(view.substr(0, name.size()), name)) {
+            return Text(view.substr(name.size() + 1));
+        }
+    }
+    return std::nullopt;
 }
 
 }  // namespace qinghe

@@ -1,6 +1,8 @@
 #pragma once
 // The request header block: the caller's lines, the default lines, normalisation, the
 // keep-alive removal and the Cookie line.
+#include <optional>
+
 #include "text/text.h"
 
 namespace qinghe {
@@ -17,5 +19,10 @@ struct HeaderBlockInput {
     bool normalize_headers = true;
 };
 Text build_header_block(const HeaderBlockInput& input);
+
+// In a response's header block (lines ending in CR LF): what follows "Name:" on the
+// first line with that name, in any letter case, as it stands; nothing when no line has
+// the name. (header_value of the text routines is the case-sensitive "Name: " lookup.)
+std::optional<Text> header_field(TextView block, TextView name);
 
 }  // namespace qinghe

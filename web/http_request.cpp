@@ -7,6 +7,7 @@
 #include "web/cookies.h"
 #include "web/exchange.h"
 #include "web/header_block.h"
+#include "web/http_method.h"
 #include "web/redirects.h"
 #include "web/request_failure.h"
 #include "web/request_options.h"
@@ -14,9 +15,8 @@
 namespace qinghe {
 namespace {
 
-constexpr int kPost = 1, kHead = 2, kPut = 3;
+using http_method::kHead, http_method::kPost, http_method::kPut;
 constexpr int kMaxRedirects = 10;
-constexpr size_t kPieceBytes = 1u << 20;
 
 // How a request ends: with the final answer, or with the failure of a step.
 struct Outcome {
@@ -24,23 +24,12 @@ struct Outcome {
     Answer answer;
 };
 
-// The value of the first Location line of a header block, as libcurl would follow it.
-std::optional<Text> location_of(TextView headers) {
-    for (const Text& line : split_list(headers, kCrLf)) {
-        constexpr TextView kName = "location:";
-        if (line.size() >= kName.size() && equal_ignoring_case(TextView(line).substr(0, kName.size()), kName)) {
-            return line.substr(kName.size());
-        }
-    }
-    return std::nullopt;
-}
-
 // The address a redirect sends the request on to. False when the answer is final: not
 // a redirect, no Location, or a target the request may not go to (another scheme than
 // http and https, or from https down to http).
 bool redirect_target(const Answer& answer, const RequestAddress& from, RequestAddress& target) {
     if (!is_followed_redirect(answer.status)) return false;
-    const std::optional<Text> location = location_of(answer.headers);
+    const std::optional<Text> location = header_field(answer.headers, "Location");
     return location && resolve_redirect(from, *location, target) && (target.secure || !from.secure);
 }
 
@@ -49,7 +38,7 @@ bool redirect_target(const Answer& answer, const RequestAddress& from, RequestAd
 Outcome exchange_following_redirects(CURL* easy, const HttpRequest& r, RequestAddress address, TextView header_block,
                                      long timeout_ms) {
     const ByteArray& body = r.post_bytes.empty() ? r.post_text : r.post_bytes;
-    int method = method_number(r.method);
+    int method = http_method::normalized(r.method);
     bool has_body = !body.empty() || method == kPost || method == kPut;
     const std::string first_host = address.host;
     for (int redirects = 0;; ++redirects) {
@@ -108,8 +97,8 @@ void collect_cookies(const HttpRequest& r, TextView headers, Text cookies_sent) 
 Text copy_in_pieces(TextView bytes, const std::function<void()>& between_pieces) {
     Text out;
     out.reserve(bytes.size());
-    for (size_t at = 0; at < bytes.size(); at += kPieceBytes) {
-        out.append(bytes.substr(at, kPieceBytes));
+    for (size_t at = 0; at < bytes.size(); at += kBodyPieceBytes) {
+        out.append(bytes.substr(at, kBodyPieceBytes));
         if (between_pieces) between_pieces();
     }
     return out;
@@ -161,7 +150,7 @@ Text http_request(const HttpRequest& r) {
 
     const Text cookies_sent = r.cookies ? *r.cookies : Text();
     const Text header_block = build_header_block({.extra_headers = r.extra_headers,
-                                                  .method = method_number(r.method),
+                                                  .method = http_method::normalized(r.method),
                                                   .cookies = cookies_sent,
                                                   .add_default_headers = r.add_default_headers,
                                                   .normalize_headers = r.normalize_headers});

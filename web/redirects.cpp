@@ -1,11 +1,10 @@
 #include "web/redirects.h"
 
+#include "web/http_method.h"
+
 namespace qinghe {
-namespace {
 
-constexpr int kGet = 0, kPost = 1, kHead = 2, kPut = 3;
-
-}  // namespace
+using http_method::kGet, http_method::kHead, http_method::kPost, http_method::kPut;
 
 bool is_followed_redirect(int status) {
     return status == 301 || status == 302 || status == 303 || status == 307 || status == 308;

@@ -1,19 +1,10 @@
 #include "web/request_options.h"
 
 #include "text/search.h"
+#include "web/http_method.h"
 
 namespace qinghe {
 namespace {
-
-template <class T>
-bool set(CURL* easy, CURLoption option, T value) {
-    return curl_library()->easy_setopt(easy, option, value) == CURLE_OK;
-}
-
-const char* method_name(int method) {
-    static constexpr const char* kMethods[] = {"GET", "POST", "HEAD", "PUT", "OPTIONS", "DELETE", "TRACE", "CONNECT"};
-    return kMethods[method_number(method)];
-}
 
 TextView name_of(TextView line) {
     const size_t colon = line.find(':');
@@ -45,31 +36,29 @@ bool append(curl::List& list, const Text& line) {
 
 bool set_method(CURL* easy, int method, const ByteArray* body) {
     // GET first forgets the body of an earlier exchange.
-    if (!set(easy, CURLOPT_HTTPGET, 1L)) return false;
-    if (body && (!set(easy, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(body->size())) ||
-                 !set(easy, CURLOPT_POSTFIELDS, body->data()))) {
+    if (!set_option(easy, CURLOPT_HTTPGET, 1L)) return false;
+    if (body && (!set_option(easy, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(body->size())) ||
+                 !set_option(easy, CURLOPT_POSTFIELDS, body->data()))) {
         return false;
     }
-    return set(easy, CURLOPT_CUSTOMREQUEST, method_name(method));
+    return set_option(easy, CURLOPT_CUSTOMREQUEST, http_method::name(method));
 }
 
 bool set_server_credentials(CURL* easy, const HttpRequest& r, bool other_host) {
     if (r.user.empty() || r.password.empty()) return true;
-    if (other_host) return set(easy, CURLOPT_USERNAME, nullptr) && set(easy, CURLOPT_PASSWORD, nullptr);
-    return set(easy, CURLOPT_HTTPAUTH, static_cast<long>(CURLAUTH_BASIC)) &&
-           set(easy, CURLOPT_USERNAME, r.user.c_str()) && set(easy, CURLOPT_PASSWORD, r.password.c_str());
+    if (other_host) return set_option(easy, CURLOPT_USERNAME, nullptr) && set_option(easy, CURLOPT_PASSWORD, nullptr);
+    return set_option(easy, CURLOPT_HTTPAUTH, static_cast<long>(CURLAUTH_BASIC)) &&
+           set_option(easy, CURLOPT_USERNAME, r.user.c_str()) && set_option(easy, CURLOPT_PASSWORD, r.password.c_str());
 }
 
 bool set_proxy_credentials(CURL* easy, const HttpRequest& r) {
     if (r.proxy_user.empty() || r.proxy_password.empty()) return true;
-    return set(easy, CURLOPT_PROXYAUTH, static_cast<long>(CURLAUTH_BASIC)) &&
-           set(easy, CURLOPT_PROXYUSERNAME, r.proxy_user.c_str()) &&
-           set(easy, CURLOPT_PROXYPASSWORD, r.proxy_password.c_str());
+    return set_option(easy, CURLOPT_PROXYAUTH, static_cast<long>(CURLAUTH_BASIC)) &&
+           set_option(easy, CURLOPT_PROXYUSERNAME, r.proxy_user.c_str()) &&
+           set_option(easy, CURLOPT_PROXYPASSWORD, r.proxy_password.c_str());
 }
 
 }  // namespace
-
-int method_number(int method) { return method >= 0 && method < 8 ? method : 0; }
 
 bool header_list(TextView block, const std::function<bool(TextView name)>& keep, curl::List& list) {
     std::vector<Text> lines;
@@ -91,22 +80,22 @@ std::optional<Failure> configure_request(CURL* easy, const HttpRequest& r, long 
     // A proxy names a proxy for http and https alike; the empty texts keep libcurl from
     // taking a proxy, or hosts that bypass one, from the environment.
     const std::string proxy = r.proxy.empty() ? std::string() : "http://" + r.proxy;
-    if (!set(easy, CURLOPT_NOSIGNAL, 1L) || !set(easy, CURLOPT_PROXY, proxy.c_str()) || !set(easy, CURLOPT_NOPROXY, "") ||
-        !set(easy, CURLOPT_HTTP_VERSION, static_cast<long>(CURL_HTTP_VERSION_1_1)) ||
-        !set(easy, CURLOPT_PROTOCOLS_STR, "http,https")) {
+    if (!set_option(easy, CURLOPT_NOSIGNAL, 1L) || !set_option(easy, CURLOPT_PROXY, proxy.c_str()) || !set_option(easy, CURLOPT_NOPROXY, "") ||
+        !set_option(easy, CURLOPT_HTTP_VERSION, static_cast<long>(CURL_HTTP_VERSION_1_1)) ||
+        !set_option(easy, CURLOPT_PROTOCOLS_STR, "http,https")) {
         return Failure::Session;
     }
     // Resolving and connecting here; no progress while sending or receiving is watched
     // while the exchange runs.
-    if (!set(easy, CURLOPT_CONNECTTIMEOUT_MS, timeout_ms)) return Failure::Timeouts;
+    if (!set_option(easy, CURLOPT_CONNECTTIMEOUT_MS, timeout_ms)) return Failure::Timeouts;
     if (!set_proxy_credentials(easy, r)) return Failure::Credentials;
     // Certificate errors (unknown issuer, wrong name, date or usage) are ignored.
-    if (!set(easy, CURLOPT_SSL_VERIFYPEER, 0L) || !set(easy, CURLOPT_SSL_VERIFYHOST, 0L)) return Failure::Certificate;
+    if (!set_option(easy, CURLOPT_SSL_VERIFYPEER, 0L) || !set_option(easy, CURLOPT_SSL_VERIFYHOST, 0L)) return Failure::Certificate;
     // No cookie engine is ever switched on: cookies travel only as the caller's text.
     // Redirects are followed one exchange at a time, each on a connection of its own, so
     // that every exchange through a proxy's tunnel begins with the proxy's answer.
-    if (!set(easy, CURLOPT_FOLLOWLOCATION, 0L) || !set(easy, CURLOPT_FRESH_CONNECT, 1L) ||
-        !set(easy, CURLOPT_FORBID_REUSE, 1L)) {
+    if (!set_option(easy, CURLOPT_FOLLOWLOCATION, 0L) || !set_option(easy, CURLOPT_FRESH_CONNECT, 1L) ||
+        !set_option(easy, CURLOPT_FORBID_REUSE, 1L)) {
         return Failure::Redirects;
     }
     return std::nullopt;
@@ -114,7 +103,7 @@ std::optional<Failure> configure_request(CURL* easy, const HttpRequest& r, long 
 
 std::optional<Failure> configure_exchange(CURL* easy, const ExchangeRequest& e, const HttpRequest& r,
                                           curl::List& headers) {
-    if (!set(easy, CURLOPT_URL, e.address->url.c_str())) return Failure::Connection;
+    if (!set_option(easy, CURLOPT_URL, e.address->url.c_str())) return Failure::Connection;
     if (!set_method(easy, e.method, e.body)) return Failure::Request;
     if (!set_server_credentials(easy, r, e.other_host)) return Failure::Credentials;
     const auto keep = [&e](TextView name) {
@@ -122,7 +111,7 @@ std::optional<Failure> configure_exchange(CURL* easy, const ExchangeRequest& e, 
         return !e.other_host || (!equal_ignoring_case(name, "Cookie") && !equal_ignoring_case(name, "Authorization"));
     };
     headers.reset();
-    if (!header_list(e.header_block, keep, headers) || !set(easy, CURLOPT_HTTPHEADER, headers.get())) {
+    if (!header_list(e.header_block, keep, headers) || !set_option(easy, CURLOPT_HTTPHEADER, headers.get())) {
         return Failure::Headers;
     }
     return std::nullopt;

@@ -12,9 +12,6 @@
 
 namespace qinghe {
 
-// 0 GET, 1 POST, 2 HEAD, 3 PUT, ...; any other number is GET.
-int method_number(int method);
-
 // Session, proxy, time-outs, proxy credentials, certificates, redirects. libcurl reads
 // nothing from the environment: no proxy variables, no NO_PROXY.
 std::optional<Failure> configure_request(CURL* easy, const HttpRequest& request, long timeout_ms);
