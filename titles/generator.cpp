@@ -137,8 +137,6 @@ private:
     Window& window_;
 };
 
-}  // namespace
-
 // Replaces the prefix list by the live hot topics. False, with the list put back and the
 // reason shown, when no page gave a title.
 bool plant_hot_topics(Window& window) {
@@ -152,6 +150,8 @@ bool plant_hot_topics(Window& window) {
     window.report_problem(fetch.address + ": " + fetch.reason);
     return false;
 }
+
+}  // namespace
 
 void generate_titles(Window& window) {
     const RunInProgress run(window);
