@@ -4,18 +4,12 @@
 
 #include "app/png_image.h"
 
-#define QINGHE_ICON_SIZE(size)                                \
+// The embedded icon sizes, as the build lists them.
+#define QINGHE_ICON(size)                                   \
     extern const unsigned char qinghe_icon_##size##_png[]; \
     extern const std::size_t qinghe_icon_##size##_png_size;
-QINGHE_ICON_SIZE(16)
-QINGHE_ICON_SIZE(22)
-QINGHE_ICON_SIZE(24)
-QINGHE_ICON_SIZE(32)
-QINGHE_ICON_SIZE(48)
-QINGHE_ICON_SIZE(64)
-QINGHE_ICON_SIZE(128)
-QINGHE_ICON_SIZE(256)
-#undef QINGHE_ICON_SIZE
+#include "app/icon_sizes.inc"
+#undef QINGHE_ICON
 extern const unsigned char qinghe_feedback_2x_png[];
 extern const std::size_t qinghe_feedback_2x_png_size;
 
@@ -28,10 +22,9 @@ struct EmbeddedPng {
 };
 
 const EmbeddedPng kIconSizes[] = {
-    {qinghe_icon_16_png, qinghe_icon_16_png_size},   {qinghe_icon_22_png, qinghe_icon_22_png_size},
-    {qinghe_icon_24_png, qinghe_icon_24_png_size},   {qinghe_icon_32_png, qinghe_icon_32_png_size},
-    {qinghe_icon_48_png, qinghe_icon_48_png_size},   {qinghe_icon_64_png, qinghe_icon_64_png_size},
-    {qinghe_icon_128_png, qinghe_icon_128_png_size}, {qinghe_icon_256_png, qinghe_icon_256_png_size},
+#define QINGHE_ICON(size) {qinghe_icon_##size##_png, qinghe_icon_##size##_png_size},
+#include "app/icon_sizes.inc"
+#undef QINGHE_ICON
 };
 
 }  // namespace
