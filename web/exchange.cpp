@@ -24,9 +24,9 @@ int status_of(TextView line) {
 
 // The Content-Length of a header block, capped at the body limit; 0 when absent.
 size_t declared_length(TextView block) {
-    const std::optional<Text> value = header_field(block, "Content-Length");
+    const Text value = header_field(block, "Content-Length").value_or(Text());
     size_t length = 0;
-    for (char c : trim_blanks(value.value_or(Text()))) {
+    for (char c : trim_blanks(value)) {
         if (c < '0' || c > '9') return 0;
         length = std::min(length * 10 + static_cast<size_t>(c - '0'), kMaxBodyBytes);
     }
