@@ -3,8 +3,8 @@
 #include <QApplication>
 #include <QFont>
 
-#include "app/app_icon.h"
-#include "app/build_info.h"
+#include "app/window/images.h"
+#include "generated/build_info.h"
 
 namespace qinghe {
 

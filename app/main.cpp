@@ -2,12 +2,12 @@
 #include <cstdio>
 
 #include "app/application.h"
-#include "app/command_line.h"
-#include "app/exit_signals.h"
-#include "app/main_window.h"
-#include "app/settings_location.h"
-#include "app/single_instance.h"
+#include "app/desktop/command_line.h"
+#include "app/desktop/exit_signals.h"
+#include "app/desktop/single_instance.h"
+#include "app/window/window_widget.h"
 #include "app/wiring.h"
+#include "config/settings_location.h"
 
 namespace {
 
@@ -39,11 +39,11 @@ int main(int argc, char* argv[]) {
 
     QApplication app(argc, argv);
     qinghe::configure_application(app);
-    qinghe::MainWindow window;
-    window.controls().set_settings_folder(settings);
+    qinghe::WindowWidget window;
+    window.services().set_settings_folder(settings);
     qinghe::wire_events(window);
     instance.listen_for_requests([&window](const QString& token) { window.bring_to_front(token); });
-    qinghe::ExitSignals exit_signals(window);
+    qinghe::ExitSignals exit_signals([&window] { window.close(); });
     window.centre_on_screen();
     window.show();
     return app.exec();

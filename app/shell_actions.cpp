@@ -1,7 +1,7 @@
 #include "app/shell_actions.h"
 
 #include "app/controls/names.h"
-#include "app/links.h"
+#include "app/form/links.h"
 #include "titles/builtin.h"
 
 namespace qinghe {
@@ -14,8 +14,8 @@ void reset_prefix_list(Window& window) {
     if (!window.checked(name::hot_topics_check)) window.set_content(name::prefix_box, builtin_prefix_list());
 }
 
-void open_download_page(Window& window) { window.open_address(kDownloadPage); }
-void open_media_page(Window& window) { window.open_address(kMediaPage); }
-void open_messenger_link(Window& window) { window.open_address(kMessengerLink); }
+void open_download_page(Window& window) { window.services().open_address(kDownloadPage); }
+void open_media_page(Window& window) { window.services().open_address(kMediaPage); }
+void open_messenger_link(Window& window) { window.services().open_address(kMessengerLink); }
 
 }  // namespace qinghe

@@ -4,8 +4,8 @@
 #include <QFocusEvent>
 
 #include "app/controls/names.h"
-#include "app/main_window.h"
 #include "app/shell_actions.h"
+#include "app/window/window_widget.h"
 #include "config/slots.h"
 #include "text/codec.h"
 #include "titles/generator.h"
@@ -44,10 +44,10 @@ constexpr Binding kBindings[] = {
 // takes the focus only for a moment and leaves it where it was, so it does not count.
 class FocusWatch : public QObject {
 public:
-    FocusWatch(MainWindow& window, QWidget* control, QEvent::Type type, std::function<void()> action)
+    FocusWatch(WindowWidget& window, QWidget* control, QEvent::Type type, std::function<void()> action)
         : QObject(control), type_(type), action_(std::move(action)) {
         control->installEventFilter(this);
-        connect(&window, &MainWindow::about_to_be_destroyed, this, [this] { action_ = nullptr; });
+        connect(&window, &WindowWidget::about_to_be_destroyed, this, [this] { action_ = nullptr; });
     }
 
 protected:
@@ -68,7 +68,7 @@ private:
 
 std::span<const Binding> bindings() { return kBindings; }
 
-void wire_events(MainWindow& window) {
+void wire_events(WindowWidget& window) {
     Window& controls = window.controls();
     for (const Binding& binding : kBindings) {
         const Text name = binding.control ? from_utf8(binding.control) : Text();
@@ -82,7 +82,7 @@ void wire_events(MainWindow& window) {
                 run();
                 break;
             case AboutToBeDestroyed:
-                QObject::connect(&window, &MainWindow::about_to_be_destroyed, &window, run);
+                QObject::connect(&window, &WindowWidget::about_to_be_destroyed, &window, run);
                 break;
             case Clicked:
                 if (auto* button = qobject_cast<QAbstractButton*>(control)) {

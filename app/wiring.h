@@ -5,7 +5,7 @@
 
 namespace qinghe {
 
-class MainWindow;
+class WindowWidget;
 
 enum class Event { Created, AboutToBeDestroyed, Clicked, GotFocus, LostFocus };
 using Action = void (*)(Window&);
@@ -23,6 +23,6 @@ struct Binding {
 std::span<const Binding> bindings();
 
 // Connects the bindings to the window's controls and runs the "created" ones.
-void wire_events(MainWindow& window);
+void wire_events(WindowWidget& window);
 
 }  // namespace qinghe

@@ -34,10 +34,10 @@ double ms_of(const QElapsedTimer& timer) { return timer.nsecsElapsed() / 1e6; }
 int child(const char* count) {
     bench::Program program;
     QApplication& app = program.app();
-    qinghe::MainWindow& window = program.window();
+    qinghe::WindowWidget& window = program.window();
     window.show();
     for (int i = 0; i < 20; ++i) app.processEvents();
-    qinghe::WidgetWindow& controls = window.controls();
+    qinghe::QtWindow& controls = window.controls();
     controls.set_content(qinghe::name::count_box, count);
     auto* button = qobject_cast<QAbstractButton*>(controls.widget(qinghe::name::generate_button));
 
@@ -58,7 +58,7 @@ int child(const char* count) {
     for (int i = 0; i < 5; ++i) {
         const qinghe::GeneratorInput input = qinghe::read_generator_input(controls);
         timer.restart();
-        const qinghe::Headlines headlines = qinghe::build_headlines(input, [&controls] { return controls.tick_count(); });
+        const qinghe::Headlines headlines = qinghe::build_headlines(input, [&window] { return window.services().tick_count(); });
         loop = std::min(loop, ms_of(timer));
         if (headlines.ends.empty()) return 1;
     }

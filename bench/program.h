@@ -3,7 +3,7 @@
 #include <QApplication>
 
 #include "app/application.h"
-#include "app/main_window.h"
+#include "app/window/window_widget.h"
 #include "app/wiring.h"
 
 namespace bench {
@@ -13,19 +13,19 @@ public:
     Program() {
         qinghe::configure_application(app_);
         // The window needs the configured application (fonts) before it is built.
-        window_ = std::make_unique<qinghe::MainWindow>();
+        window_ = std::make_unique<qinghe::WindowWidget>();
         qinghe::wire_events(*window_);
         window_->centre_on_screen();
     }
     QApplication& app() { return app_; }
-    qinghe::MainWindow& window() { return *window_; }
+    qinghe::WindowWidget& window() { return *window_; }
 
 private:
     int argc_ = 1;
     char name_[8] = "qinghe";
     char* argv_[2] = {name_, nullptr};
     QApplication app_{argc_, argv_};
-    std::unique_ptr<qinghe::MainWindow> window_;
+    std::unique_ptr<qinghe::WindowWidget> window_;
 };
 
 }  // namespace bench

@@ -60,7 +60,7 @@ void load_kind(Window& window, const std::filesystem::path& path, ControlKind ki
 void save_settings(const IniFile& file, const std::filesystem::path& path, Window& window) {
     if (path.empty()) return;
     const SaveResult saved = file.save(path);
-    if (!saved) window.report_problem(from_utf8(path.string()) + ": " + saved.problem);
+    if (!saved) window.services().report_problem(from_utf8(path.string()) + ": " + saved.problem);
 }
 
 Text encode_stored_text(TextView text) { return replace_all(replace_all(text, kCrLf, kLineBreakMarker), "\"", quote_marker()); }

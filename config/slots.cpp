@@ -11,7 +11,7 @@ namespace {
 
 std::filesystem::path slot_file(const Window& window, int slot) {
     static constexpr std::array kFiles{"config.ini", "config01.ini", "config02.ini", "config03.ini"};
-    const std::filesystem::path folder = window.settings_folder();
+    const std::filesystem::path folder = window.services().settings_folder();
     return folder.empty() ? folder : folder / kFiles.at(static_cast<size_t>(slot - 1));
 }
 

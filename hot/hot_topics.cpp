@@ -1,6 +1,5 @@
 #include "hot/hot_topics.h"
 
-#include "app/controls/names.h"
 #include "hot/board_page.h"
 #include "text/codec.h"
 #include "text/markers.h"
@@ -17,9 +16,9 @@ Text reason_for(const Text& status, bool answered) {
 }
 
 // One request and what its page holds.
-HotTopicsFetch read_page(Window& window, TextView address) {
-    const auto process_messages = [&window] { window.process_pending_messages(); };
-    HotTopicsFetch fetch{.address = window.address_for(address)};
+HotTopicsFetch read_page(RuntimeServices& services, TextView address) {
+    const auto process_messages = [&services] { services.process_pending_messages(); };
+    HotTopicsFetch fetch{.address = services.address_for(address)};
     Text status, headers;
     ByteArray raw;
     const Text page = http_request({.url = fetch.address, .response_headers = &headers, .status_text = &status,
@@ -52,14 +51,9 @@ std::vector<Text> page_titles(TextView page, TextView raw_body, const std::funct
     return titles.empty() ? board_titles(page) : titles;
 }
 
-HotTopicsFetch fetch_hot_topics(Window& window) {
-    HotTopicsFetch fetch = read_page(window, kHotTopicsAddress);
-    if (fetch.titles.empty()) fetch = read_page(window, kHotTopicsBoardAddress);
-    if (fetch.titles.empty()) return fetch;
-    // Nothing can run between two appends, so all titles go into the box in one write.
-    Text content = window.content(name::prefix_box);
-    for (const Text& title : fetch.titles) content.append(title).append(kCrLf);
-    window.set_content(name::prefix_box, content);
+HotTopicsFetch fetch_hot_topics(RuntimeServices& services) {
+    HotTopicsFetch fetch = read_page(services, kHotTopicsAddress);
+    if (fetch.titles.empty()) fetch = read_page(services, kHotTopicsBoardAddress);
     return fetch;
 }
 

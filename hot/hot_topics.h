@@ -3,13 +3,13 @@
 #include <functional>
 #include <vector>
 
-#include "app/controls/window.h"
+#include "app/controls/runtime_services.h"
 
 namespace qinghe {
 
 // The pages read for hot topics, in order: the ranking page the program was made for
 // (its "list-title" entries), and today's board, asked only when the first page gives
-// no titles. Tests point them at servers of their own through Window::address_for.
+// no titles. Tests point them at servers of their own through RuntimeServices::address_for.
 inline constexpr TextView kHotTopicsAddress = "http://top.baidu.com/buzz?b=1";
 inline constexpr TextView kHotTopicsBoardAddress = "https://top.baidu.com/board?tab=realtime";
 
@@ -28,9 +28,8 @@ struct HotTopicsFetch {
     Text reason = {};
 };
 
-// Fetches the titles, asking the second page only when the first gives none, and
-// appends each, followed by CR LF, to the prefix box (which the caller has emptied).
-// Without titles the box is left as it was and the result says why.
-HotTopicsFetch fetch_hot_topics(Window& window);
+// Fetches the titles, asking the second page only when the first gives none; without
+// titles the result says why. The window's events are processed while it waits.
+HotTopicsFetch fetch_hot_topics(RuntimeServices& services);
 
 }  // namespace qinghe

@@ -1,25 +1,19 @@
 #include "titles/builtin.h"
 
-#include <cstddef>
+#include <span>
 #include <string>
 
+#include "generated/embedded_files.h"
 #include "text/codec.h"
 #include "text/search.h"
-
-extern const unsigned char qinghe_prefix_list[];
-extern const std::size_t qinghe_prefix_list_size;
-extern const unsigned char qinghe_link_list[];
-extern const std::size_t qinghe_link_list_size;
-extern const unsigned char qinghe_suffix_list[];
-extern const std::size_t qinghe_suffix_list_size;
 
 namespace qinghe {
 namespace {
 
 // The data files are UTF-8 with one entry per line; the program's form is GB18030 with
 // CR LF between entries and none after the last.
-Text list_from_data(const unsigned char* data, std::size_t size) {
-    std::string_view utf8(reinterpret_cast<const char*>(data), size);
+Text list_from_data(std::span<const unsigned char> data) {
+    std::string_view utf8(reinterpret_cast<const char*>(data.data()), data.size());
     while (!utf8.empty() && (utf8.back() == '\n' || utf8.back() == '\r')) utf8.remove_suffix(1);
     const Text text = replace_all(from_utf8(utf8), "\r\n", "\n");
     return replace_all(text, "\n", kCrLf);
@@ -28,17 +22,17 @@ Text list_from_data(const unsigned char* data, std::size_t size) {
 }  // namespace
 
 const Text& builtin_prefix_list() {
-    static const Text list = list_from_data(qinghe_prefix_list, qinghe_prefix_list_size);
+    static const Text list = list_from_data(embedded::prefix_list);
     return list;
 }
 
 const Text& builtin_link_list() {
-    static const Text list = list_from_data(qinghe_link_list, qinghe_link_list_size);
+    static const Text list = list_from_data(embedded::link_list);
     return list;
 }
 
 const Text& builtin_suffix_list() {
-    static const Text list = list_from_data(qinghe_suffix_list, qinghe_suffix_list_size);
+    static const Text list = list_from_data(embedded::suffix_list);
     return list;
 }
 

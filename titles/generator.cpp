@@ -137,18 +137,25 @@ private:
     Window& window_;
 };
 
-// Replaces the prefix list by the live hot topics. False, with the list put back and the
-// reason shown, when no page gave a title.
+// Replaces the prefix list by the live hot topics, each followed by CR LF. False, with
+// the list put back and the reason shown, when no page gave a title.
 bool plant_hot_topics(Window& window) {
     const Text own_list = window.content(name::prefix_box);
     window.set_content(name::prefix_box, {});
-    const HotTopicsFetch fetch = fetch_hot_topics(window);
-    if (!fetch.titles.empty()) return true;
-    window.set_content(name::prefix_box, own_list);
-    const Text notice = from_utf8("未能获取实时热点（") + fetch.reason + from_utf8("），前缀列表保持不变。");
-    append_result_line(window, notice, kNoticeColour);
-    window.report_problem(fetch.address + ": " + fetch.reason);
-    return false;
+    const HotTopicsFetch fetch = fetch_hot_topics(window.services());
+    if (fetch.titles.empty()) {
+        window.set_content(name::prefix_box, own_list);
+        const Text notice = from_utf8("未能获取实时热点（") + fetch.reason + from_utf8("），前缀列表保持不变。");
+        append_result_line(window, notice, kNoticeColour);
+        window.services().report_problem(fetch.address + ": " + fetch.reason);
+        return false;
+    }
+    // Whatever was typed into the box during the fetch stays ahead of the titles; all
+    // titles go in with one write.
+    Text content = window.content(name::prefix_box);
+    for (const Text& title : fetch.titles) content.append(title).append(kCrLf);
+    window.set_content(name::prefix_box, content);
+    return true;
 }
 
 }  // namespace
@@ -158,7 +165,8 @@ void generate_titles(Window& window) {
     window.set_content(name::result_box, {});
     if (window.checked(name::hot_topics_check) && !plant_hot_topics(window)) return;
     const GeneratorInput input = read_generator_input(window);
-    const Headlines headlines = build_headlines(input, [&window] { return window.tick_count(); });
+    RuntimeServices& services = window.services();
+    const Headlines headlines = build_headlines(input, [&services] { return services.tick_count(); });
 
     std::vector<ColouredLine> lines;
     lines.reserve(headlines.ends.size());

@@ -1,7 +1,7 @@
 // Draws the 77 x 22 face of the feedback button (8-bit RGB PNG), or the same face at a
 // whole-number scale for high-density screens. Run once by hand:
-//   build/draw_feedback_png app/images/feedback.png
-//   build/draw_feedback_png app/images/feedback@2x.png 2
+//   build/draw_feedback_png app/window/images/feedback.png
+//   build/draw_feedback_png app/window/images/feedback@2x.png 2
 // The program embeds the committed file; nothing in the build runs this tool.
 #include <QFont>
 #include <QGuiApplication>

@@ -1,13 +1,13 @@
 #pragma once
-// What the main window and its controls offer the rest of the program. Controls are
-// addressed by their names (program text); an unknown name or a control of another
-// kind makes a call do nothing and a query return the empty value. Nothing here
-// exposes a widget, so the modules that act on the window need no GUI toolkit.
+// What the window's controls offer the rest of the program. Controls are addressed by
+// their names (program text); an unknown name or a control of another kind makes a call
+// do nothing and a query return the empty value. Nothing here exposes a widget, so the
+// modules that act on the window need no GUI toolkit.
 #include <cstdint>
-#include <filesystem>
 #include <span>
 #include <vector>
 
+#include "app/controls/runtime_services.h"
 #include "text/text.h"
 
 namespace qinghe {
@@ -75,27 +75,15 @@ public:
     // Names of the controls of one kind, in form order.
     virtual std::vector<Text> names_of_kind(ControlKind kind) const = 0;
 
-    // Runtime services.
-    // Milliseconds of a monotonic clock, wrapping at 2^32.
-    virtual std::uint32_t tick_count() const = 0;
+    // Shows (or stops showing) that the program is busy, by the mouse cursor.
+    virtual void set_busy(bool busy) = 0;
     // Puts the content of an edit box or the rich-text box on the clipboard, as
     // Unicode with the platform's line breaks. (Straight from the widget: a large
     // result need not go through program text and back.)
     virtual void copy_content_to_clipboard(TextView name) = 0;
-    // Dispatches the window's queued events (repaint, input) until none is left.
-    virtual void process_pending_messages() = 0;
-    // Shows (or stops showing) that the program is busy, by the mouse cursor.
-    virtual void set_busy(bool busy) = 0;
-    // Hands an address to the desktop's handler for it; a failure shows nothing.
-    virtual void open_address(TextView address) = 0;
-    // The folder that holds the settings files; empty when settings are not kept.
-    virtual std::filesystem::path settings_folder() const = 0;
-    // Tells the user's terminal about a problem: one line on standard error, after the
-    // program's name.
-    virtual void report_problem(TextView line) = 0;
-    // The address to request for a public page: the page's own, unless the window was
-    // told to send such requests elsewhere (tests, to servers of their own).
-    virtual Text address_for(TextView address) const = 0;
+
+    // What the program asks of its surroundings while it acts on the window.
+    virtual RuntimeServices& services() const = 0;
 };
 
 }  // namespace qinghe

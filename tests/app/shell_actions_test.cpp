@@ -6,8 +6,8 @@
 #include <QUrl>
 
 #include "app/controls/names.h"
-#include "app/links.h"
-#include "app/main_window.h"
+#include "app/form/links.h"
+#include "app/window/window_widget.h"
 #include "app/wiring.h"
 #include "text/codec.h"
 #include "titles/builtin.h"
@@ -30,18 +30,18 @@ namespace {
 class ShellActions : public testing::Test {
 protected:
     void SetUp() override {
-        wire_events(main_window);
-        main_window.show();
-        main_window.activateWindow();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(&main_window));
+        wire_events(window_widget);
+        window_widget.show();
+        window_widget.activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&window_widget));
     }
     QColor text_colour(const Text& name) { return window.widget(name)->palette().color(QPalette::Text); }
     void click(const Text& name) {
         QTest::mouseClick(qobject_cast<QAbstractButton*>(window.widget(name)), Qt::LeftButton, {}, QPoint(4, 4));
     }
 
-    MainWindow main_window;
-    WidgetWindow& window = main_window.controls();
+    WindowWidget window_widget;
+    QtWindow& window = window_widget.controls();
     const QColor black{Qt::black}, silver{0xC0, 0xC0, 0xC0};
 };
 

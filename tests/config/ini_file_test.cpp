@@ -64,9 +64,8 @@ int as_ordinary_user(const std::filesystem::path& folder, const std::function<in
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
-// Edit boxes are the names it holds content for; the settings folder is settable.
+// Edit boxes are the names it holds content for.
 struct StoreWindow : RecordingWindow {
-    std::filesystem::path folder;
     std::vector<Text> names_of_kind(ControlKind kind) const override {
         std::vector<Text> names;
         for (const auto& [name, text] : contents) {
@@ -74,7 +73,6 @@ struct StoreWindow : RecordingWindow {
         }
         return names;
     }
-    std::filesystem::path settings_folder() const override { return folder; }
 };
 
 class IniFileTest : public testing::Test {
@@ -209,20 +207,20 @@ TEST_F(IniFileTest, ReadOnlyFilesAreLeftAsTheyAreAndTheFailureIsReported) {
     EXPECT_FALSE(write_profile_string(path, "s", "k", "new"));
 
     StoreWindow window;
-    window.folder = folder.path();
+    window.recorded.folder = folder.path();
     window.contents[name::slot_name_2] = "x";
     save_edit_boxes(window, path, {});
     store_at_close(window);  // slot names, then the selection
-    EXPECT_EQ(window.problems, std::vector<Text>(3, from_utf8(path.string()) + ": read-only file"));
+    EXPECT_EQ(window.recorded.problems, std::vector<Text>(3, from_utf8(path.string()) + ": read-only file"));
     EXPECT_TRUE(window.writes.empty());
     EXPECT_EQ(file_bytes(path), old);
     EXPECT_EQ(mode_of(path), 0444);
     EXPECT_EQ(names_in(folder.path()), std::set<std::string>{"config.ini"});
 
-    window.folder.clear();  // settings not kept: nothing saved, nothing to report
-    window.problems.clear();
+    window.recorded.folder.clear();  // settings not kept: nothing saved, nothing to report
+    window.recorded.problems.clear();
     store_at_close(window);
-    EXPECT_TRUE(window.problems.empty());
+    EXPECT_TRUE(window.recorded.problems.empty());
 }
 
 TEST_F(IniFileTest, ReplacingKeepsPermissionsAndSymbolicLinks) {
@@ -284,7 +282,7 @@ TEST(ControlStoreTest, AFortyThousandCharacterListRoundTrips) {
     save_edit_boxes(saving, folder.path() / "config.ini", {});
     loading.contents[name::prefix_box] = "";
     load_edit_boxes(loading, folder.path() / "config.ini");
-    EXPECT_TRUE(saving.problems.empty());
+    EXPECT_TRUE(saving.recorded.problems.empty());
     EXPECT_TRUE(loading.contents[name::prefix_box] == list) << "the list comes back whole";
 }
 

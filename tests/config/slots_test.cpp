@@ -7,7 +7,7 @@
 #include <memory>
 
 #include "app/controls/names.h"
-#include "app/main_window.h"
+#include "app/window/window_widget.h"
 #include "app/wiring.h"
 #include "config/control_store.h"
 #include "config/ini_file.h"
@@ -29,18 +29,18 @@ protected:
     // A program start: a new window, wired, which loads the settings.
     void start() {
         stop();
-        window = std::make_unique<MainWindow>();
-        controls().set_settings_folder(folder.path());
+        window = std::make_unique<WindowWidget>();
+        window->services().set_settings_folder(folder.path());
         wire_events(*window);
     }
-    WidgetWindow& controls() { return window->controls(); }
+    QtWindow& controls() { return window->controls(); }
     void click(const Text& name) {
         QTest::mouseClick(qobject_cast<QAbstractButton*>(controls().widget(name)), Qt::LeftButton, {}, QPoint(5, 5));
     }
     std::filesystem::path file(const char* name) const { return folder.path() / name; }
 
     TempFolder folder;
-    std::unique_ptr<MainWindow> window;
+    std::unique_ptr<WindowWidget> window;
 };
 
 TEST_F(SlotsTest, FirstRunKeepsTheBuiltInContents) {

@@ -10,7 +10,7 @@
 #include <QTimer>
 
 #include "app/controls/names.h"
-#include "app/main_window.h"
+#include "app/window/window_widget.h"
 #include "app/wiring.h"
 #include "hot/board_page.h"
 #include "hot/hot_topics.h"
@@ -105,18 +105,17 @@ TEST(HotTopicTitles, BoardPagesThatHoldNoTitles) {
 class HotTopicsFetchTest : public testing::Test {
 protected:
     void point_at(const Text& legacy, const Text& board) {
-        window.addresses = {{Text(kHotTopicsAddress), legacy}, {Text(kHotTopicsBoardAddress), board}};
+        services.addresses = {{Text(kHotTopicsAddress), legacy}, {Text(kHotTopicsBoardAddress), board}};
     }
-    RecordingWindow window;
+    RecordingServices services;
 };
 
 TEST_F(HotTopicsFetchTest, LegacyPageAloneWhenItHasTitles) {
     ScriptedServer legacy(page(entry("A") + entry("B")));
     ScriptedServer board(page(board_page(kBoardJson)));
     point_at(legacy.url("/buzz?b=1"), board.url());
-    const HotTopicsFetch fetch = fetch_hot_topics(window);
+    const HotTopicsFetch fetch = fetch_hot_topics(services);
     EXPECT_EQ(fetch.titles, (std::vector<Text>{"A", "B"}));
-    EXPECT_EQ(window.content(name::prefix_box), "A\r\nB\r\n");
     EXPECT_EQ(board.requests().size(), 0u);
 }
 
@@ -129,7 +128,7 @@ TEST_F(HotTopicsFetchTest, LegacyAddressRedirectsToAnHttpsBoard) {
     });
     ScriptedServer unused_board(page(board_page(kBoardJson)));
     point_at(legacy.url("/buzz?b=1"), unused_board.url());
-    const HotTopicsFetch fetch = fetch_hot_topics(window);
+    const HotTopicsFetch fetch = fetch_hot_topics(services);
     EXPECT_EQ(fetch.titles, program_texts(kBoardTitles));
     ASSERT_EQ(board.requests().size(), 1u);
     EXPECT_EQ(board.requests()[0].target, "/board?tab=realtime");
@@ -140,14 +139,13 @@ TEST_F(HotTopicsFetchTest, BoardAskedWhenTheLegacyPageFails) {
     ScriptedServer legacy(page("<html>gone</html>", 0, "404 Not Found"));
     ScriptedServer board(page(board_page(kBoardJson)));
     point_at(legacy.url("/buzz?b=1"), board.url("/board?tab=realtime"));
-    const HotTopicsFetch fetch = fetch_hot_topics(window);
+    const HotTopicsFetch fetch = fetch_hot_topics(services);
     EXPECT_EQ(fetch.titles, program_texts(kBoardTitles));
     EXPECT_EQ(legacy.requests().size(), 1u);
     EXPECT_EQ(board.requests().size(), 1u);
-    EXPECT_EQ(window.content(name::prefix_box), from_utf8("第一条 \"热搜\"\r\n暖风😀来了\r\n两行  的标题\r\n最后一条\r\n"));
 }
 
-TEST_F(HotTopicsFetchTest, BothFailingSayWhyAndLeaveTheBoxAlone) {
+TEST_F(HotTopicsFetchTest, BothFailingSayWhy) {
     ScriptedServer legacy(page("<html>gone</html>", 0, "404 Not Found"));
     ScriptedServer empty(page("<html>nothing here</html>"));
     ScriptedServer missing(page("<html>gone</html>", 0, "404 Not Found"));
@@ -161,12 +159,10 @@ TEST_F(HotTopicsFetchTest, BothFailingSayWhyAndLeaveTheBoxAlone) {
     };
     for (const auto& c : cases) {
         point_at(legacy.url(), c.board);
-        window.contents[name::prefix_box] = "kept";
-        const HotTopicsFetch fetch = fetch_hot_topics(window);
+        const HotTopicsFetch fetch = fetch_hot_topics(services);
         EXPECT_TRUE(fetch.titles.empty());
         EXPECT_EQ(fetch.address, c.board);
         EXPECT_EQ(fetch.reason, c.reason) << to_utf8(fetch.reason);
-        EXPECT_EQ(window.content(name::prefix_box), "kept");
     }
 }
 
@@ -174,22 +170,22 @@ TEST_F(HotTopicsFetchTest, BothFailingSayWhyAndLeaveTheBoxAlone) {
 class HotTopicsRun : public testing::Test {
 protected:
     void SetUp() override {
-        wire_events(main_window);
-        main_window.show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(&main_window));
+        wire_events(window_widget);
+        window_widget.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&window_widget));
         window.set_checked(name::hot_topics_check, true);
         window.set_content(name::count_box, "4");
     }
     void point_at(const Text& legacy, const Text& board = refused_address()) {
-        window.set_address_map({{Text(kHotTopicsAddress), legacy}, {Text(kHotTopicsBoardAddress), board}});
+        window_widget.services().set_address_map({{Text(kHotTopicsAddress), legacy}, {Text(kHotTopicsBoardAddress), board}});
     }
     void click_generate() {
         QTest::mouseClick(qobject_cast<QAbstractButton*>(window.widget(name::generate_button)), Qt::LeftButton);
     }
     std::vector<Text> result_lines() { return split_list(window.content(name::result_box), kCrLf); }
 
-    MainWindow main_window;
-    WidgetWindow& window = main_window.controls();
+    WindowWidget window_widget;
+    QtWindow& window = window_widget.controls();
 };
 
 TEST_F(HotTopicsRun, GbkPageTitlesBecomeThePrefixes) {

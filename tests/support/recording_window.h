@@ -1,5 +1,6 @@
 #pragma once
-// A Window without widgets that records content writes and serves stored contents.
+// Test doubles without widgets: services that record problems and serve mapped addresses,
+// and a window that records content writes and serves stored contents.
 #include <map>
 #include <utility>
 #include <vector>
@@ -8,13 +9,33 @@
 
 namespace qinghe {
 
+class RecordingServices : public RuntimeServices {
+public:
+    std::filesystem::path folder;
+    std::vector<Text> problems;
+    // Only mapped addresses are reachable; anything else goes to a closed loopback port,
+    // so that a test never reaches outside.
+    std::map<Text, Text, std::less<>> addresses;
+    int calls = 0;
+
+    std::uint32_t tick_count() const override { return 0; }
+    std::filesystem::path settings_folder() const override { return folder; }
+    void report_problem(TextView line) override { problems.emplace_back(line); }
+    Text address_for(TextView address) const override {
+        const auto it = addresses.find(address);
+        return it == addresses.end() ? Text("http://127.0.0.1:9/") : it->second;
+    }
+    void process_pending_messages() override { ++calls; }
+    void open_address(TextView) override { ++calls; }
+};
+
 class RecordingWindow : public Window {
 public:
     std::vector<std::pair<Text, Text>> writes;
     std::map<Text, Text> contents;
     std::map<Text, bool> checks;
-    std::vector<Text> problems;
     int other_calls = 0;
+    mutable RecordingServices recorded;
 
     Text content(TextView name) const override {
         const auto it = contents.find(Text(name));
@@ -35,21 +56,10 @@ public:
     void replace_selection(TextView, TextView) override { ++other_calls; }
     void append_lines(TextView, const CharFormat&, std::span<const ColouredLine>) override { ++other_calls; }
     std::vector<Text> names_of_kind(ControlKind) const override { return {}; }
-    std::uint32_t tick_count() const override { return 0; }
     void copy_content_to_clipboard(TextView) override { ++other_calls; }
-    std::filesystem::path settings_folder() const override { return {}; }
     void set_enabled(TextView, bool) override { ++other_calls; }
-    void process_pending_messages() override { ++other_calls; }
     void set_busy(bool) override { ++other_calls; }
-    void open_address(TextView) override { ++other_calls; }
-    void report_problem(TextView line) override { problems.emplace_back(line); }
-    // Only mapped addresses are reachable; anything else goes to a closed loopback port,
-    // so that a test never reaches outside.
-    std::map<Text, Text, std::less<>> addresses;
-    Text address_for(TextView address) const override {
-        const auto it = addresses.find(address);
-        return it == addresses.end() ? Text("http://127.0.0.1:9/") : it->second;
-    }
+    RuntimeServices& services() const override { return recorded; }
 };
 
 }  // namespace qinghe

@@ -9,8 +9,8 @@
 #include <QTextEdit>
 
 #include "app/controls/names.h"
-#include "app/main_window.h"
-#include "app/qt_text.h"
+#include "app/window/window_widget.h"
+#include "app/window/qt_convert.h"
 #include "app/wiring.h"
 #include "text/codec.h"
 #include "text/search.h"
@@ -23,8 +23,8 @@ namespace {
 class GenerateTitles : public testing::Test {
 protected:
     void SetUp() override {
-        wire_events(main_window);
-        window.set_tick_source([this] { return tick; });
+        wire_events(window_widget);
+        window_widget.services().set_tick_source([this] { return tick; });
         seed_accumulator() = 0;
         QGuiApplication::clipboard()->setText(QStringLiteral("before"));
     }
@@ -40,8 +40,8 @@ protected:
         return colours;
     }
 
-    MainWindow main_window;
-    WidgetWindow& window = main_window.controls();
+    WindowWidget window_widget;
+    QtWindow& window = window_widget.controls();
     std::uint32_t tick = 5000;
 };
 

@@ -1,0 +1,207 @@
+#include "app/window/control_kinds.h"
+
+#include <QFocusEvent>
+#include <QKeyEvent>
+#include <QMimeData>
+#include <QPaintEngine>
+#include <QPainter>
+#include <QScrollBar>
+#include <limits>
+#include <qdrawutil.h>
+
+namespace qinghe {
+namespace {
+
+int edge_width(form::Edge edge) {
+    switch (edge) {
+        case form::Edge::None: return 0;
+        case form::Edge::Static: return 1;
+        case form::Edge::Client: return 2;
+    }
+    return 0;
+}
+
+// Draws one of the window's edges (thin sunken or sunken 3-D) inside `rect`.
+void draw_edge(QPainter& painter, const QRect& rect, const QPalette& palette, form::Edge edge) {
+    if (edge == form::Edge::Static) qDrawShadePanel(&painter, rect, palette, true, 1);
+    if (edge == form::Edge::Client) qDrawWinPanel(&painter, rect, palette, true);
+}
+
+bool is_enter(const QKeyEvent& event) { return event.key() == Qt::Key_Return || event.key() == Qt::Key_Enter; }
+
+// Enter without Shift, Ctrl or Alt, from the main keyboard or the keypad.
+bool is_plain_enter(const QKeyEvent& event) {
+    return is_enter(event) && (event.modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;
+}
+
+// Text as pasted or dropped, with Unicode line and paragraph separators as line breaks:
+// the box's content has no other way to hold them apart from its lines.
+QString with_plain_line_breaks(QString text) {
+    text.replace(QChar::LineSeparator, QLatin1Char('\n'));
+    text.replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
+    return text;
+}
+
+}  // namespace
+
+EdgedLineEdit::EdgedLineEdit(form::Edge edge, QWidget* parent) : QLineEdit(parent), edge_(edge) {
+    setFrame(false);
+    setMaxLength(std::numeric_limits<int>::max());
+    const int width = edge_width(edge) + 1;
+    setTextMargins(width, 0, width, 0);
+}
+
+void EdgedLineEdit::paintEvent(QPaintEvent* event) {
+    QLineEdit::paintEvent(event);
+    QPainter painter(this);
+    draw_edge(painter, rect(), palette(), edge_);
+}
+
+void EdgedLineEdit::focusOutEvent(QFocusEvent* event) {
+    hidden_.reset();
+    if (event->reason() != Qt::PopupFocusReason && hasSelectedText()) {
+        const int start = selectionStart();
+        const int end = selectionEnd();
+        const int position = cursorPosition();
+        hidden_ = Hidden{position == start ? end : start, position, text()};
+    }
+    QLineEdit::focusOutEvent(event);
+    if (hidden_) deselect();
+}
+
+void EdgedLineEdit::focusInEvent(QFocusEvent* event) {
+    QLineEdit::focusInEvent(event);
+    // Tabbing into the box selects all of it, as Qt and the platform both do.
+    const Qt::FocusReason reason = event->reason();
+    const bool by_keyboard = reason == Qt::TabFocusReason || reason == Qt::BacktabFocusReason ||
+                             reason == Qt::ShortcutFocusReason;
+    if (hidden_ && !by_keyboard && !hasSelectedText() && text() == hidden_->text &&
+        cursorPosition() == hidden_->position) {
+        setSelection(hidden_->anchor, hidden_->position - hidden_->anchor);
+    }
+    hidden_.reset();
+}
+
+template <class Edit>
+void MultiLineBox<Edit>::keyPressEvent(QKeyEvent* event) {
+    // Qt would insert a line separator for Shift+Enter, and nothing for Ctrl+Enter.
+    if (!is_enter(*event) || this->isReadOnly()) {
+        Edit::keyPressEvent(event);
+        return;
+    }
+    this->insertPlainText(QStringLiteral("\n"));
+    this->ensureCursorVisible();
+}
+
+template <class Edit>
+void MultiLineBox<Edit>::insertFromMimeData(const QMimeData* source) {
+    if (!source || !source->hasText()) {
+        Edit::insertFromMimeData(source);
+        return;
+    }
+    this->insertPlainText(with_plain_line_breaks(source->text()));
+    this->ensureCursorVisible();
+}
+
+template <class Edit>
+void MultiLineBox<Edit>::set_cursor_in_place(const QTextCursor& cursor) {
+    // Setting the cursor scrolls to it; hiding or showing a selection must not.
+    QScrollBar* bar = this->verticalScrollBar();
+    const int scrolled = bar->value();
+    this->setTextCursor(cursor);
+    bar->setValue(scrolled);
+}
+
+template <class Edit>
+void MultiLineBox<Edit>::focusOutEvent(QFocusEvent* event) {
+    selection_.reset();
+    collapsed_.reset();
+    QTextCursor cursor = this->textCursor();
+    if (event->reason() != Qt::PopupFocusReason && cursor.hasSelection()) {
+        selection_ = cursor;
+        cursor.clearSelection();
+        collapsed_ = cursor;
+        set_cursor_in_place(cursor);
+    }
+    Edit::focusOutEvent(event);
+}
+
+template <class Edit>
+void MultiLineBox<Edit>::focusInEvent(QFocusEvent* event) {
+    Edit::focusInEvent(event);
+    if (selection_ && collapsed_ && this->textCursor() == *collapsed_) set_cursor_in_place(*selection_);
+    selection_.reset();
+    collapsed_.reset();
+}
+
+template class MultiLineBox<QPlainTextEdit>;
+template class MultiLineBox<QTextEdit>;
+
+GroupRadioButton::GroupRadioButton(const QString& caption, QWidget* parent) : QRadioButton(caption, parent) {
+    // Qt's own exclusivity would also uncheck the others when a state is set.
+    setAutoExclusive(false);
+}
+
+void GroupRadioButton::nextCheckState() {
+    setChecked(true);
+    if (!parentWidget()) return;
+    for (auto* other : parentWidget()->findChildren<GroupRadioButton*>(Qt::FindDirectChildrenOnly)) {
+        if (other != this) other->setChecked(false);
+    }
+}
+
+void FormPushButton::keyPressEvent(QKeyEvent* event) {
+    if (is_plain_enter(*event)) {
+        if (!event->isAutoRepeat()) click();
+        return;
+    }
+    QPushButton::keyPressEvent(event);
+}
+
+PictureButton::PictureButton(const QColor& text, const QColor& hover_text, QWidget* parent)
+    : QAbstractButton(parent), text_(text), hover_text_(hover_text) {
+    setAttribute(Qt::WA_Hover);
+    setCursor(Qt::PointingHandCursor);
+}
+
+void PictureButton::set_face(QImage face, QImage face_2x) {
+    face_ = std::move(face);
+    face_2x_ = std::move(face_2x);
+    update();
+}
+
+void PictureButton::keyPressEvent(QKeyEvent* event) {
+    if (is_plain_enter(*event)) {
+        if (!event->isAutoRepeat()) click();
+        return;
+    }
+    QAbstractButton::keyPressEvent(event);
+}
+
+void PictureButton::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    painter.fillRect(rect(), palette().button());
+    if (!face_.isNull()) {
+        // At 1.5x the 2x face is scaled down smoothly, which stays sharper than 1x scaled up.
+        const bool dense = painter.paintEngine()->paintDevice()->devicePixelRatioF() > 1 && !face_2x_.isNull();
+        painter.setRenderHint(QPainter::SmoothPixmapTransform);
+        painter.drawImage(rect(), dense ? face_2x_ : face_);
+    } else {
+        painter.setPen(palette().color(QPalette::Mid));
+        painter.drawRect(rect().adjusted(0, 0, -1, -1));
+        painter.setPen(underMouse() ? hover_text_ : text_);
+        painter.setFont(font());
+        const QPoint shift = isDown() ? QPoint(1, 1) : QPoint();
+        painter.drawText(rect().translated(shift), Qt::AlignCenter, text());
+    }
+    if (hasFocus()) {
+        // A dotted frame that inverts what lies under it, so it shows on the face image
+        // as on the plain background.
+        painter.setCompositionMode(QPainter::CompositionMode_Difference);
+        painter.setPen(QPen(Qt::white, 1, Qt::DotLine));
+        painter.setBrush(Qt::NoBrush);
+        painter.drawRect(rect().adjusted(2, 2, -3, -3));
+    }
+}
+
+}  // namespace qinghe

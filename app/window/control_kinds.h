@@ -1,0 +1,111 @@
+#pragma once
+// The form's controls where Qt's own widgets behave otherwise than the window's
+// controls should: Windows-style edges, edit boxes that hide their selection while
+// unfocused and take any Enter as a line break, radio buttons that only a click makes
+// exclusive, and buttons that Enter presses.
+#include <QAbstractButton>
+#include <QImage>
+#include <QTextCursor>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTextEdit>
+#include <optional>
+
+#include "app/form/form.h"
+
+namespace qinghe {
+
+// Single-line edit box of unlimited length with a Windows-style edge instead of the
+// style's frame.
+class EdgedLineEdit : public QLineEdit {
+public:
+    EdgedLineEdit(form::Edge edge, QWidget* parent);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
+
+private:
+    form::Edge edge_;
+    // The selection put aside while the box is unfocused, and the box as it was left.
+    struct Hidden {
+        int anchor = 0, position = 0;
+        QString text;
+    };
+    std::optional<Hidden> hidden_;
+};
+
+// A multi-line box over Qt's plain or rich text widget: Enter with any modifier inserts
+// a line break, and text pasted or dropped with Unicode line or paragraph separators gets
+// line breaks in their place. While the box has no focus its selection is out of sight;
+// it comes back with the focus unless the text or the cursor changed meanwhile. A popup
+// (the context menu) does not count as losing the focus.
+template <class Edit>
+class MultiLineBox : public Edit {
+public:
+    explicit MultiLineBox(QWidget* parent) : Edit(parent) {}
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void insertFromMimeData(const QMimeData* source) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
+
+private:
+    void set_cursor_in_place(const QTextCursor& cursor);
+
+    // Cursors follow the edits of their document, so both stay valid while unfocused.
+    std::optional<QTextCursor> selection_, collapsed_;
+};
+extern template class MultiLineBox<QPlainTextEdit>;
+extern template class MultiLineBox<QTextEdit>;
+
+// The three list boxes.
+using ListEdit = MultiLineBox<QPlainTextEdit>;
+// The result box.
+using ResultEdit = MultiLineBox<QTextEdit>;
+
+// A radio button of the form's one group. Setting its state checks or unchecks it
+// alone, so stored states load one by one; a click (or Space) checks it and unchecks
+// the other radio buttons of its window.
+class GroupRadioButton : public QRadioButton {
+public:
+    GroupRadioButton(const QString& caption, QWidget* parent);
+
+protected:
+    void nextCheckState() override;
+};
+
+// Push button that Enter presses as well as Space.
+class FormPushButton : public QPushButton {
+public:
+    FormPushButton(const QString& caption, QWidget* parent) : QPushButton(caption, parent) {}
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+};
+
+// Flat button with a drawn border and a text colour of its own for the hover state;
+// shows an image instead of a caption when given one. Enter presses it, and a dotted
+// frame shows that it has the focus.
+class PictureButton : public QAbstractButton {
+public:
+    PictureButton(const QColor& text, const QColor& hover_text, QWidget* parent);
+    // `face_2x`, drawn at twice the size, stands in on screens scaled above 1.
+    void set_face(QImage face, QImage face_2x = {});
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    QColor text_;
+    QColor hover_text_;
+    QImage face_;
+    QImage face_2x_;
+};
+
+}  // namespace qinghe

@@ -1,0 +1,189 @@
+#include "app/window/form_builder.h"
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <algorithm>
+
+#include "app/form/form.h"
+#include "app/window/control_kinds.h"
+#include "app/window/images.h"
+#include "app/window/qt_convert.h"
+#include "text/codec.h"
+#include "titles/builtin.h"
+
+namespace qinghe {
+namespace {
+
+using form::ControlRow;
+
+QFont font_of(const form::Font& font, const QFont& fallback) {
+    if (!font.face) return fallback;
+    QFont result(QString::fromUtf8(font.face));
+    result.setPixelSize(font.pixels);
+    // Hinting the CJK outlines costs more than a third of the first frame and buys
+    // little at this size.
+    result.setHintingPreference(QFont::PreferNoHinting);
+    return result;
+}
+
+const Text& builtin_value(form::Builtin builtin) {
+    static const Text none;
+    switch (builtin) {
+        case form::Builtin::None: return none;
+        case form::Builtin::PrefixList: return builtin_prefix_list();
+        case form::Builtin::LinkList: return builtin_link_list();
+        case form::Builtin::SuffixList: return builtin_suffix_list();
+        case form::Builtin::Punctuation1: return builtin_punctuation_1();
+        case form::Builtin::Punctuation2: return builtin_punctuation_2();
+        case form::Builtin::Punctuation3: return builtin_punctuation_3();
+        case form::Builtin::Count: return builtin_count();
+    }
+    return none;
+}
+
+Text initial_text(const ControlRow& row) {
+    return row.builtin == form::Builtin::None ? from_utf8(row.caption) : builtin_value(row.builtin);
+}
+
+// Caption for a button or label: its lines stand one above the other.
+QString caption_of(const ControlRow& row) { return to_document_text(from_utf8(row.caption)); }
+
+void set_colours(QWidget& widget, const ControlRow& row, QPalette::ColorRole text_role,
+                 QPalette::ColorRole background_role) {
+    QPalette palette = widget.palette();
+    palette.setColor(text_role, to_qcolor(row.text));
+    if (row.background != kDefaultBackground) palette.setColor(background_role, to_qcolor(row.background));
+    else palette.setColor(background_role, palette.color(QPalette::Button));
+    widget.setPalette(palette);
+}
+
+QWidget* make_edit_box(const ControlRow& row, QWidget* parent) {
+    const QString text = to_document_text(initial_text(row));
+    if (row.multi_line) {
+        auto* edit = new ListEdit(parent);
+        // Panel with a line width of one is the thin sunken edge; WinPanel the 3-D one.
+        edit->setFrameStyle((row.edge == form::Edge::Client ? QFrame::WinPanel : QFrame::Panel) | QFrame::Sunken);
+        edit->setLineWidth(1);
+        edit->setVerticalScrollBarPolicy(row.vertical_scroll_bar ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff);
+        edit->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        edit->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+        edit->setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+        edit->setTabChangesFocus(true);  // Tab moves on, as in a form; lists hold no tabs
+        edit->setPlainText(text);
+        set_colours(*edit, row, QPalette::Text, QPalette::Base);
+        return edit;
+    }
+    auto* edit = new EdgedLineEdit(row.edge, parent);
+    edit->setText(text);
+    edit->setCursorPosition(0);
+    set_colours(*edit, row, QPalette::Text, QPalette::Base);
+    return edit;
+}
+
+QWidget* make_rich_text_box(const ControlRow& row, QWidget* parent) {
+    auto* edit = new ResultEdit(parent);
+    edit->setAcceptRichText(false);
+    edit->setTabChangesFocus(true);  // Tab moves on, as from the list boxes
+    edit->setFrameStyle(QFrame::WinPanel | QFrame::Sunken);
+    edit->setVerticalScrollBarPolicy(row.vertical_scroll_bar ? Qt::ScrollBarAsNeeded : Qt::ScrollBarAlwaysOff);
+    edit->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    edit->setLineWrapMode(QTextEdit::WidgetWidth);
+    // Default character format: the table's font in the automatic colour.
+    const QFont font = font_of(row.font, parent->font());
+    edit->document()->setDefaultFont(font);
+    edit->setFont(font);
+    set_colours(*edit, row, QPalette::Text, QPalette::Base);
+    return edit;
+}
+
+QWidget* make_picture_button(const ControlRow& row, QWidget* parent) {
+    auto* button = new PictureButton(to_qcolor(row.text), to_qcolor(row.hover_text), parent);
+    button->setText(caption_of(row));
+    if (row.face_image) button->set_face(feedback_face(), feedback_face_2x());
+    return button;
+}
+
+QWidget* make_control(const ControlRow& row, QWidget* parent) {
+    switch (row.kind) {
+        case ControlKind::EditBox: return make_edit_box(row, parent);
+        case ControlKind::RichTextBox: return make_rich_text_box(row, parent);
+        case ControlKind::PictureButton: return make_picture_button(row, parent);
+        case ControlKind::CheckBox: {
+            auto* box = new QCheckBox(caption_of(row), parent);
+            box->setChecked(row.checked);
+            return box;
+        }
+        case ControlKind::RadioButton: {
+            auto* radio = new GroupRadioButton(caption_of(row), parent);
+            radio->setChecked(row.checked);
+            return radio;
+        }
+        case ControlKind::PushButton: {
+            auto* button = new FormPushButton(caption_of(row), parent);
+            button->setAutoDefault(false);
+            return button;
+        }
+        case ControlKind::Label:
+        case ControlKind::TransparentLabel: {
+            auto* label = new QLabel(caption_of(row), parent);
+            label->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+            label->setAutoFillBackground(row.kind == ControlKind::Label);
+            return label;
+        }
+    }
+    return nullptr;
+}
+
+// A radio button named by the edit box over its caption area announces that box's
+// content, the slot's name, and falls back to its own name when the box is empty.
+void name_after(QWidget& radio, const QString& own_name, QLineEdit& box) {
+    const auto update = [&radio, own_name](const QString& text) {
+        radio.setAccessibleName(text.trimmed().isEmpty() ? own_name : text);
+        radio.setAccessibleDescription(own_name);
+    };
+    update(box.text());
+    QObject::connect(&box, &QLineEdit::textChanged, &radio, update);
+}
+
+}  // namespace
+
+void build_form(QWidget& window, QtWindow& controls) {
+    window.setFont(font_of(form::window().font, window.font()));
+    window.setAutoFillBackground(true);
+    QPalette palette = window.palette();
+    palette.setColor(QPalette::Window, palette.color(QPalette::Button));
+    window.setPalette(palette);
+
+    std::vector<std::pair<int, QWidget*>> tab_stops;
+    for (const ControlRow& row : form::controls()) {
+        QWidget* widget = make_control(row, &window);
+        widget->setObjectName(QString::fromUtf8(row.name));
+        widget->setGeometry(row.geometry.left, row.geometry.top, row.geometry.width, row.geometry.height);
+        if (row.font.face && row.kind != ControlKind::RichTextBox) widget->setFont(font_of(row.font, window.font()));
+        if (row.tooltip) widget->setToolTip(QString::fromUtf8(row.tooltip));
+        if (row.accessible_name) widget->setAccessibleName(QString::fromUtf8(row.accessible_name));
+        if (row.tab_order > 0) {
+            widget->setFocusPolicy(Qt::StrongFocus);
+            tab_stops.emplace_back(row.tab_order, widget);
+        } else {
+            widget->setFocusPolicy(Qt::NoFocus);
+        }
+        controls.add(from_utf8(row.name), row.kind, widget);
+    }
+
+    // An edit box that lies over another control (the slot names over their radio
+    // buttons' caption area) must be on top to take clicks and show its text.
+    for (const ControlRow& row : form::controls()) {
+        if (row.kind == ControlKind::EditBox) controls.widget(from_utf8(row.name))->raise();
+        if (!row.named_by || !row.accessible_name) continue;
+        if (auto* box = qobject_cast<QLineEdit*>(controls.widget(from_utf8(row.named_by)))) {
+            name_after(*controls.widget(from_utf8(row.name)), QString::fromUtf8(row.accessible_name), *box);
+        }
+    }
+
+    std::sort(tab_stops.begin(), tab_stops.end());
+    for (size_t i = 1; i < tab_stops.size(); ++i) QWidget::setTabOrder(tab_stops[i - 1].second, tab_stops[i].second);
+}
+
+}  // namespace qinghe

@@ -1,0 +1,199 @@
+#include "app/window/qt_window.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QClipboard>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QTextEdit>
+
+#include "app/window/qt_convert.h"
+
+namespace qinghe {
+namespace {
+
+// Inside one edit block: Qt then updates its block bookkeeping once, not per line.
+void insert_lines(QTextCursor& cursor, const QTextCharFormat& format, std::span<const ColouredLine> lines) {
+    // Lines share a few colours (the generator's two): one format per colour, not per line.
+    std::vector<std::pair<Colour, QTextCharFormat>> formats;
+    const auto format_for = [&](Colour colour) -> const QTextCharFormat& {
+        for (const auto& [known, coloured] : formats) {
+            if (known == colour) return coloured;
+        }
+        formats.emplace_back(colour, format).second.setForeground(to_qcolor(colour));
+        return formats.back().second;
+    };
+    cursor.beginEditBlock();
+    for (const ColouredLine& line : lines) {
+        QString text = to_qstring(line.text);
+        if (text.contains(QLatin1Char('\r')) || text.contains(QLatin1Char('\n'))) text = to_document_text(line.text);
+        text.append(QLatin1Char('\n'));
+        cursor.insertText(text, format_for(line.colour));
+    }
+    cursor.endEditBlock();
+}
+
+}  // namespace
+
+void QtWindow::add(Text name, ControlKind kind, QWidget* widget) {
+    controls_.push_back({std::move(name), kind, widget});
+}
+
+const QtWindow::Control* QtWindow::find(TextView name) const {
+    for (const Control& control : controls_) {
+        if (control.name == name) return &control;
+    }
+    return nullptr;
+}
+
+template <class W>
+W* QtWindow::find_as(TextView name, ControlKind kind) const {
+    const Control* control = find(name);
+    return control && control->kind == kind ? qobject_cast<W*>(control->widget) : nullptr;
+}
+
+QWidget* QtWindow::widget(TextView name) const {
+    const Control* control = find(name);
+    return control ? control->widget : nullptr;
+}
+
+QString QtWindow::widget_text(TextView name) const {
+    const Control* control = find(name);
+    if (!control) return {};
+    if (auto* line = qobject_cast<QLineEdit*>(control->widget)) return line->text();
+    // toRawText keeps non-breaking spaces, which toPlainText would turn into spaces.
+    QString raw;
+    if (auto* plain = qobject_cast<QPlainTextEdit*>(control->widget)) raw = plain->document()->toRawText();
+    if (auto* rich = qobject_cast<QTextEdit*>(control->widget)) raw = rich->document()->toRawText();
+    return raw.replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
+}
+
+Text QtWindow::content(TextView name) const {
+    const Control* control = find(name);
+    if (!control) return {};
+    if (auto* line = qobject_cast<QLineEdit*>(control->widget)) return from_qstring(line->text());
+    return from_qstring(widget_text(name).replace(QLatin1Char('\n'), QLatin1String("\r\n")));
+}
+
+void QtWindow::set_content(TextView name, TextView text) {
+    const Control* control = find(name);
+    if (!control) return;
+    if (auto* line = qobject_cast<QLineEdit*>(control->widget)) {
+        line->setText(to_qstring(text));
+    } else if (auto* plain = qobject_cast<QPlainTextEdit*>(control->widget)) {
+        plain->setPlainText(to_document_text(text));
+    } else if (auto* rich = qobject_cast<QTextEdit*>(control->widget)) {
+        rich->setPlainText(to_document_text(text));
+    }
+}
+
+void QtWindow::set_text_colour(TextView name, Colour colour) {
+    const Control* control = find(name);
+    if (!control || control->kind != ControlKind::EditBox) return;
+    QPalette palette = control->widget->palette();
+    palette.setColor(QPalette::Text, to_qcolor(colour));
+    control->widget->setPalette(palette);
+}
+
+bool QtWindow::checked(TextView name) const {
+    const Control* control = find(name);
+    if (!control || (control->kind != ControlKind::CheckBox && control->kind != ControlKind::RadioButton)) {
+        return false;
+    }
+    return static_cast<QAbstractButton*>(control->widget)->isChecked();
+}
+
+void QtWindow::set_checked(TextView name, bool checked) {
+    const Control* control = find(name);
+    if (!control || (control->kind != ControlKind::CheckBox && control->kind != ControlKind::RadioButton)) {
+        return;
+    }
+    // The form's radio buttons are exclusive only when clicked: setting one by one
+    // changes that one alone.
+    static_cast<QAbstractButton*>(control->widget)->setChecked(checked);
+}
+
+void QtWindow::set_selection_start(TextView name, int position) {
+    auto* rich = find_as<QTextEdit>(name, ControlKind::RichTextBox);
+    if (!rich) return;
+    QTextCursor cursor = rich->textCursor();
+    const int end = rich->document()->characterCount() - 1;
+    cursor.setPosition(position < 0 || position > end ? end : position);
+    rich->setTextCursor(cursor);
+}
+
+void QtWindow::set_selection_format(TextView name, const CharFormat& format) {
+    auto* rich = find_as<QTextEdit>(name, ControlKind::RichTextBox);
+    if (!rich) return;
+    rich->setCurrentCharFormat(to_qt_format(format));
+}
+
+void QtWindow::replace_selection(TextView name, TextView text) {
+    auto* rich = find_as<QTextEdit>(name, ControlKind::RichTextBox);
+    if (!rich) return;
+    QTextCursor cursor = rich->textCursor();
+    cursor.insertText(to_document_text(text));
+    rich->setTextCursor(cursor);
+}
+
+void QtWindow::append_lines(TextView name, const CharFormat& format, std::span<const ColouredLine> lines) {
+    auto* rich = find_as<QTextEdit>(name, ControlKind::RichTextBox);
+    if (!rich || lines.empty()) return;
+    QTextDocument* current = rich->document();
+    if (!current->isEmpty()) {
+        QTextCursor cursor(current);
+        cursor.movePosition(QTextCursor::End);
+        insert_lines(cursor, to_qt_format(format), lines);
+        rich->setTextCursor(cursor);
+        return;
+    }
+    // Into an empty box, the lines go into a new document built away from the widget
+    // and handed over once: many times faster than inserting through the widget.
+    auto* document = new QTextDocument(rich);
+    document->setUndoRedoEnabled(false);
+    document->setDefaultFont(current->defaultFont());
+    document->setDefaultTextOption(current->defaultTextOption());
+    document->setDocumentMargin(current->documentMargin());
+    QTextCursor cursor(document);
+    insert_lines(cursor, to_qt_format(format), lines);
+    document->setUndoRedoEnabled(true);
+    // The widget deletes its own initial document; one handed over earlier is ours.
+    const bool ours = current->parent() == rich;
+    rich->setDocument(document);
+    if (ours) delete current;
+}
+
+void QtWindow::set_enabled(TextView name, bool enabled) {
+    QWidget* control = widget(name);
+    if (!control) return;
+    // Qt moves the focus off a control it disables; when the control comes back and the
+    // focus is still where Qt put it, the focus returns too (a button pressed with the
+    // keyboard keeps it, and a later key does not land on its neighbour).
+    const bool had_focus = control->hasFocus();
+    control->setEnabled(enabled);
+    if (!enabled && had_focus) {
+        refocus_ = {control, QApplication::focusWidget()};
+    } else if (enabled && refocus_.control == control) {
+        if (QApplication::focusWidget() == refocus_.moved_to) control->setFocus();
+        refocus_ = {};
+    }
+}
+
+std::vector<Text> QtWindow::names_of_kind(ControlKind kind) const {
+    std::vector<Text> names;
+    for (const Control& control : controls_) {
+        if (control.kind == kind) names.push_back(control.name);
+    }
+    return names;
+}
+
+void QtWindow::set_busy(bool busy) {
+    if (busy) QApplication::setOverrideCursor(Qt::WaitCursor);
+    else QApplication::restoreOverrideCursor();
+}
+
+void QtWindow::copy_content_to_clipboard(TextView name) {
+    if (QClipboard* clipboard = QGuiApplication::clipboard()) clipboard->setText(widget_text(name));
+}
+
+}  // namespace qinghe

@@ -1,0 +1,47 @@
+#pragma once
+// The program's one window on screen: the top-level widget, built from the form table.
+// It owns the Window interface over its controls and the runtime services behind it.
+#include <QWidget>
+
+#include "app/window/qt_services.h"
+#include "app/window/qt_window.h"
+
+namespace qinghe {
+
+class WindowWidget : public QWidget {
+    Q_OBJECT
+
+public:
+    explicit WindowWidget(QWidget* parent = nullptr);
+    ~WindowWidget() override;
+
+    // The controls by name, as the actions see them.
+    QtWindow& controls() { return controls_; }
+    QtServices& services() { return services_; }
+
+    // Places the window's outer frame in the middle of its screen.
+    void centre_on_screen();
+
+    // Shows the window restored and in front, for a second start of the program.
+    // `activation_token` is that start's token from the desktop (may be empty); with it
+    // a Wayland compositor lets the window take the focus.
+    void bring_to_front(const QString& activation_token);
+
+signals:
+    // Emitted once, while the window is being destroyed (closed by any means).
+    void about_to_be_destroyed();
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void announce_destruction();
+
+    QtServices services_;
+    QtWindow controls_{services_};
+    bool destruction_announced_ = false;
+};
+
+}  // namespace qinghe

@@ -1,0 +1,53 @@
+// On screens scaled above 1 the feedback face and the icon come from pixels drawn at 2x.
+#include <gtest/gtest.h>
+
+#include <QImage>
+#include <QWidget>
+
+#include "app/window/images.h"
+#include "app/window/window_widget.h"
+#include "text/codec.h"
+
+namespace qinghe {
+namespace {
+
+// The feedback button as a screen of the given scale shows it.
+QImage render_feedback_button(qreal scale) {
+    WindowWidget window;
+    QWidget* button = window.controls().widget(from_utf8("超级按钮3"));
+    QImage image(button->size() * scale, QImage::Format_RGB32);
+    image.setDevicePixelRatio(scale);
+    button->render(&image);
+    return image;
+}
+
+bool same_pixels(const QImage& a, const QImage& b) {
+    return a.size() == b.size() &&
+           a.convertToFormat(QImage::Format_RGB32).convertToFormat(QImage::Format_RGB888) ==
+               b.convertToFormat(QImage::Format_RGB888);
+}
+
+TEST(HighDpi, FeedbackFaceIsDrawnFromItsOwnPixelsAt1xAnd2x) {
+    EXPECT_TRUE(same_pixels(render_feedback_button(1), feedback_face()));
+    QImage face_2x = feedback_face_2x();
+    face_2x.setDevicePixelRatio(1);
+    EXPECT_TRUE(same_pixels(render_feedback_button(2), face_2x));
+}
+
+TEST(HighDpi, FeedbackFaceAt1_5xIsNotAnUpscaled1x) {
+    const QImage at_1_5 = render_feedback_button(1.5);
+    QImage from_1x = feedback_face()
+                         .scaled(at_1_5.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    EXPECT_FALSE(same_pixels(at_1_5, from_1x));
+}
+
+TEST(HighDpi, IconHasDrawnPixelsForEveryScale) {
+    const QIcon icon = application_icon();
+    for (const int size : {16, 24, 32, 48, 64, 128}) {
+        EXPECT_EQ(icon.pixmap(QSize(size, size), 2.0).size(), QSize(size, size) * 2) << size;
+    }
+    EXPECT_TRUE(icon.pixmap(QSize(32, 32)).hasAlphaChannel()) << "transparent corners";
+}
+
+}  // namespace
+}  // namespace qinghe

@@ -1,0 +1,114 @@
+#include <gtest/gtest.h>
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QLineEdit>
+#include <QSignalSpy>
+#include <QTest>
+
+#include "app/controls/names.h"
+#include "app/window/window_widget.h"
+#include "app/wiring.h"
+#include "config/slots.h"
+#include "text/search.h"
+#include "text/codec.h"
+#include "titles/builtin.h"
+
+namespace qinghe {
+namespace {
+
+class WindowWidgetTest : public testing::Test {
+protected:
+    void SetUp() override {
+        wire_events(window);
+        window.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    }
+    WindowWidget window;
+    QtWindow& controls = window.controls();
+};
+
+TEST_F(WindowWidgetTest, WindowProperties) {
+    EXPECT_TRUE(window.windowTitle().startsWith(QStringLiteral("青禾 v4.2   QQ：")));
+    EXPECT_GT(window.windowTitle().size(), QStringLiteral("青禾 v4.2   QQ：").size());
+    EXPECT_EQ(window.minimumSize(), window.maximumSize()) << "not resizable";
+    EXPECT_EQ(window.size(), QSize(569, 529));
+    const Qt::WindowFlags flags = window.windowFlags();
+    EXPECT_TRUE(flags & Qt::WindowMinimizeButtonHint);
+    EXPECT_FALSE(flags & Qt::WindowMaximizeButtonHint);
+    EXPECT_TRUE(flags & Qt::WindowCloseButtonHint);
+    EXPECT_TRUE(flags & Qt::WindowSystemMenuHint);
+}
+
+TEST_F(WindowWidgetTest, EscClosesFromAnyControl) {
+    QSignalSpy destroyed(&window, &WindowWidget::about_to_be_destroyed);
+    QWidget* prefix = controls.widget(name::prefix_box);
+    prefix->setFocus();
+    QTest::keyClick(prefix, Qt::Key_Escape);
+    EXPECT_EQ(destroyed.count(), 1);
+    EXPECT_FALSE(window.isVisible());
+}
+
+TEST_F(WindowWidgetTest, EscFromASingleLineBoxAndAButton) {
+    for (const Text* name : {&name::count_box, &name::generate_button}) {
+        WindowWidget other;
+        QSignalSpy destroyed(&other, &WindowWidget::about_to_be_destroyed);
+        other.show();
+        QWidget* control = other.controls().widget(*name);
+        control->setFocus();
+        QTest::keyClick(control, Qt::Key_Escape);
+        EXPECT_EQ(destroyed.count(), 1) << to_utf8(*name);
+    }
+}
+
+TEST_F(WindowWidgetTest, CloseButtonAnnouncesDestructionOnce) {
+    QSignalSpy destroyed(&window, &WindowWidget::about_to_be_destroyed);
+    EXPECT_TRUE(window.close());
+    EXPECT_EQ(destroyed.count(), 1);
+    window.close();
+    EXPECT_EQ(destroyed.count(), 1);
+}
+
+TEST_F(WindowWidgetTest, EnterDoesNotMoveTheFocus) {
+    QWidget* count = controls.widget(name::count_box);
+    count->setFocus();
+    QTest::keyClick(count, Qt::Key_Return);
+    EXPECT_EQ(QApplication::focusWidget(), count);
+}
+
+TEST_F(WindowWidgetTest, RestoreButtonPutsTheBuiltInValuesBack) {
+    controls.set_content(name::prefix_box, "mine");
+    controls.set_content(name::link_box, "");
+    controls.set_content(name::punctuation_3, "?!");
+    controls.set_content(name::count_box, "abc");
+    controls.set_content(name::slot_name_2, "keep me");
+    controls.set_content(name::result_box, "keep too");
+    controls.set_checked(name::hot_topics_check, true);
+    controls.set_checked(name::slot_radio_3, true);
+
+    auto* restore = qobject_cast<QAbstractButton*>(controls.widget(name::restore_button));
+    QTest::mouseClick(restore, Qt::LeftButton);
+    EXPECT_EQ(controls.content(name::prefix_box), builtin_prefix_list());
+    EXPECT_EQ(controls.content(name::link_box), builtin_link_list());
+    EXPECT_EQ(controls.content(name::punctuation_3), builtin_punctuation_3());
+    EXPECT_EQ(controls.content(name::count_box), "10");
+    EXPECT_EQ(controls.content(name::slot_name_2), "keep me");
+    EXPECT_EQ(controls.content(name::result_box), "keep too");
+    EXPECT_TRUE(controls.checked(name::hot_topics_check));
+    EXPECT_TRUE(controls.checked(name::slot_radio_3));
+}
+
+// An unknown name makes a call do nothing, so a misspelt one would go unnoticed.
+TEST_F(WindowWidgetTest, EveryBoundOrExcludedNameIsAControlOfTheForm) {
+    for (const Binding& binding : bindings()) {
+        if (binding.control) {
+            EXPECT_NE(controls.widget(from_utf8(binding.control)), nullptr) << binding.control;
+        }
+    }
+    const std::vector<Text> excluded = split_list(slot_exclusions(), "|");
+    EXPECT_EQ(excluded.size(), 7u);
+    for (const Text& name : excluded) EXPECT_NE(controls.widget(name), nullptr) << to_utf8(name);
+}
+
+}  // namespace
+}  // namespace qinghe
