@@ -1,10 +1,10 @@
-# make run | make test | make build | make test-asan | make fuzz | make bench | make deb | make install
+# make run | make test | make build | make test-asan | make fuzz | make bench | make deb | make install | make format
 # Builds use the presets of CMakePresets.json: run and dev (build/, without and with the
 # tests), asan (build-asan/), fuzz (build-fuzz/), deb (build-deb/).
 PREFIX ?= /usr/local
 FUZZ_SECONDS ?= 60
 
-.PHONY: all deps test-deps build build-tests run test test-asan fuzz bench deb install screenshot clean
+.PHONY: all deps test-deps build build-tests run test test-asan fuzz bench deb install screenshot format clean
 all: build
 
 # `make run` and `make build` install only what building and running need; the tests'
@@ -62,6 +62,11 @@ install: build
 screenshot: build
 	@scripts/install-deps.sh --screenshot
 	scripts/screenshot.sh docs/screenshot.png
+
+# Formats every C++ file of the repository in place with the project's .clang-format
+# (Debian's clang-format); `make test` fails on a file that it would change.
+format: test-deps
+	git ls-files -z '*.cpp' '*.h' | xargs -0 clang-format -i
 
 clean:
 	rm -rf build build-asan build-fuzz build-deb

@@ -18,11 +18,13 @@ packages=(
   fonts-arphic-uming
 )
 # The tests: GoogleTest, an X server and its tools for the real program, the TLS and
-# proxy servers of the network tests, and the validators of the installed files.
+# proxy servers of the network tests, the validators of the installed files, and the
+# formatter whose verdict the format check gives.
 test_packages=(
   libgtest-dev libssl-dev openssl tinyproxy
   xvfb xauth x11-utils xdotool
   desktop-file-utils appstream groff-base
+  clang-format git
 )
 for option in "$@"; do
   case $option in
