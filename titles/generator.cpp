@@ -7,6 +7,9 @@
 #include "app/controls/names.h"
 #include "hot/hot_topics.h"
 #include "text/search.h"
+#include "titles/headline_length.h"
+#include "titles/keywords.h"
+#include "titles/writer_run.h"
 
 namespace qinghe {
 namespace {
@@ -66,17 +69,22 @@ std::uint32_t& seed_accumulator() {
     return accumulator;
 }
 
-const Text& pick_random_entry(std::span<const Text> entries, std::uint32_t tick) {
+size_t pick_random_index(size_t count, std::uint32_t tick) {
     std::uint32_t& accumulator = seed_accumulator();
     const std::uint32_t seed = tick + accumulator;
     accumulator += (seed & 0xFF) + 100;
-    const std::uint32_t value = draw_once(seed);
-    return entries[value % entries.size()];
+    return draw_once(seed) % count;
 }
 
-Headlines build_headlines(const GeneratorInput& input, const std::function<std::uint32_t()>& ticks) {
+const Text& pick_random_entry(std::span<const Text> entries, std::uint32_t tick) {
+    return entries[pick_random_index(entries.size(), tick)];
+}
+
+Headlines build_headlines(const GeneratorInput& input, const std::function<std::uint32_t()>& ticks,
+                          const std::function<void()>& pump) {
     Headlines out;
     if (input.prefixes.empty() || input.links.empty() || input.count < 1) return out;
+    if (input.writer.any()) return build_writer_headlines(input, ticks, pump);
     const size_t headlines = static_cast<size_t>(input.count) + (input.count % 2);
     out.ends.reserve(headlines);
     out.text.reserve(headlines * 48);
@@ -107,7 +115,32 @@ GeneratorInput read_generator_input(const Window& window) {
     input.punctuation_1 = window.content(name::punctuation_1);
     input.punctuation_2 = window.content(name::punctuation_2);
     if (input.suffix_mode) input.punctuation_3 = window.content(name::punctuation_3);
+    input.writer.keywords = split_keywords(window.content(name::keyword_box));
+    input.writer.platform = find_platform(window.content(name::platform_choice));
+    input.writer.no_repeat = window.checked(name::no_repeat_check);
     return input;
+}
+
+Text run_status(const Headlines& headlines, const Platform* platform) {
+    const bool half = platform && platform->ascii_counts_half;
+    HeadlineMeasure measure;
+    int shortest = 0, longest = 0;
+    size_t begin = 0;
+    for (size_t end : headlines.ends) {
+        const int length = measure.measure(TextView(headlines.text).substr(begin, end - begin)).counted(half);
+        shortest = begin == 0 ? length : std::min(shortest, length);
+        longest = std::max(longest, length);
+        begin = end;
+    }
+    std::string status = std::to_string(headlines.ends.size()) + " 条";
+    if (!headlines.ends.empty()) {
+        status += " · " + std::to_string(shortest) + (shortest == longest ? "" : "–" + std::to_string(longest)) + " 字";
+    }
+    if (platform && platform->limited()) {
+        status += " · " + std::string(platform->name) + " " + std::to_string(platform->min_length) + "–" +
+                  std::to_string(platform->max_length);
+    }
+    return from_utf8(status);
 }
 
 void append_result_line(Window& window, TextView line, Colour colour) {
@@ -163,10 +196,14 @@ bool plant_hot_topics(Window& window) {
 void generate_titles(Window& window) {
     const RunInProgress run(window);
     window.set_content(name::result_box, {});
-    if (window.checked(name::hot_topics_check) && !plant_hot_topics(window)) return;
+    if (window.checked(name::hot_topics_check) && !plant_hot_topics(window)) {
+        window.set_content(name::status_label, {});
+        return;
+    }
     const GeneratorInput input = read_generator_input(window);
     RuntimeServices& services = window.services();
-    const Headlines headlines = build_headlines(input, [&services] { return services.tick_count(); });
+    const Headlines headlines = build_headlines(
+        input, [&services] { return services.tick_count(); }, [&services] { services.process_pending_messages(); });
 
     std::vector<ColouredLine> lines;
     lines.reserve(headlines.ends.size());
@@ -178,7 +215,18 @@ void generate_titles(Window& window) {
         begin = end;
     }
     window.append_lines(name::result_box, result_line_format(kFirstLineColour), lines);
-    window.copy_content_to_clipboard(name::result_box);
+    if (headlines.shortfall.empty()) {
+        window.copy_content_to_clipboard(name::result_box);
+    } else {
+        // The clipboard takes the headlines alone, ready to publish.
+        append_result_line(window, headlines.shortfall, kNoticeColour);
+        Text text;
+        text.reserve(headlines.text.size() + headlines.ends.size() * 2);
+        begin = 0;
+        for (size_t end : headlines.ends) text.append(headlines.text, begin, end - begin).append(kCrLf), begin = end;
+        window.copy_text_to_clipboard(text);
+    }
+    window.set_content(name::status_label, run_status(headlines, input.writer.platform));
 }
 
 }  // namespace qinghe

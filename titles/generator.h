@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "app/controls/window.h"
+#include "titles/platforms.h"
 
 namespace qinghe {
 
@@ -27,6 +28,19 @@ std::uint32_t& seed_accumulator();
 // Re-seeds the generator from `tick` and the accumulator, draws once, and returns the
 // drawn entry (entries are numbered from 1 as r = 1 + v mod n). Requires entries.
 const Text& pick_random_entry(std::span<const Text> entries, std::uint32_t tick);
+// The same draw as an index from 0: v mod count. Requires count > 0.
+size_t pick_random_index(size_t count, std::uint32_t tick);
+
+// The writer's panel: a topic keyword for the blanks, a platform's title lengths, no
+// repeats. With none of them (the default) a run is exactly the designed one.
+struct WriterOptions {
+    std::vector<Text> keywords = {};     // headline i fills its blanks with keyword i mod k
+    const Platform* platform = nullptr;  // nullptr, or one without limit: any length
+    bool no_repeat = false;
+
+    bool limits_length() const { return platform && platform->limited(); }
+    bool any() const { return !keywords.empty() || limits_length() || no_repeat; }
+};
 
 struct GeneratorInput {
     std::vector<Text> prefixes = {};
@@ -37,18 +51,28 @@ struct GeneratorInput {
     Text punctuation_3 = {};
     bool suffix_mode = false;
     int count = 0;
+    WriterOptions writer = {};
 };
 
 // The headlines of one run, in order, concatenated; `ends` holds each one's end offset.
 struct Headlines {
     Text text;
     std::vector<size_t> ends;
+    // When the writer's options let fewer headlines be made than asked: the grey line
+    // that says how many and why. Empty otherwise.
+    Text shortfall;
 };
 
 // Builds the headlines: passes of two while the pass counter 1, 3, 5, ... stays within
 // the count; each headline draws prefix, link and (in suffix mode) suffix, in that order.
-// Stops at once when the prefix or link list is empty.
-Headlines build_headlines(const GeneratorInput& input, const std::function<std::uint32_t()>& ticks);
+// Stops at once when the prefix or link list is empty. With writer options the blanks
+// are filled, a headline out of the platform's range or already made is drawn again a
+// bounded number of times, and `pump` runs now and then while it does.
+Headlines build_headlines(const GeneratorInput& input, const std::function<std::uint32_t()>& ticks,
+                          const std::function<void()>& pump = {});
+
+// What a run made, for the panel's status line: "10 条 · 12–29 字 · 今日头条 5–30".
+Text run_status(const Headlines& headlines, const Platform* platform);
 
 // Reads the generator's inputs from the window.
 GeneratorInput read_generator_input(const Window& window);
