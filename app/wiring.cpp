@@ -7,6 +7,7 @@
 #include "app/shell_actions.h"
 #include "app/window/window_widget.h"
 #include "config/slots.h"
+#include "config/writer_panel.h"
 #include "text/codec.h"
 #include "titles/generator.h"
 #include "titles/restore.h"
@@ -18,7 +19,9 @@ using enum Event;
 
 constexpr Binding kBindings[] = {
     {nullptr, Created, restore_at_start},
+    {nullptr, Created, restore_writer_panel},
     {nullptr, AboutToBeDestroyed, store_at_close},
+    {nullptr, AboutToBeDestroyed, store_writer_panel},
     {name::utf8::generate_button, Clicked, generate_titles},
     {name::utf8::restore_button, Clicked, restore_defaults},
     {name::utf8::save_button, Clicked, save_configuration},

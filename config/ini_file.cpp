@@ -163,6 +163,11 @@ size_t IniFile::find_key(const Section& section, TextView key) const {
     return Text::npos;
 }
 
+bool IniFile::has(TextView section_name, TextView key) const {
+    Section section{};
+    return find_section(section_name, section) && find_key(section, key) != Text::npos;
+}
+
 Text IniFile::value(TextView section_name, TextView key) const {
     Section section{};
     if (!find_section(section_name, section)) return {};

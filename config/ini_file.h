@@ -30,6 +30,8 @@ public:
     // The value after "=" with leading blanks skipped and one pair of surrounding
     // double quotes removed; the empty text when the section or key is missing.
     Text value(TextView section, TextView key) const;
+    // Whether the section sets the key, even to the empty text.
+    bool has(TextView section, TextView key) const;
 
     // Replaces the key's value where it stands, adds the key at the end of its section,
     // or adds the section at the end of the file. A CR or LF in the value, which would

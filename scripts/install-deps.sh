@@ -22,7 +22,7 @@ packages=(
 # formatter whose verdict the format check gives.
 test_packages=(
   libgtest-dev libssl-dev openssl tinyproxy
-  xvfb xauth x11-utils xdotool
+  xvfb xauth x11-utils xdotool xclip
   desktop-file-utils appstream groff-base
   clang-format git
 )

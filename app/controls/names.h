@@ -36,6 +36,18 @@ inline constexpr const char* link_heading = "透明标签2";
 inline constexpr const char* suffix_heading = "透明标签3";
 inline constexpr const char* count_caption = "标签1";
 
+// The writer's panel, right of the designed controls.
+inline constexpr const char* panel_button = "按钮_写作助手";
+inline constexpr const char* panel_title = "标签_写作助手";
+inline constexpr const char* keyword_caption = "标签_关键词";
+inline constexpr const char* keyword_box = "编辑框_关键词";
+inline constexpr const char* platform_caption = "标签_平台";
+inline constexpr const char* platform_choice = "组合框_平台";
+inline constexpr const char* no_repeat_check = "选择框_不重复";
+inline constexpr const char* board_caption = "标签_热榜";
+inline constexpr const char* board_choice = "组合框_热榜";
+inline constexpr const char* status_label = "标签_状态";
+
 }  // namespace utf8
 
 inline const Text prefix_box = from_utf8(utf8::prefix_box);
@@ -60,5 +72,11 @@ inline const Text slot_name_4 = from_utf8(utf8::slot_name_4);
 inline const Text download_link = from_utf8(utf8::download_link);
 inline const Text media_link = from_utf8(utf8::media_link);
 inline const Text messenger_link = from_utf8(utf8::messenger_link);
+inline const Text panel_button = from_utf8(utf8::panel_button);
+inline const Text keyword_box = from_utf8(utf8::keyword_box);
+inline const Text platform_choice = from_utf8(utf8::platform_choice);
+inline const Text no_repeat_check = from_utf8(utf8::no_repeat_check);
+inline const Text board_choice = from_utf8(utf8::board_choice);
+inline const Text status_label = from_utf8(utf8::status_label);
 
 }  // namespace qinghe::name

@@ -21,6 +21,7 @@ enum class ControlKind {
     TransparentLabel,
     PictureButton,
     RichTextBox,
+    ComboBox,  // a drop-down list of fixed entries
 };
 
 // A colour as red + green * 256 + blue * 65536.
@@ -48,12 +49,14 @@ class Window {
 public:
     virtual ~Window() = default;
 
-    // Content of an edit box or the rich-text box, lines separated by CR LF.
+    // Content of an edit box or the rich-text box, lines separated by CR LF; the text of
+    // a label; the selected entry of a drop-down list (setting selects the entry with
+    // that text, and a text that is no entry changes nothing).
     virtual Text content(TextView name) const = 0;
     virtual void set_content(TextView name, TextView text) = 0;
     virtual void set_text_colour(TextView name, Colour colour) = 0;
 
-    // Checked state of a check box or radio button.
+    // Checked state of a check box, a radio button or a push button that toggles.
     virtual bool checked(TextView name) const = 0;
     virtual void set_checked(TextView name, bool checked) = 0;
 
@@ -72,7 +75,8 @@ public:
     // Whether a control takes input.
     virtual void set_enabled(TextView name, bool enabled) = 0;
 
-    // Names of the controls of one kind, in form order.
+    // Names of the controls of one kind that the settings files keep by kind, in form
+    // order: the designed controls (the writer's panel keeps its options apart).
     virtual std::vector<Text> names_of_kind(ControlKind kind) const = 0;
 
     // Shows (or stops showing) that the program is busy, by the mouse cursor.
@@ -81,6 +85,8 @@ public:
     // Unicode with the platform's line breaks. (Straight from the widget: a large
     // result need not go through program text and back.)
     virtual void copy_content_to_clipboard(TextView name) = 0;
+    // Puts a text on the clipboard, CR LF as the platform's line breaks.
+    virtual void copy_text_to_clipboard(TextView text) = 0;
 
     // What the program asks of its surroundings while it acts on the window.
     virtual RuntimeServices& services() const = 0;

@@ -14,6 +14,7 @@ constexpr Colour kBlack = 0x000000;
 constexpr Colour kSilver = 0xC0C0C0;
 constexpr Colour kWhite = 0xFFFFFF;
 constexpr Colour kRed = 0x0000FF;
+constexpr Colour kGrey = rgb(128, 128, 128);
 constexpr Font kSongTi12{"宋体", 12};
 
 // The outer size is 575 x 557. Assuming a 22-pixel title bar and a 3-pixel border on
@@ -24,6 +25,7 @@ constexpr WindowRow kWindow{
     .outer_height = 557,
     .client_width = 569,
     .client_height = 529,
+    .panel_width = 196,
     .font = kSongTi12,
 };
 
@@ -44,6 +46,16 @@ constexpr ControlRow with(ControlRow row, const char* name, Geometry geometry, i
     row.accessible_name = accessible_name;
     row.caption = caption;
     row.builtin = builtin;
+    return row;
+}
+
+constexpr ControlRow kPanelCaption{.name = "", .kind = Label, .geometry = {}, .panel = true};
+
+constexpr ControlRow panel_caption(const char* name, int top, const char* caption) {
+    ControlRow row = kPanelCaption;
+    row.name = name;
+    row.geometry = {577, top, 180, 16};
+    row.caption = caption;
     return row;
 }
 
@@ -103,8 +115,25 @@ constexpr std::array kControls{
     ControlRow{.name = name::utf8::generate_button, .kind = PushButton, .geometry = {208, 441, 219, 65},
                 .caption = "生成标题", .tab_order = 17,
                 .accessible_name = "生成标题"},
+    // The writer's panel. Its fold button lies right of the result box, in the designed
+    // window; the rest is shown only while the panel is open.
+    ControlRow{.name = name::utf8::panel_button, .kind = PushButton, .geometry = {555, 229, 12, 164},
+               .caption = "«", .tooltip = "写作助手", .tab_order = 23, .accessible_name = "写作助手",
+               .toggles = true},
+    panel_caption(name::utf8::panel_title, 4, "写作助手"),
+    panel_caption(name::utf8::keyword_caption, 24, "关键词（填入 ____）"),
+    ControlRow{.name = name::utf8::keyword_box, .kind = EditBox, .geometry = {577, 45, 180, 24},
+               .background = kWhite, .edge = Edge::Client, .tab_order = 24, .accessible_name = "关键词",
+               .panel = true},
+    panel_caption(name::utf8::platform_caption, 82, "发布平台"),
+    ControlRow{.name = name::utf8::platform_choice, .kind = ComboBox, .geometry = {577, 101, 180, 24},
+               .builtin = Builtin::Platforms, .tab_order = 25, .accessible_name = "发布平台", .panel = true},
+    ControlRow{.name = name::utf8::no_repeat_check, .kind = CheckBox, .geometry = {577, 138, 180, 16},
+               .caption = "不重复", .tab_order = 26, .accessible_name = "不重复", .panel = true},
+    ControlRow{.name = name::utf8::status_label, .kind = Label, .geometry = {577, 229, 180, 164}, .text = kGrey,
+               .accessible_name = "运行结果", .panel = true, .word_wrap = true},
 };
-static_assert(kControls.size() == 26);
+static_assert(kControls.size() == 26 + 8);
 
 }  // namespace
 

@@ -1,6 +1,7 @@
 #pragma once
-// The window's template: the window's own properties and its 26 controls, in form
-// order. The window is built from this table alone.
+// The window's template: the window's own properties, its 26 designed controls in form
+// order, and after them the writer's panel to their right. The window is built from this
+// table alone.
 #include <span>
 
 #include "app/controls/names.h"
@@ -15,7 +16,19 @@ enum class Edge {
 };
 
 // Initial contents that are built-in values rather than captions.
-enum class Builtin { None, PrefixList, LinkList, SuffixList, Punctuation1, Punctuation2, Punctuation3, Count };
+// For a drop-down list: the table whose entries it offers.
+enum class Builtin {
+    None,
+    PrefixList,
+    LinkList,
+    SuffixList,
+    Punctuation1,
+    Punctuation2,
+    Punctuation3,
+    Count,
+    Platforms,
+    HotBoards,
+};
 
 struct Geometry {
     int left, top, width, height;
@@ -47,12 +60,16 @@ struct ControlRow {
     // beside it. With `named_by`, the content of that edit box follows it.
     const char* accessible_name = nullptr;  // UTF-8
     const char* named_by = nullptr;         // UTF-8 control name
+    bool panel = false;      // part of the writer's panel: shown only while it is open
+    bool word_wrap = false;  // labels: long text wraps at word boundaries
+    bool toggles = false;    // push buttons: checked and unchecked by turns
 };
 
 struct WindowRow {
     const char* caption;  // UTF-8, the whole caption
     int outer_width, outer_height;
-    int client_width, client_height;
+    int client_width, client_height;  // with the writer's panel folded: the designed window
+    int panel_width;                  // added to the client width while the panel is open
     Font font;
 };
 

@@ -1,6 +1,7 @@
 #include "app/window/form_builder.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <algorithm>
@@ -11,6 +12,7 @@
 #include "app/window/qt_convert.h"
 #include "text/codec.h"
 #include "titles/builtin.h"
+#include "titles/platforms.h"
 
 namespace qinghe {
 namespace {
@@ -38,8 +40,19 @@ const Text& builtin_value(form::Builtin builtin) {
         case form::Builtin::Punctuation2: return builtin_punctuation_2();
         case form::Builtin::Punctuation3: return builtin_punctuation_3();
         case form::Builtin::Count: return builtin_count();
+        case form::Builtin::Platforms:
+        case form::Builtin::HotBoards: return none;
     }
     return none;
+}
+
+// The entries a drop-down list offers, in order; the first is selected at start.
+QStringList builtin_entries(form::Builtin builtin) {
+    QStringList entries;
+    if (builtin == form::Builtin::Platforms) {
+        for (const Platform& platform : platforms()) entries.append(QString::fromUtf8(platform.name));
+    }
+    return entries;
 }
 
 Text initial_text(const ControlRow& row) {
@@ -122,14 +135,27 @@ QWidget* make_control(const ControlRow& row, QWidget* parent) {
         case ControlKind::PushButton: {
             auto* button = new FormPushButton(caption_of(row), parent);
             button->setAutoDefault(false);
+            button->setCheckable(row.toggles);
+            button->setChecked(row.toggles);
             return button;
         }
         case ControlKind::Label:
         case ControlKind::TransparentLabel: {
             auto* label = new QLabel(caption_of(row), parent);
-            label->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+            label->setAlignment(Qt::AlignLeft | (row.word_wrap ? Qt::AlignTop : Qt::AlignVCenter));
+            label->setWordWrap(row.word_wrap);
             label->setAutoFillBackground(row.kind == ControlKind::Label);
+            if (row.text != 0) {
+                QPalette palette = label->palette();
+                palette.setColor(QPalette::WindowText, to_qcolor(row.text));
+                label->setPalette(palette);
+            }
             return label;
+        }
+        case ControlKind::ComboBox: {
+            auto* choice = new QComboBox(parent);
+            choice->addItems(builtin_entries(row.builtin));
+            return choice;
         }
     }
     return nullptr;
@@ -169,7 +195,7 @@ void build_form(QWidget& window, QtWindow& controls) {
         } else {
             widget->setFocusPolicy(Qt::NoFocus);
         }
-        controls.add(from_utf8(row.name), row.kind, widget);
+        controls.add(from_utf8(row.name), row.kind, widget, !row.panel);
     }
 
     // An edit box that lies over another control (the slot names over their radio
@@ -184,6 +210,13 @@ void build_form(QWidget& window, QtWindow& controls) {
 
     std::sort(tab_stops.begin(), tab_stops.end());
     for (size_t i = 1; i < tab_stops.size(); ++i) QWidget::setTabOrder(tab_stops[i - 1].second, tab_stops[i].second);
+    // The focus starts on the first control of the form that takes it, as on the platform
+    // the form was made for (not on the first of the tab order).
+    for (const ControlRow& row : form::controls()) {
+        if (row.tab_order == 0) continue;
+        controls.widget(from_utf8(row.name))->setFocus(Qt::OtherFocusReason);
+        break;
+    }
 }
 
 }  // namespace qinghe

@@ -3,6 +3,8 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QClipboard>
+#include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QTextEdit>
@@ -35,8 +37,8 @@ void insert_lines(QTextCursor& cursor, const QTextCharFormat& format, std::span<
 
 }  // namespace
 
-void QtWindow::add(Text name, ControlKind kind, QWidget* widget) {
-    controls_.push_back({std::move(name), kind, widget});
+void QtWindow::add(Text name, ControlKind kind, QWidget* widget, bool kept_by_kind) {
+    controls_.push_back({std::move(name), kind, widget, kept_by_kind});
 }
 
 const QtWindow::Control* QtWindow::find(TextView name) const {
@@ -72,6 +74,8 @@ Text QtWindow::content(TextView name) const {
     const Control* control = find(name);
     if (!control) return {};
     if (auto* line = qobject_cast<QLineEdit*>(control->widget)) return from_qstring(line->text());
+    if (auto* label = qobject_cast<QLabel*>(control->widget)) return from_qstring(label->text());
+    if (auto* choice = qobject_cast<QComboBox*>(control->widget)) return from_qstring(choice->currentText());
     return from_qstring(widget_text(name).replace(QLatin1Char('\n'), QLatin1String("\r\n")));
 }
 
@@ -80,6 +84,11 @@ void QtWindow::set_content(TextView name, TextView text) {
     if (!control) return;
     if (auto* line = qobject_cast<QLineEdit*>(control->widget)) {
         line->setText(to_qstring(text));
+    } else if (auto* label = qobject_cast<QLabel*>(control->widget)) {
+        label->setText(to_qstring(text));
+    } else if (auto* choice = qobject_cast<QComboBox*>(control->widget)) {
+        const int index = choice->findText(to_qstring(text), Qt::MatchExactly);
+        if (index >= 0) choice->setCurrentIndex(index);
     } else if (auto* plain = qobject_cast<QPlainTextEdit*>(control->widget)) {
         plain->setPlainText(to_document_text(text));
     } else if (auto* rich = qobject_cast<QTextEdit*>(control->widget)) {
@@ -95,22 +104,22 @@ void QtWindow::set_text_colour(TextView name, Colour colour) {
     control->widget->setPalette(palette);
 }
 
-bool QtWindow::checked(TextView name) const {
+QAbstractButton* QtWindow::checkable(TextView name) const {
     const Control* control = find(name);
-    if (!control || (control->kind != ControlKind::CheckBox && control->kind != ControlKind::RadioButton)) {
-        return false;
-    }
-    return static_cast<QAbstractButton*>(control->widget)->isChecked();
+    if (!control) return nullptr;
+    auto* button = qobject_cast<QAbstractButton*>(control->widget);
+    return button && button->isCheckable() && control->kind != ControlKind::PictureButton ? button : nullptr;
+}
+
+bool QtWindow::checked(TextView name) const {
+    const QAbstractButton* button = checkable(name);
+    return button && button->isChecked();
 }
 
 void QtWindow::set_checked(TextView name, bool checked) {
-    const Control* control = find(name);
-    if (!control || (control->kind != ControlKind::CheckBox && control->kind != ControlKind::RadioButton)) {
-        return;
-    }
     // The form's radio buttons are exclusive only when clicked: setting one by one
     // changes that one alone.
-    static_cast<QAbstractButton*>(control->widget)->setChecked(checked);
+    if (QAbstractButton* button = checkable(name)) button->setChecked(checked);
 }
 
 void QtWindow::set_selection_start(TextView name, int position) {
@@ -182,7 +191,7 @@ void QtWindow::set_enabled(TextView name, bool enabled) {
 std::vector<Text> QtWindow::names_of_kind(ControlKind kind) const {
     std::vector<Text> names;
     for (const Control& control : controls_) {
-        if (control.kind == kind) names.push_back(control.name);
+        if (control.kind == kind && control.kept_by_kind) names.push_back(control.name);
     }
     return names;
 }
@@ -194,6 +203,10 @@ void QtWindow::set_busy(bool busy) {
 
 void QtWindow::copy_content_to_clipboard(TextView name) {
     if (QClipboard* clipboard = QGuiApplication::clipboard()) clipboard->setText(widget_text(name));
+}
+
+void QtWindow::copy_text_to_clipboard(TextView text) {
+    if (QClipboard* clipboard = QGuiApplication::clipboard()) clipboard->setText(to_document_text(text));
 }
 
 }  // namespace qinghe

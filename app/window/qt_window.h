@@ -6,14 +6,17 @@
 
 #include "app/controls/window.h"
 
+class QAbstractButton;
+
 namespace qinghe {
 
 class QtWindow final : public Window {
 public:
     explicit QtWindow(RuntimeServices& services) : services_(services) {}
 
-    // Controls are added in form order, which is the order of enumeration.
-    void add(Text name, ControlKind kind, QWidget* widget);
+    // Controls are added in form order, which is the order of enumeration; one that is
+    // not `kept_by_kind` (the writer's panel) is left out of names_of_kind.
+    void add(Text name, ControlKind kind, QWidget* widget, bool kept_by_kind = true);
     QWidget* widget(TextView name) const;
 
     Text content(TextView name) const override;
@@ -29,6 +32,7 @@ public:
     std::vector<Text> names_of_kind(ControlKind kind) const override;
     void set_busy(bool busy) override;
     void copy_content_to_clipboard(TextView name) override;
+    void copy_text_to_clipboard(TextView text) override;
     RuntimeServices& services() const override { return services_; }
 
 private:
@@ -36,8 +40,11 @@ private:
         Text name;
         ControlKind kind;
         QWidget* widget;
+        bool kept_by_kind;
     };
     const Control* find(TextView name) const;
+    // A check box, radio button or toggling push button.
+    QAbstractButton* checkable(TextView name) const;
     // Content as Qt holds it, line breaks as "\n".
     QString widget_text(TextView name) const;
     template <class W>

@@ -1,12 +1,16 @@
 #include "app/window/window_widget.h"
 
+#include <QAbstractButton>
 #include <QCloseEvent>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QScreen>
+#include <QTextEdit>
 
+#include "app/controls/names.h"
 #include "app/form/form.h"
 #include "app/window/form_builder.h"
+#include "text/codec.h"
 
 namespace qinghe {
 
@@ -15,8 +19,27 @@ WindowWidget::WindowWidget(QWidget* parent) : QWidget(parent) {
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
     setWindowTitle(QString::fromUtf8(row.caption));
-    setFixedSize(row.client_width, row.client_height);
     build_form(*this, controls_);
+    result_menu_ = new ResultMenu(*qobject_cast<QTextEdit*>(controls_.widget(name::result_box)), controls_);
+    for (const form::ControlRow& control : form::controls()) {
+        if (control.panel) panel_.push_back(controls_.widget(from_utf8(control.name)));
+    }
+    // The panel's button folds and unfolds it, whoever checks it: a click, a key or the
+    // stored settings.
+    if (auto* button = qobject_cast<QAbstractButton*>(controls_.widget(name::panel_button))) {
+        connect(button, &QAbstractButton::toggled, this, &WindowWidget::show_panel);
+        show_panel(button->isChecked());
+    }
+}
+
+void WindowWidget::show_panel(bool open) {
+    const form::WindowRow& row = form::window();
+    panel_open_ = open;
+    for (QWidget* control : panel_) control->setVisible(open);
+    setFixedSize(row.client_width + (open ? row.panel_width : 0), row.client_height);
+    if (auto* button = qobject_cast<QAbstractButton*>(controls_.widget(name::panel_button))) {
+        button->setText(open ? QStringLiteral("«") : QStringLiteral("»"));
+    }
 }
 
 void WindowWidget::showEvent(QShowEvent* event) {
@@ -33,7 +56,8 @@ void WindowWidget::centre_on_screen() {
     if (!screen) return;
     const QRect area = screen->geometry();
     const form::WindowRow& row = form::window();
-    move(area.x() + (area.width() - row.outer_width) / 2, area.y() + (area.height() - row.outer_height) / 2);
+    const int outer_width = row.outer_width + (panel_open_ ? row.panel_width : 0);
+    move(area.x() + (area.width() - outer_width) / 2, area.y() + (area.height() - row.outer_height) / 2);
 }
 
 void WindowWidget::bring_to_front(const QString& activation_token) {

@@ -2,9 +2,11 @@
 // The program's one window on screen: the top-level widget, built from the form table.
 // It owns the Window interface over its controls and the runtime services behind it.
 #include <QWidget>
+#include <vector>
 
 #include "app/window/qt_services.h"
 #include "app/window/qt_window.h"
+#include "app/window/result_menu.h"
 
 namespace qinghe {
 
@@ -18,6 +20,7 @@ public:
     // The controls by name, as the actions see them.
     QtWindow& controls() { return controls_; }
     QtServices& services() { return services_; }
+    ResultMenu& result_menu() { return *result_menu_; }
 
     // Places the window's outer frame in the middle of its screen.
     void centre_on_screen();
@@ -38,9 +41,14 @@ protected:
 
 private:
     void announce_destruction();
+    // Shows or hides the writer's panel, and sizes the window to fit.
+    void show_panel(bool open);
 
     QtServices services_;
     QtWindow controls_{services_};
+    ResultMenu* result_menu_ = nullptr;  // owned by the result box
+    std::vector<QWidget*> panel_;
+    bool panel_open_ = false;
     bool destruction_announced_ = false;
 };
 

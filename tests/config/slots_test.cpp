@@ -166,5 +166,45 @@ TEST_F(SlotsTest, CheckedStatesLoad) {
     }
 }
 
+TEST_F(SlotsTest, WriterPanelOptionsAndFoldingSurviveARestart) {
+    EXPECT_EQ(window->width(), 765) << "open at the first start";
+    controls().set_content(name::keyword_box, from_utf8("新能源车|\"电池\""));
+    controls().set_content(name::platform_choice, from_utf8("今日头条"));
+    controls().set_checked(name::no_repeat_check, true);
+    click(name::panel_button);
+    EXPECT_EQ(window->width(), 569);
+    start();
+    EXPECT_EQ(controls().content(name::keyword_box), from_utf8("新能源车|\"电池\""));
+    EXPECT_EQ(controls().content(name::platform_choice), from_utf8("今日头条"));
+    EXPECT_TRUE(controls().checked(name::no_repeat_check));
+    EXPECT_FALSE(controls().checked(name::panel_button));
+    EXPECT_EQ(window->width(), 569);
+    EXPECT_FALSE(controls().widget(name::keyword_box)->isVisibleTo(window.get()));
+    // Back to the defaults: the keys stay, with the default values.
+    click(name::panel_button);
+    controls().set_content(name::keyword_box, "");
+    start();
+    EXPECT_TRUE(controls().checked(name::panel_button));
+    EXPECT_EQ(controls().content(name::keyword_box), "");
+    EXPECT_EQ(IniFile::load(file("config.ini")).value(from_utf8("写作助手"), name::panel_button), from_utf8("真"));
+}
+
+TEST_F(SlotsTest, AtItsDefaultsThePanelLeavesTheSettingsFilesAsTheyWere) {
+    stop();
+    // As the Windows program writes config.ini: no panel section. It loads, and closing
+    // writes it back byte for byte.
+    const Text windows_file = from_utf8(
+        "[编辑框]\r\n编辑框1=行业 1\r\n编辑框2=行业 2\r\n编辑框3=行业 3\r\n"
+        "[单选框]\r\n单选框4=假\r\n单选框3=假\r\n单选框2=假\r\n单选框1=真\r\n");
+    std::ofstream(file("config.ini"), std::ios::binary) << windows_file;
+    start();
+    EXPECT_TRUE(controls().checked(name::panel_button));
+    EXPECT_EQ(controls().content(name::platform_choice), from_utf8("不限"));
+    EXPECT_FALSE(controls().checked(name::no_repeat_check));
+    stop();
+    std::ifstream in(file("config.ini"), std::ios::binary);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), windows_file);
+}
+
 }  // namespace
 }  // namespace qinghe

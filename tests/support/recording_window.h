@@ -57,6 +57,7 @@ public:
     void append_lines(TextView, const CharFormat&, std::span<const ColouredLine>) override { ++other_calls; }
     std::vector<Text> names_of_kind(ControlKind) const override { return {}; }
     void copy_content_to_clipboard(TextView) override { ++other_calls; }
+    void copy_text_to_clipboard(TextView) override { ++other_calls; }
     void set_enabled(TextView, bool) override { ++other_calls; }
     void set_busy(bool) override { ++other_calls; }
     RuntimeServices& services() const override { return recorded; }

@@ -8,10 +8,14 @@
 #include <QTextBlock>
 #include <QTextEdit>
 
+#include <QFile>
+#include <set>
+
 #include "app/controls/names.h"
 #include "app/window/window_widget.h"
 #include "app/window/qt_convert.h"
 #include "app/wiring.h"
+#include "tests/support/temp_folder.h"
 #include "text/codec.h"
 #include "text/search.h"
 #include "titles/builtin.h"
@@ -131,6 +135,57 @@ TEST_F(GenerateTitles, OneLineAppendMatchesTheBatch) {
     append_result_line(window, "second", kSecondLineColour);
     EXPECT_EQ(window.content(name::result_box), "first\r\nsecond\r\n");
     EXPECT_EQ(line_colours(), (std::vector<QColor>{QColor(30, 139, 195), QColor(0, 128, 0)}));
+}
+
+TEST_F(GenerateTitles, WriterOptionsFillBlanksKeepTheRangeAndReport) {
+    window.set_content(name::keyword_box, from_utf8("新能源车"));
+    window.set_content(name::platform_choice, from_utf8("今日头条"));
+    window.set_content(name::count_box, "20");
+    click_generate();
+    const std::vector<Text> lines = split_list(window.content(name::result_box), kCrLf);
+    ASSERT_EQ(lines.size(), 20u);
+    int shortest = 99, longest = 0;
+    for (const Text& line : lines) {
+        EXPECT_EQ(line.find("__"), Text::npos);
+        const int length = static_cast<int>(to_qstring(line).toUcs4().size());  // no emoji in the built-in lists
+        shortest = std::min(shortest, length), longest = std::max(longest, length);
+    }
+    EXPECT_GE(shortest, 5);
+    EXPECT_LE(longest, 30);
+    EXPECT_EQ(to_utf8(window.content(name::status_label)),
+              "20 条 · " + std::to_string(shortest) + "–" + std::to_string(longest) + " 字 · 今日头条 5–30");
+}
+
+TEST_F(GenerateTitles, AShortRunSaysWhyAndLeavesItsReasonOutOfClipboardAndExport) {
+    window.set_content(name::prefix_box, "A\r\nB");
+    window.set_content(name::link_box, "x\r\ny");
+    window.set_content(name::suffix_box, "");
+    window.set_content(name::punctuation_1, "-");
+    window.set_content(name::punctuation_2, "");
+    window.set_content(name::count_box, "6");
+    window.set_checked(name::no_repeat_check, true);
+    click_generate();
+    const std::vector<Text> lines = split_list(window.content(name::result_box), kCrLf);
+    ASSERT_EQ(lines.size(), 5u);
+    EXPECT_EQ(std::set<Text>(lines.begin(), lines.begin() + 4).size(), 4u);
+    EXPECT_EQ(line_colours().back(), QColor(128, 128, 128)) << to_utf8(lines.back());
+    const QString headlines = QGuiApplication::clipboard()->text();
+    EXPECT_EQ(headlines.count(QLatin1Char('\n')), 4) << headlines.toStdString();
+    EXPECT_TRUE(to_utf8(window.content(name::status_label)).starts_with("4 条 · 3 字"));
+
+    TempFolder folder;
+    const QString path = QString::fromStdString((folder.path() / "out.txt").string());
+    window_widget.result_menu().set_path_chooser([&path](QWidget*, const QString&) { return path; });
+    window_widget.result_menu().export_all();
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(QString::fromUtf8(file.readAll()), headlines);
+
+    auto* box = qobject_cast<QTextEdit*>(window.widget(name::result_box));
+    const QRect second_line = box->cursorRect(QTextCursor(result_document()->findBlockByNumber(1)));
+    window_widget.result_menu().copy_headline_at(second_line.center());
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), to_qstring(lines[1]));
+    EXPECT_EQ(window.content(name::status_label), from_utf8("已复制：") + lines[1]);
 }
 
 }  // namespace

@@ -32,7 +32,7 @@ TEST_F(WindowWidgetTest, WindowProperties) {
     EXPECT_TRUE(window.windowTitle().startsWith(QStringLiteral("青禾 v4.2   QQ：")));
     EXPECT_GT(window.windowTitle().size(), QStringLiteral("青禾 v4.2   QQ：").size());
     EXPECT_EQ(window.minimumSize(), window.maximumSize()) << "not resizable";
-    EXPECT_EQ(window.size(), QSize(569, 529));
+    EXPECT_EQ(window.size(), QSize(765, 529)) << "the writer's panel open";
     const Qt::WindowFlags flags = window.windowFlags();
     EXPECT_TRUE(flags & Qt::WindowMinimizeButtonHint);
     EXPECT_FALSE(flags & Qt::WindowMaximizeButtonHint);
