@@ -2,6 +2,7 @@
 
 #include <QAbstractButton>
 #include <QFocusEvent>
+#include <exception>
 
 #include "app/controls/names.h"
 #include "app/shell_actions.h"
@@ -75,9 +76,15 @@ void wire_events(WindowWidget& window) {
     Window& controls = window.controls();
     for (const Binding& binding : kBindings) {
         const Text name = binding.control ? from_utf8(binding.control) : Text();
+        // No exception may leave an action into Qt's event loop: one that escapes (memory
+        // running out, say) ends the action with a line on standard error instead.
         const auto run = [action = binding.action, control_action = binding.control_action, name, &controls] {
-            if (action) action(controls);
-            if (control_action) control_action(controls, name);
+            try {
+                if (action) action(controls);
+                if (control_action) control_action(controls, name);
+            } catch (const std::exception& failure) {
+                controls.services().report_problem(Text("an action failed: ") + failure.what());
+            }
         };
         QWidget* control = binding.control ? window.controls().widget(name) : nullptr;
         switch (binding.event) {

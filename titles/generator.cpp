@@ -151,22 +151,34 @@ void append_result_line(Window& window, TextView line, Colour colour) {
 namespace {
 
 // While a run lasts (a hot-topic fetch can take up to the request's time-out, with the
-// window processing events), the generate button is off and the cursor says "busy";
-// both come back however the run ends. A second run inside the first cannot start.
+// window processing events), the cursor says "busy" and every control whose action reads
+// or writes the lists or the slots is off: generating again, the slot buttons, saving,
+// restoring, the hot-topic box and the board. So the titles, or the list put back after a
+// failed fetch, land in the slot selected when the run began, and nothing half-fetched is
+// saved. Typing into the boxes stays possible. All comes back however the run ends.
 class RunInProgress {
 public:
     explicit RunInProgress(Window& window) : window_(window) {
-        window_.set_enabled(name::generate_button, false);
+        for (const Text* control : controls()) window_.set_enabled(*control, false);
         window_.set_busy(true);
     }
     ~RunInProgress() {
         window_.set_busy(false);
-        window_.set_enabled(name::generate_button, true);
+        for (const Text* control : controls()) window_.set_enabled(*control, true);
     }
     RunInProgress(const RunInProgress&) = delete;
     RunInProgress& operator=(const RunInProgress&) = delete;
 
 private:
+    static std::span<const Text* const> controls() {
+        static const Text* const kControls[] = {
+            &name::generate_button, &name::slot_radio_1,     &name::slot_radio_2, &name::slot_radio_3,
+            &name::slot_radio_4,    &name::save_button,      &name::restore_button, &name::hot_topics_check,
+            &name::board_choice,
+        };
+        return kControls;
+    }
+
     Window& window_;
 };
 

@@ -288,5 +288,32 @@ TEST_F(HotTopicsRun, FiveThousandEntries) {
     EXPECT_GT(ticks, 100) << "events were processed during the scan";
 }
 
+TEST_F(HotTopicsRun, SlotsAndSavingWaitWhileAFailingFetchRuns) {
+    TempFolder folder;
+    window_widget.services().set_settings_folder(folder.path());
+    const Text own_list = from_utf8("一号前缀");
+    window.set_content(name::prefix_box, own_list);
+    ScriptedServer slow(page("<html>gone</html>", 400, "404 Not Found"));
+    point_at(slow.url(), slow.url());
+    bool clicked = false;
+    QTimer::singleShot(100, [&] {
+        clicked = true;
+        for (const Text* control : {&name::slot_radio_2, &name::save_button, &name::restore_button}) {
+            EXPECT_FALSE(window.widget(*control)->isEnabled()) << to_utf8(*control);
+            QTest::mouseClick(window.widget(*control), Qt::LeftButton, {}, QPoint(5, 5));
+        }
+    });
+    testing::internal::CaptureStderr();
+    click_generate();
+    testing::internal::GetCapturedStderr();
+    EXPECT_TRUE(clicked);
+    EXPECT_TRUE(window.checked(name::slot_radio_1));
+    EXPECT_FALSE(window.checked(name::slot_radio_2));
+    EXPECT_EQ(window.content(name::prefix_box), own_list) << "the list came back into the slot it was taken from";
+    EXPECT_TRUE(std::filesystem::is_empty(folder.path())) << "nothing saved during the fetch";
+    EXPECT_TRUE(window.widget(name::slot_radio_2)->isEnabled());
+    EXPECT_TRUE(window.widget(name::save_button)->isEnabled());
+}
+
 }  // namespace
 }  // namespace qinghe
