@@ -26,4 +26,20 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "libcurl4, qt6-qpa-plugins")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-arphic-uming, qt6-wayland")
 
+# Built as Debian builds its packages: with the compiler and linker flags of
+# dpkg-buildflags, every hardening feature included (the `deb` preset turns this on).
+option(QINGHE_DEBIAN_BUILD_FLAGS "Compile and link with the flags of dpkg-buildflags" OFF)
+if(QINGHE_DEBIAN_BUILD_FLAGS)
+  find_program(QINGHE_DPKG_BUILDFLAGS dpkg-buildflags REQUIRED)
+  foreach(kind CPPFLAGS CXXFLAGS LDFLAGS)
+    execute_process(COMMAND ${CMAKE_COMMAND} -E env DEB_BUILD_MAINT_OPTIONS=hardening=+all
+                            ${QINGHE_DPKG_BUILDFLAGS} --get ${kind}
+                    WORKING_DIRECTORY ${CMAKE_SOURCE_DIR}  # source paths are recorded relative to it
+                    OUTPUT_VARIABLE flags OUTPUT_STRIP_TRAILING_WHITESPACE COMMAND_ERROR_IS_FATAL ANY)
+    separate_arguments(debian_${kind} UNIX_COMMAND "${flags}")
+  endforeach()
+  target_compile_options(qinghe_flags INTERFACE ${debian_CPPFLAGS} ${debian_CXXFLAGS})
+  target_link_options(qinghe_flags INTERFACE ${debian_LDFLAGS})
+endif()
+
 include(CPack)
