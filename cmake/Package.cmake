@@ -1,4 +1,5 @@
-# `cpack -G DEB` in a build folder: a Debian package of what `cmake --install` installs.
+# `cpack -G DEB` in a build folder: a Debian package of what `cmake --install` installs,
+# plus the copyright file and changelog that every Debian package carries.
 set(CPACK_PACKAGE_NAME qinghe)
 set(CPACK_PACKAGE_VENDOR "青禾")
 set(CPACK_PACKAGE_CONTACT "青禾 <qinghe@qinghe-soft.example>")
@@ -13,6 +14,9 @@ string(JOIN "\n" CPACK_PACKAGE_DESCRIPTION
 set(CPACK_PACKAGE_HOMEPAGE_URL "https://www.qinghe-soft.example/")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
+# Folders that the installation creates get 0755 whatever the umask of the build.
+set(CPACK_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE
+    WORLD_READ WORLD_EXECUTE)
 
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_RELEASE 1)
@@ -41,5 +45,42 @@ if(QINGHE_DEBIAN_BUILD_FLAGS)
   target_compile_options(qinghe_flags INTERFACE ${debian_CPPFLAGS} ${debian_CXXFLAGS})
   target_link_options(qinghe_flags INTERFACE ${debian_LDFLAGS})
 endif()
+
+# usr/share/doc/qinghe: the licence in Debian's machine-readable copyright format, taken
+# from LICENSE, and the Debian changelog, compressed as Debian's tools expect. They go
+# only into the package (component `debian`), not into a plain `cmake --install`.
+set(QINGHE_DEBIAN_VERSION ${PROJECT_VERSION}-${CPACK_DEBIAN_PACKAGE_RELEASE})
+file(READ ${CMAKE_SOURCE_DIR}/LICENSE licence)
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/LICENSE)
+string(REGEX MATCH "\nCopyright ([^\n]+)\n\n(.*)" found "${licence}")
+if(NOT found)
+  message(FATAL_ERROR "LICENSE: no \"Copyright ...\" line followed by the licence text")
+endif()
+set(QINGHE_COPYRIGHT "${CMAKE_MATCH_1}")
+# Each line of a field's text starts with a space; an empty line is " .".
+string(STRIP "${CMAKE_MATCH_2}" text)
+string(REPLACE "\n" "\n " text " ${text}")
+string(REPLACE "\n \n" "\n .\n" QINGHE_LICENSE_TEXT "${text}")
+execute_process(COMMAND ${CMAKE_COMMAND} -E env LC_ALL=C date -u -R -d ${QINGHE_RELEASE_DATE}
+                OUTPUT_VARIABLE QINGHE_DEBIAN_DATE OUTPUT_STRIP_TRAILING_WHITESPACE COMMAND_ERROR_IS_FATAL ANY)
+set(debian_doc ${PROJECT_BINARY_DIR}/debian-doc)
+configure_file(${CMAKE_SOURCE_DIR}/data/copyright.in ${debian_doc}/copyright @ONLY)
+configure_file(${CMAKE_SOURCE_DIR}/data/changelog.Debian.in ${debian_doc}/changelog.Debian @ONLY)
+add_custom_command(OUTPUT ${debian_doc}/changelog.Debian.gz
+                   COMMAND gzip -9n -c ${debian_doc}/changelog.Debian > ${debian_doc}/changelog.Debian.gz
+                   DEPENDS ${debian_doc}/changelog.Debian VERBATIM)
+add_custom_target(qinghe_debian_changelog ALL DEPENDS ${debian_doc}/changelog.Debian.gz)
+install(FILES ${debian_doc}/copyright ${debian_doc}/changelog.Debian.gz
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/${CPACK_PACKAGE_NAME} COMPONENT debian EXCLUDE_FROM_ALL)
+install(FILES ${CMAKE_SOURCE_DIR}/data/lintian-overrides DESTINATION ${CMAKE_INSTALL_DATADIR}/lintian/overrides
+        RENAME ${CPACK_PACKAGE_NAME} COMPONENT debian EXCLUDE_FROM_ALL)
+# Stripping leaves the compilers' version notes; Debian's packaging tools take them out too.
+install(CODE "execute_process(COMMAND \"${CMAKE_OBJCOPY}\" --remove-section=.comment
+                              \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}/qinghe\"
+                              COMMAND_ERROR_IS_FATAL ANY)"
+        COMPONENT debian EXCLUDE_FROM_ALL)
+# Everything of a plain installation, then the `debian` component.
+set(CPACK_INSTALL_CMAKE_PROJECTS "${PROJECT_BINARY_DIR};${PROJECT_NAME};ALL;/"
+                                 "${PROJECT_BINARY_DIR};${PROJECT_NAME};debian;/")
 
 include(CPack)
