@@ -46,13 +46,17 @@ bench: build-tests
 	cmake --build build --target benchmarks
 	@for b in generate startup web; do echo "== bench_$$b"; build/bench/bench_$$b || exit 1; done
 
-# A Debian package, built as Debian builds (-O2 -g, then stripped) and installed under
-# /usr: build-deb/qinghe_<version>-1_<arch>.deb
+# A Debian package, built as Debian builds (dpkg-buildflags, then stripped) and installed
+# under /usr: build-deb/qinghe_<version>-1_<arch>.deb. lintian checks it when installed
+# (`make test` installs it); any error or warning fails the target.
 deb:
 	@scripts/install-deps.sh --deb
 	@cmake --preset deb >/dev/null
 	cmake --build --preset deb
+	rm -f build-deb/*.deb
 	cd build-deb && cpack -G DEB
+	@if command -v lintian >/dev/null; then lintian --fail-on error,warning build-deb/*.deb && echo "lintian: passed"; \
+	 else echo "lintian not installed: package not checked"; fi
 	@ls build-deb/*.deb
 
 # The program with its desktop entry, icons, metainfo and manual page under $(PREFIX).

@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <system_error>
 
+#include "config/new_file.h"
 #include "text/codec.h"
 #include "text/search.h"
 
@@ -220,17 +221,20 @@ SaveResult IniFile::save(const std::filesystem::path& path) const {
     Text bytes;
     for (const Text& line : lines_) bytes.append(line).append(kCrLf);
 
-    std::filesystem::path temporary = file;
-    temporary += ".tmp-" + std::to_string(::getpid());
-    const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    // A replacement starts private and takes the old file's mode once it is ours; a new
+    // file gets the usual mode less the umask.
+    std::filesystem::path temporary;
+    const int fd = create_file_beside(file, exists ? 0600 : 0644, temporary);
     if (fd < 0) {
         // The folder takes no new file. The platform writes files in place, so one that
         // takes writes itself is rewritten rather than refused; a new file cannot be made.
-        return exists ? rewrite_in_place(file, old.st_size, bytes) : failure(errno);
+        // When every name tried was taken, the folder does take files: the save fails.
+        return exists && errno != EEXIST ? rewrite_in_place(file, old.st_size, bytes) : failure(errno);
     }
     if (exists) {
         // Owner first: a change of owner may clear mode bits. Only root may give a file
         // away, so another owner is kept where allowed and otherwise becomes the user.
+        // Both act on the descriptor, so on the file created above and on no other.
         (void)!::fchown(fd, old.st_uid, old.st_gid);
         (void)!::fchmod(fd, old.st_mode & 07777);
     }

@@ -39,7 +39,9 @@ public:
     void set(TextView section, TextView key, TextView value);
 
     // Writes the file through a temporary file in the same folder renamed over it, so a
-    // failure at any point leaves the previous file as it was. The new file keeps the
+    // failure at any point leaves the previous file as it was. The temporary file has a
+    // name that cannot be guessed and is always a file made by this call: a link or file
+    // found at a name tried is left alone for the next name. The new file keeps the
     // old one's permission bits (and, where allowed, owner and group). A symbolic link
     // stays a link: the file at the end of its chain is the one replaced, or created when
     // the link dangles. A read-only file, or one the user may not write, is left as it is.

@@ -3,7 +3,8 @@
 # update` runs only when something has to be installed.
 #   install-deps.sh            building and running the program (`make run`, `make build`)
 #   install-deps.sh --test     the same plus what the tests need (`make test`)
-#   install-deps.sh --deb      the same plus what `make deb` needs
+#   install-deps.sh --deb      the same plus what `make deb` needs (lintian is used when
+#                              installed, and comes with --test)
 #   install-deps.sh --fuzz     the same plus clang and libFuzzer for `make fuzz`
 #   install-deps.sh --screenshot   the test set plus what scripts/screenshot.sh needs
 set -euo pipefail
@@ -17,19 +18,24 @@ packages=(
   libicu-dev libpcre2-dev libcurl4-openssl-dev libpng-dev zlib1g-dev nlohmann-json3-dev
   fonts-arphic-uming
 )
+# Packaging: CPack's Debian generator asks `file` which files are programs, and
+# dpkg-shlibdeps (dpkg-dev) finds the packages of the libraries they link.
+deb_packages=(file dpkg-dev)
 # The tests: GoogleTest, an X server and its tools for the real program, the TLS and
-# proxy servers of the network tests, the validators of the installed files, and the
-# formatter whose verdict the format check gives.
+# proxy servers of the network tests, the validators of the installed files, the
+# formatter whose verdict the format check gives, and what the package test builds and
+# checks the package with.
 test_packages=(
   libgtest-dev libssl-dev openssl tinyproxy
   xvfb xauth x11-utils xdotool xclip
   desktop-file-utils appstream groff-base
   clang-format git
+  "${deb_packages[@]}" lintian
 )
 for option in "$@"; do
   case $option in
     --test) packages+=("${test_packages[@]}") ;;
-    --deb) packages+=(dpkg-dev) ;;
+    --deb) packages+=("${deb_packages[@]}") ;;
     --fuzz) packages+=(clang-14 libclang-rt-14-dev) ;;
     --screenshot) packages+=("${test_packages[@]}" imagemagick) ;;
     *) echo "install-deps.sh: unknown option $option" >&2; exit 2 ;;

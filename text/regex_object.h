@@ -44,7 +44,10 @@ public:
     int match_count() const;
     // Match m, group g (both from 1); empty when out of range or the group took no part.
     // `byte_offset`, when given, receives the 0-based byte offset in the subject where
-    // the match or group starts (-1 when there is none).
+    // the match or group starts (-1 when there is none), counted in the caller's own
+    // bytes. A subject byte that is no GB18030 character is matched as U+FFFD, and the
+    // text handed out is the converted text: it then holds U+FFFD's four bytes where the
+    // subject had the invalid one, so only offsets, not lengths, point into the subject.
     Text match_text(int m, int* byte_offset = nullptr) const;
     Text submatch_text(int m, int g, int* byte_offset = nullptr) const;
     // Number of groups of the first match; 0 without a match.

@@ -40,13 +40,13 @@ Outcome exchange_following_redirects(CURL* easy, const HttpRequest& r, RequestAd
     const ByteArray& body = r.post_bytes.empty() ? r.post_text : r.post_bytes;
     int method = http_method::normalized(r.method);
     bool has_body = !body.empty() || method == kPost || method == kPut;
-    const std::string first_host = address.host;
+    const RequestAddress origin = address;
     for (int redirects = 0;; ++redirects) {
         const bool first = redirects == 0;
         curl::List headers;
         const ExchangeRequest request{.address = &address, .method = method, .body = has_body ? &body : nullptr,
                                       .header_block = header_block, .body_dropped = !first && !has_body,
-                                      .other_host = address.host != first_host};
+                                      .other_origin = !same_origin(address, origin)};
         if (const auto failure = configure_exchange(easy, request, r, headers)) {
             return {first ? *failure : Failure::NoResponse, {}};
         }

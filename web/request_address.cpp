@@ -21,9 +21,9 @@ std::string encode_spaces(const std::string& url) {
     return out;
 }
 
-bool url_part(CURLU* handle, CURLUPart which, std::string& out) {
+bool url_part(CURLU* handle, CURLUPart which, std::string& out, unsigned flags = 0) {
     char* value = nullptr;
-    if (curl_library()->url_get(handle, which, &value, 0) != CURLUE_OK) return false;
+    if (curl_library()->url_get(handle, which, &value, flags) != CURLUE_OK) return false;
     out = value;
     curl_library()->free(value);
     return true;
@@ -38,6 +38,7 @@ bool read_address(CURLU* handle, RequestAddress& address) {
     std::string scheme;
     if (!url_part(handle, CURLUPART_SCHEME, scheme) || (scheme != "http" && scheme != "https")) return false;
     if (!url_part(handle, CURLUPART_HOST, address.host) || address.host.empty()) return false;
+    if (!url_part(handle, CURLUPART_PORT, address.port, CURLU_DEFAULT_PORT)) return false;
     address.secure = scheme == "https";
     return url_part(handle, CURLUPART_URL, address.url);
 }
@@ -64,5 +65,9 @@ bool resolve_redirect(const RequestAddress& from, TextView location, RequestAddr
 }
 
 bool split_address(TextView url, RequestAddress& address) { return split_wire_address(to_utf8(url), address); }
+
+bool same_origin(const RequestAddress& a, const RequestAddress& b) {
+    return a.secure == b.secure && a.port == b.port && equal_ignoring_case(a.host, b.host);
+}
 
 }  // namespace qinghe

@@ -9,8 +9,13 @@ namespace qinghe {
 struct RequestAddress {
     std::string url;   // absolute; no user name or password; spaces percent-encoded
     std::string host;
+    std::string port;     // the scheme's default port when the address names none
     bool secure = false;  // https
 };
+
+// Whether two addresses share scheme, host (in any letter case) and port: only then do
+// credentials and cookies given for one go to the other.
+bool same_origin(const RequestAddress& a, const RequestAddress& b);
 
 // An absolute http or https address in program text. False for anything else.
 bool split_address(TextView url, RequestAddress& address);

@@ -44,9 +44,9 @@ bool set_method(CURL* easy, int method, const ByteArray* body) {
     return set_option(easy, CURLOPT_CUSTOMREQUEST, http_method::name(method));
 }
 
-bool set_server_credentials(CURL* easy, const HttpRequest& r, bool other_host) {
+bool set_server_credentials(CURL* easy, const HttpRequest& r, bool other_origin) {
     if (r.user.empty() || r.password.empty()) return true;
-    if (other_host) return set_option(easy, CURLOPT_USERNAME, nullptr) && set_option(easy, CURLOPT_PASSWORD, nullptr);
+    if (other_origin) return set_option(easy, CURLOPT_USERNAME, nullptr) && set_option(easy, CURLOPT_PASSWORD, nullptr);
     return set_option(easy, CURLOPT_HTTPAUTH, static_cast<long>(CURLAUTH_BASIC)) &&
            set_option(easy, CURLOPT_USERNAME, r.user.c_str()) && set_option(easy, CURLOPT_PASSWORD, r.password.c_str());
 }
@@ -105,10 +105,10 @@ std::optional<Failure> configure_exchange(CURL* easy, const ExchangeRequest& e, 
                                           curl::List& headers) {
     if (!set_option(easy, CURLOPT_URL, e.address->url.c_str())) return Failure::Connection;
     if (!set_method(easy, e.method, e.body)) return Failure::Request;
-    if (!set_server_credentials(easy, r, e.other_host)) return Failure::Credentials;
+    if (!set_server_credentials(easy, r, e.other_origin)) return Failure::Credentials;
     const auto keep = [&e](TextView name) {
         if (e.body_dropped && equal_ignoring_case(name, "Content-Type")) return false;
-        return !e.other_host || (!equal_ignoring_case(name, "Cookie") && !equal_ignoring_case(name, "Authorization"));
+        return !e.other_origin || (!equal_ignoring_case(name, "Cookie") && !equal_ignoring_case(name, "Authorization"));
     };
     headers.reset();
     if (!header_list(e.header_block, keep, headers) || !set_option(easy, CURLOPT_HTTPHEADER, headers.get())) {

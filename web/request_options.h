@@ -22,9 +22,9 @@ struct ExchangeRequest {
     const ByteArray* body = nullptr;  // nullptr: no body
     TextView header_block = {};
     bool body_dropped = false;  // a redirect took the body away, and with it the Content-Type line
-    // Another host than the request's own (after a redirect): the server credentials and
-    // the caller's Cookie and Authorization lines stay behind.
-    bool other_host = false;
+    // Another scheme, host or port than the request's own (after a redirect): the server
+    // credentials and the caller's Cookie and Authorization lines stay behind.
+    bool other_origin = false;
 };
 std::optional<Failure> configure_exchange(CURL* easy, const ExchangeRequest& exchange, const HttpRequest& request,
                                           curl::List& headers);

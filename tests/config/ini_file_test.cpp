@@ -15,6 +15,7 @@
 #include "app/controls/names.h"
 #include "config/control_store.h"
 #include "config/ini_file.h"
+#include "config/new_file.h"
 #include "config/slots.h"
 #include "tests/support/recording_window.h"
 #include "tests/support/temp_folder.h"
@@ -244,6 +245,43 @@ TEST_F(IniFileTest, ReplacingKeepsPermissionsAndSymbolicLinks) {
     ASSERT_TRUE(write_profile_string(folder.path() / "new.ini", "s", "k", "v"));
     EXPECT_TRUE(std::filesystem::is_symlink(folder.path() / "new.ini"));
     EXPECT_EQ(file_bytes(folder.path() / "data" / "made.ini"), "[s]\r\nk=v\r\n");
+}
+
+// In a folder others may write, a link planted where the save puts its temporary file
+// must not turn the save into a write to another file.
+TEST_F(IniFileTest, PlantedLinksAndFilesAtTemporaryNamesAreLeftAlone) {
+    const std::filesystem::path victim = folder.path() / "victim";
+    write_bytes(victim, "precious");
+    ::chmod(victim.c_str(), 0600);
+    write_bytes(path, "[s]\r\nk=old\r\n");
+    // The name the temporary file had when it was the process number.
+    const std::string guessed = "config.ini.tmp-" + std::to_string(::getpid());
+    std::filesystem::create_symlink(victim, folder.path() / guessed);
+    ASSERT_TRUE(write_profile_string(path, "s", "k", "new"));
+    EXPECT_EQ(read_profile_string(path, "s", "k"), "new");
+    EXPECT_FALSE(std::filesystem::is_symlink(path));
+    EXPECT_EQ(names_in(folder.path()), (std::set<std::string>{"config.ini", guessed, "victim"}));
+
+    // Whatever names come up, a taken one is passed over; when all are taken, nothing is made.
+    const std::string base = path.string() + ".tmp-";
+    std::filesystem::create_symlink(victim, base + "link");
+    std::filesystem::create_symlink(folder.path() / "nowhere", base + "dangling");
+    write_bytes(base + "file", "planted");
+    const std::vector<std::string> names = {"link", "dangling", "file", "free"};
+    size_t next = 0;
+    std::filesystem::path created;
+    const int fd = create_file_beside(path, 0600, created, [&] { return names.at(next++); });
+    ASSERT_GE(fd, 0);
+    ::close(fd);
+    EXPECT_EQ(created, base + "free");
+    next = 0;
+    EXPECT_EQ(create_file_beside(path, 0600, created, [&] { return names.at(next++ % 3); }), -1);
+    EXPECT_EQ(errno, EEXIST);
+
+    EXPECT_EQ(file_bytes(victim), "precious");
+    EXPECT_EQ(mode_of(victim), 0600);
+    EXPECT_EQ(file_bytes(base + "file"), "planted");
+    EXPECT_FALSE(std::filesystem::exists(folder.path() / "nowhere"));
 }
 
 TEST_F(IniFileTest, AReadOnlyFolderTakesWritesOnlyToFilesAlreadyThere) {

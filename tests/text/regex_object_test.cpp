@@ -168,6 +168,24 @@ TEST(RegexObject, ByteOffsetsComeFromTheMatch) {
     EXPECT_EQ(offset, 2);
 }
 
+TEST(RegexObject, InvalidBytesKeepTheCallersOffsets) {
+    // 0xFF, 0x81 (before "0") and 0x80 are no GB18030 characters; each is matched as U+FFFD.
+    const Text subject = "\xFF" "a\x81" "0b" + from_utf8("中") + "\x80" "c";
+    const Text replacement = from_utf8("\uFFFD");
+    RegexObject regex;
+    ASSERT_TRUE(regex.create_and_execute("a(.+)b(.)(.)(c)", subject));
+    const std::pair<Text, int> expected[] = {
+        {"a" + replacement + "0b" + from_utf8("中") + replacement + "c", 1},
+        {replacement + "0", 2}, {from_utf8("中"), 5}, {replacement, 7}, {"c", 8},
+    };
+    for (int g = 0; g <= 4; ++g) {
+        int offset = -2;
+        const Text text = g == 0 ? regex.match_text(1, &offset) : regex.submatch_text(1, g, &offset);
+        EXPECT_EQ(text, expected[g].first) << "group " << g;
+        EXPECT_EQ(offset, expected[g].second) << "group " << g;
+    }
+}
+
 TEST(RegexObject, RunsAreBounded) {
     using Clock = std::chrono::steady_clock;
     RegexObject regex;

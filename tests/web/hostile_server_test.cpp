@@ -5,6 +5,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <optional>
+#include <tuple>
 
 #include "tests/support/http_server.h"
 #include "tests/support/temp_folder.h"
@@ -12,6 +13,7 @@
 #include "tests/web/request_outputs.h"
 #include "text/codec.h"
 #include "web/http_request.h"
+#include "web/request_address.h"
 
 namespace qinghe {
 namespace {
@@ -147,6 +149,52 @@ TEST(HostileServer, CredentialsOnlyFromTheArguments) {
     EXPECT_EQ(server.requests().at(0).header("Authorization"), "");
     http_request({.url = url, .user = "user", .password = "pass"});
     EXPECT_EQ(server.requests().at(1).header("Authorization"), "Basic dXNlcjpwYXNz");
+}
+
+// Credentials, the caller's cookies and an Authorization line of the caller's follow a
+// redirect only while scheme, host and port stay the same: another port on the same
+// host may be another user's server.
+TEST(HostileServer, SecretsStayWithTheirOrigin) {
+    ScriptedServer other(answer(response("200 OK", "other")));
+    ScriptedServer origin([&other](const ReceivedRequest& r) {
+        if (r.target == "/here") return Script{send(response("200 OK", "here"))};
+        const std::string to = r.target == "/stay" ? "/here" : other.url("/there");
+        return Script{send(response("302 Found", "", "Location: " + to + "\r\n"))};
+    });
+    RequestOutputs basic, bearer;
+    basic.cookies = bearer.cookies = "session=secret";
+    const HttpRequest requests[] = {
+        basic.wire({.url = origin.url("/stay"), .user = "user", .password = "pass"}),
+        bearer.wire({.url = origin.url("/stay"), .extra_headers = "Authorization: Bearer token"}),
+    };
+    for (HttpRequest request : requests) {
+        const std::string what = request.user.empty() ? "Authorization line" : "user and password";
+        EXPECT_EQ(http_request(request), "here") << what;
+        const ReceivedRequest same = origin.requests().back();
+        EXPECT_NE(same.header("Authorization"), "") << what;
+        EXPECT_EQ(same.header("Cookie"), "session=secret") << what;
+
+        request.url = origin.url("/leave");
+        EXPECT_EQ(http_request(request), "other") << what;
+        ASSERT_FALSE(other.requests().empty());
+        EXPECT_EQ(other.requests().back().header("Authorization"), "") << what;
+        EXPECT_EQ(other.requests().back().header("Cookie"), "") << what;
+    }
+}
+
+TEST(HostileServer, OriginsCompareSchemeHostAndPort) {
+    const std::tuple<const char*, const char*, bool> cases[] = {
+        {"http://h.example/a", "http://H.Example:80/b", true},
+        {"https://h.example/", "https://h.example:443/", true},
+        {"http://h.example/", "http://h.example:8080/", false},
+        {"http://h.example:443/", "https://h.example/", false},
+        {"http://h.example/", "http://g.example/", false},
+    };
+    for (const auto& [a, b, same] : cases) {
+        RequestAddress first, second;
+        ASSERT_TRUE(split_address(a, first) && split_address(b, second)) << a << " " << b;
+        EXPECT_EQ(same_origin(first, second), same) << a << " " << b;
+    }
 }
 
 TEST(HostileServer, NoProxyFromTheEnvironment) {
