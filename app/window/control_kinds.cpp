@@ -9,6 +9,8 @@
 #include <limits>
 #include <qdrawutil.h>
 
+#include "app/window/radio_accessible.h"
+
 namespace qinghe {
 namespace {
 
@@ -137,9 +139,13 @@ void MultiLineBox<Edit>::focusInEvent(QFocusEvent* event) {
 template class MultiLineBox<QPlainTextEdit>;
 template class MultiLineBox<QTextEdit>;
 
-GroupRadioButton::GroupRadioButton(const QString& caption, QWidget* parent) : QRadioButton(caption, parent) {
+GroupRadioButton::GroupRadioButton(const QString& caption, QWidget* parent) : QRadioButton(parent) {
     // Qt's own exclusivity would also uncheck the others when a state is set.
     setAutoExclusive(false);
+    // Setting the caption tells accessibility clients, which fixes the button's interface
+    // for good: only now is this a GroupRadioButton that the installed factory knows.
+    install_radio_accessibility();
+    setText(caption);
 }
 
 void GroupRadioButton::nextCheckState() {

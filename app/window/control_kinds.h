@@ -70,7 +70,8 @@ using ResultEdit = MultiLineBox<QTextEdit>;
 
 // A radio button of the form's one group. Setting its state checks or unchecks it
 // alone, so stored states load one by one; a click (or Space) checks it and unchecks
-// the other radio buttons of its window.
+// the other radio buttons of its window. Screen readers are told it is a radio button
+// (see radio_accessible.h).
 class GroupRadioButton : public QRadioButton {
 public:
     GroupRadioButton(const QString& caption, QWidget* parent);

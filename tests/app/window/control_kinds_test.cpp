@@ -112,6 +112,19 @@ TEST_F(ControlsTest, EveryFocusableControlHasAnAccessibleName) {
     EXPECT_EQ(accessible_name(widget(name::slot_radio_2)), QStringLiteral("母婴"));
     controls.set_content(name::slot_name_2, "");
     EXPECT_EQ(accessible_name(widget(name::slot_radio_2)), QStringLiteral("配置 2"));
+
+    // The slot buttons are radio buttons, checked as shown; their toggle action selects as a click does.
+    for (const Text* name : {&name::slot_radio_1, &name::slot_radio_2, &name::slot_radio_3, &name::slot_radio_4}) {
+        QAccessibleInterface* face = QAccessible::queryAccessibleInterface(widget(*name));
+        EXPECT_EQ(face->role(), QAccessible::RadioButton) << to_utf8(*name);
+        EXPECT_EQ(face->state().checked, controls.checked(*name)) << to_utf8(*name);
+    }
+    QAccessible::queryAccessibleInterface(widget(name::slot_radio_3))
+        ->actionInterface()
+        ->doAction(QAccessibleActionInterface::toggleAction());
+    EXPECT_TRUE(controls.checked(name::slot_radio_3));
+    EXPECT_FALSE(controls.checked(name::slot_radio_1));
+    EXPECT_TRUE(QAccessible::queryAccessibleInterface(widget(name::slot_radio_3))->state().checked);
 }
 
 TEST_F(ControlsTest, AnyEnterOrPastedSeparatorBreaksAListLine) {
