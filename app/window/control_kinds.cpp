@@ -156,6 +156,33 @@ void GroupRadioButton::nextCheckState() {
     }
 }
 
+void GroupRadioButton::keyPressEvent(QKeyEvent* event) {
+    // Without auto-exclusivity Qt would take Left and Right for Shift+Tab and Tab, and
+    // ignore Up and Down.
+    switch (event->key()) {
+        case Qt::Key_Right:
+        case Qt::Key_Down: focus_neighbour(true); return;
+        case Qt::Key_Left:
+        case Qt::Key_Up: focus_neighbour(false); return;
+        default: QRadioButton::keyPressEvent(event);
+    }
+}
+
+void GroupRadioButton::focus_neighbour(bool forward) {
+    // The focus chain is the tab order and closes on itself, so the walk wraps.
+    const auto step = [forward](QWidget* widget) {
+        return forward ? widget->nextInFocusChain() : widget->previousInFocusChain();
+    };
+    for (QWidget* widget = step(this); widget && widget != this; widget = step(widget)) {
+        auto* radio = dynamic_cast<GroupRadioButton*>(widget);
+        if (radio && radio->parentWidget() == parentWidget() && radio->isVisible() && radio->isEnabled() &&
+            (radio->focusPolicy() & Qt::TabFocus)) {
+            radio->setFocus(forward ? Qt::TabFocusReason : Qt::BacktabFocusReason);
+            return;
+        }
+    }
+}
+
 void FormPushButton::keyPressEvent(QKeyEvent* event) {
     if (is_plain_enter(*event)) {
         if (!event->isAutoRepeat()) click();

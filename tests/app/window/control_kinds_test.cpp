@@ -267,6 +267,34 @@ TEST_F(RestartTest, RadioButtonsLoadOneByOne) {
     }
 }
 
+TEST_F(RestartTest, ArrowKeysMoveAroundTheSlotButtonsAndOnlySpaceLoads) {
+    for (const char* file : {"config01.ini", "config02.ini", "config03.ini"}) {
+        write(file, std::string("[编辑框]\r\n编辑框_前缀=") + file + "\r\n");
+    }
+    start();
+    window->show();
+    window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    controls().set_content(name::prefix_box, from_utf8("未保存"));  // any load replaces it
+    QWidget* radios[] = {controls().widget(name::slot_radio_1), controls().widget(name::slot_radio_2),
+                         controls().widget(name::slot_radio_3), controls().widget(name::slot_radio_4)};
+    radios[0]->setFocus();
+    const std::pair<Qt::Key, int> moves[] = {
+        {Qt::Key_Right, 1}, {Qt::Key_Down, 2}, {Qt::Key_Right, 3}, {Qt::Key_Down, 0}, {Qt::Key_Up, 3},
+        {Qt::Key_Left, 2},  {Qt::Key_Up, 1},   {Qt::Key_Left, 0},  {Qt::Key_Left, 3}, {Qt::Key_Up, 2}};
+    for (const auto& [key, landing] : moves) {
+        QTest::keyClick(QApplication::focusWidget(), key);
+        ASSERT_EQ(QApplication::focusWidget(), radios[landing]) << "key " << key << ", slot " << landing + 1;
+    }
+    EXPECT_TRUE(controls().checked(name::slot_radio_1));
+    EXPECT_FALSE(controls().checked(name::slot_radio_3));
+    EXPECT_EQ(controls().content(name::prefix_box), from_utf8("未保存")) << "no slot loaded by moving";
+    QTest::keyClick(radios[2], Qt::Key_Space);
+    EXPECT_EQ(controls().content(name::prefix_box), "config02.ini");
+    EXPECT_TRUE(controls().checked(name::slot_radio_3));
+    EXPECT_FALSE(controls().checked(name::slot_radio_1));
+}
+
 TEST_F(RestartTest, LongBoxesSurviveASaveAndARestart) {
     Text long_name, long_punctuation;
     for (int i = 0; i < 40'000; ++i) {
