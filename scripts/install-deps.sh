@@ -17,12 +17,14 @@ packages=(
   libicu-dev libpcre2-dev libcurl4-openssl-dev libpng-dev zlib1g-dev nlohmann-json3-dev
   fonts-arphic-uming
 )
-# The tests: GoogleTest, an X server and its tools for the real program, the TLS and
-# proxy servers of the network tests, the validators of the installed files, and the
-# formatter whose verdict the format check gives.
+# The tests: GoogleTest, an X server and its tools for the real program, a D-Bus
+# session with the accessibility bus and a client that reads it as a screen reader does,
+# the TLS and proxy servers of the network tests, the validators of the installed files,
+# and the formatter whose verdict the format check gives.
 test_packages=(
   libgtest-dev libssl-dev openssl tinyproxy
   xvfb xauth x11-utils xdotool
+  dbus-daemon at-spi2-core python3-pyatspi
   desktop-file-utils appstream groff-base
   clang-format git
 )
