@@ -21,13 +21,15 @@ packages=(
 # Packaging: CPack's Debian generator asks `file` which files are programs, and
 # dpkg-shlibdeps (dpkg-dev) finds the packages of the libraries they link.
 deb_packages=(file dpkg-dev)
-# The tests: GoogleTest, an X server and its tools for the real program, the TLS and
-# proxy servers of the network tests, the validators of the installed files, the
-# formatter whose verdict the format check gives, and what the package test builds and
-# checks the package with.
+# The tests: GoogleTest, an X server and its tools for the real program, a D-Bus
+# session with the accessibility bus and a client that reads it as a screen reader does,
+# the TLS and proxy servers of the network tests, the validators of the installed files,
+# the formatter whose verdict the format check gives, and what the package test builds
+# and checks the package with.
 test_packages=(
   libgtest-dev libssl-dev openssl tinyproxy
   xvfb xauth x11-utils xdotool xclip
+  dbus-daemon at-spi2-core python3-pyatspi
   desktop-file-utils appstream groff-base
   clang-format git
   "${deb_packages[@]}" lintian

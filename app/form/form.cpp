@@ -51,11 +51,12 @@ constexpr ControlRow with(ControlRow row, const char* name, Geometry geometry, i
 
 constexpr ControlRow kPanelCaption{.name = "", .kind = Label, .geometry = {}, .panel = true};
 
-constexpr ControlRow panel_caption(const char* name, int top, const char* caption) {
+constexpr ControlRow panel_caption(const char* name, int top, const char* caption, const char* labels = nullptr) {
     ControlRow row = kPanelCaption;
     row.name = name;
     row.geometry = {577, top, 180, 16};
     row.caption = caption;
+    row.labels = labels;
     return row;
 }
 
@@ -121,11 +122,11 @@ constexpr std::array kControls{
                .caption = "«", .tooltip = "写作助手", .tab_order = 23, .accessible_name = "写作助手",
                .toggles = true},
     panel_caption(name::utf8::panel_title, 4, "写作助手"),
-    panel_caption(name::utf8::keyword_caption, 24, "关键词（填入 ____）"),
+    panel_caption(name::utf8::keyword_caption, 24, "关键词（填入 ____）", name::utf8::keyword_box),
     ControlRow{.name = name::utf8::keyword_box, .kind = EditBox, .geometry = {577, 45, 180, 24},
                .background = kWhite, .edge = Edge::Client, .tab_order = 24, .accessible_name = "关键词",
                .panel = true},
-    panel_caption(name::utf8::platform_caption, 82, "发布平台"),
+    panel_caption(name::utf8::platform_caption, 82, "发布平台", name::utf8::platform_choice),
     ControlRow{.name = name::utf8::platform_choice, .kind = ComboBox, .geometry = {577, 101, 180, 24},
                .builtin = Builtin::Platforms, .tab_order = 25, .accessible_name = "发布平台", .panel = true},
     ControlRow{.name = name::utf8::no_repeat_check, .kind = CheckBox, .geometry = {577, 138, 180, 16},

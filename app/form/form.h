@@ -63,6 +63,7 @@ struct ControlRow {
     bool panel = false;      // part of the writer's panel: shown only while it is open
     bool word_wrap = false;  // labels: long text wraps at word boundaries
     bool toggles = false;    // push buttons: checked and unchecked by turns
+    const char* labels = nullptr;  // labels: the control it names (UTF-8), for screen readers
 };
 
 struct WindowRow {

@@ -9,6 +9,8 @@
 #include <limits>
 #include <qdrawutil.h>
 
+#include "app/window/radio_accessible.h"
+
 namespace qinghe {
 namespace {
 
@@ -137,9 +139,13 @@ void MultiLineBox<Edit>::focusInEvent(QFocusEvent* event) {
 template class MultiLineBox<QPlainTextEdit>;
 template class MultiLineBox<QTextEdit>;
 
-GroupRadioButton::GroupRadioButton(const QString& caption, QWidget* parent) : QRadioButton(caption, parent) {
+GroupRadioButton::GroupRadioButton(const QString& caption, QWidget* parent) : QRadioButton(parent) {
     // Qt's own exclusivity would also uncheck the others when a state is set.
     setAutoExclusive(false);
+    // Setting the caption tells accessibility clients, which fixes the button's interface
+    // for good: only now is this a GroupRadioButton that the installed factory knows.
+    install_radio_accessibility();
+    setText(caption);
 }
 
 void GroupRadioButton::nextCheckState() {
@@ -147,6 +153,33 @@ void GroupRadioButton::nextCheckState() {
     if (!parentWidget()) return;
     for (auto* other : parentWidget()->findChildren<GroupRadioButton*>(Qt::FindDirectChildrenOnly)) {
         if (other != this) other->setChecked(false);
+    }
+}
+
+void GroupRadioButton::keyPressEvent(QKeyEvent* event) {
+    // Without auto-exclusivity Qt would take Left and Right for Shift+Tab and Tab, and
+    // ignore Up and Down.
+    switch (event->key()) {
+        case Qt::Key_Right:
+        case Qt::Key_Down: focus_neighbour(true); return;
+        case Qt::Key_Left:
+        case Qt::Key_Up: focus_neighbour(false); return;
+        default: QRadioButton::keyPressEvent(event);
+    }
+}
+
+void GroupRadioButton::focus_neighbour(bool forward) {
+    // The focus chain is the tab order and closes on itself, so the walk wraps.
+    const auto step = [forward](QWidget* widget) {
+        return forward ? widget->nextInFocusChain() : widget->previousInFocusChain();
+    };
+    for (QWidget* widget = step(this); widget && widget != this; widget = step(widget)) {
+        auto* radio = dynamic_cast<GroupRadioButton*>(widget);
+        if (radio && radio->parentWidget() == parentWidget() && radio->isVisible() && radio->isEnabled() &&
+            (radio->focusPolicy() & Qt::TabFocus)) {
+            radio->setFocus(forward ? Qt::TabFocusReason : Qt::BacktabFocusReason);
+            return;
+        }
     }
 }
 

@@ -70,13 +70,19 @@ using ResultEdit = MultiLineBox<QTextEdit>;
 
 // A radio button of the form's one group. Setting its state checks or unchecks it
 // alone, so stored states load one by one; a click (or Space) checks it and unchecks
-// the other radio buttons of its window.
+// the other radio buttons of its window. The arrow keys move the focus to the next or
+// previous radio button of the group in tab order, wrapping, and check none. Screen
+// readers are told it is a radio button (see radio_accessible.h).
 class GroupRadioButton : public QRadioButton {
 public:
     GroupRadioButton(const QString& caption, QWidget* parent);
 
 protected:
     void nextCheckState() override;
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    void focus_neighbour(bool forward);
 };
 
 // Push button that Enter presses as well as Space.

@@ -202,6 +202,9 @@ void build_form(QWidget& window, QtWindow& controls) {
     // buttons' caption area) must be on top to take clicks and show its text.
     for (const ControlRow& row : form::controls()) {
         if (row.kind == ControlKind::EditBox) controls.widget(from_utf8(row.name))->raise();
+        if (auto* label = qobject_cast<QLabel*>(controls.widget(from_utf8(row.name))); label && row.labels) {
+            label->setBuddy(controls.widget(from_utf8(row.labels)));
+        }
         if (!row.named_by || !row.accessible_name) continue;
         if (auto* box = qobject_cast<QLineEdit*>(controls.widget(from_utf8(row.named_by)))) {
             name_after(*controls.widget(from_utf8(row.name)), QString::fromUtf8(row.accessible_name), *box);

@@ -112,6 +112,19 @@ TEST_F(ControlsTest, EveryFocusableControlHasAnAccessibleName) {
     EXPECT_EQ(accessible_name(widget(name::slot_radio_2)), QStringLiteral("母婴"));
     controls.set_content(name::slot_name_2, "");
     EXPECT_EQ(accessible_name(widget(name::slot_radio_2)), QStringLiteral("配置 2"));
+
+    // The slot buttons are radio buttons, checked as shown; their toggle action selects as a click does.
+    for (const Text* name : {&name::slot_radio_1, &name::slot_radio_2, &name::slot_radio_3, &name::slot_radio_4}) {
+        QAccessibleInterface* face = QAccessible::queryAccessibleInterface(widget(*name));
+        EXPECT_EQ(face->role(), QAccessible::RadioButton) << to_utf8(*name);
+        EXPECT_EQ(face->state().checked, controls.checked(*name)) << to_utf8(*name);
+    }
+    QAccessible::queryAccessibleInterface(widget(name::slot_radio_3))
+        ->actionInterface()
+        ->doAction(QAccessibleActionInterface::toggleAction());
+    EXPECT_TRUE(controls.checked(name::slot_radio_3));
+    EXPECT_FALSE(controls.checked(name::slot_radio_1));
+    EXPECT_TRUE(QAccessible::queryAccessibleInterface(widget(name::slot_radio_3))->state().checked);
 }
 
 TEST_F(ControlsTest, AnyEnterOrPastedSeparatorBreaksAListLine) {
@@ -252,6 +265,34 @@ TEST_F(RestartTest, RadioButtonsLoadOneByOne) {
         EXPECT_EQ(controls().content(name::prefix_box), from_utf8("三号前缀")) << "slot 3 loaded at start";
         window.reset();
     }
+}
+
+TEST_F(RestartTest, ArrowKeysMoveAroundTheSlotButtonsAndOnlySpaceLoads) {
+    for (const char* file : {"config01.ini", "config02.ini", "config03.ini"}) {
+        write(file, std::string("[编辑框]\r\n编辑框_前缀=") + file + "\r\n");
+    }
+    start();
+    window->show();
+    window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    controls().set_content(name::prefix_box, from_utf8("未保存"));  // any load replaces it
+    QWidget* radios[] = {controls().widget(name::slot_radio_1), controls().widget(name::slot_radio_2),
+                         controls().widget(name::slot_radio_3), controls().widget(name::slot_radio_4)};
+    radios[0]->setFocus();
+    const std::pair<Qt::Key, int> moves[] = {
+        {Qt::Key_Right, 1}, {Qt::Key_Down, 2}, {Qt::Key_Right, 3}, {Qt::Key_Down, 0}, {Qt::Key_Up, 3},
+        {Qt::Key_Left, 2},  {Qt::Key_Up, 1},   {Qt::Key_Left, 0},  {Qt::Key_Left, 3}, {Qt::Key_Up, 2}};
+    for (const auto& [key, landing] : moves) {
+        QTest::keyClick(QApplication::focusWidget(), key);
+        ASSERT_EQ(QApplication::focusWidget(), radios[landing]) << "key " << key << ", slot " << landing + 1;
+    }
+    EXPECT_TRUE(controls().checked(name::slot_radio_1));
+    EXPECT_FALSE(controls().checked(name::slot_radio_3));
+    EXPECT_EQ(controls().content(name::prefix_box), from_utf8("未保存")) << "no slot loaded by moving";
+    QTest::keyClick(radios[2], Qt::Key_Space);
+    EXPECT_EQ(controls().content(name::prefix_box), "config02.ini");
+    EXPECT_TRUE(controls().checked(name::slot_radio_3));
+    EXPECT_FALSE(controls().checked(name::slot_radio_1));
 }
 
 TEST_F(RestartTest, LongBoxesSurviveASaveAndARestart) {
