@@ -26,7 +26,7 @@ void check_normalized(TextView block, bool valid) {
     FUZZ_CHECK(normalize_header_block(normal) == normal);
 }
 
-void check_block(TextView extra, TextView cookies, int method, bool defaults, bool normalize, bool valid) {
+void check_block(TextView extra, TextView cookies, HttpMethod method, bool defaults, bool normalize, bool valid) {
     const Text block = build_header_block({.extra_headers = extra, .method = method, .cookies = cookies,
                                            .add_default_headers = defaults, .normalize_headers = normalize});
     if (!valid) return;
@@ -67,7 +67,7 @@ void check_merge(Text old_cookies, Text new_cookies, bool valid) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using namespace qinghe;
     fuzz::Input in(data, size);
-    const int method = static_cast<int>(in.number(9));
+    const auto method = static_cast<HttpMethod>(in.number(9));
     const bool defaults = in.flag(), normalize = in.flag();
     const Text cookies = in.text();
     const Text block = in.rest();

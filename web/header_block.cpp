@@ -53,7 +53,7 @@ Text build_header_block(const HeaderBlockInput& input) {
     if (!input.extra_headers.empty()) block.append(input.extra_headers).append(kCrLf);
     if (input.add_default_headers) {
         for (const DefaultLine& line : kDefaultLines) {
-            if (line.post_only && input.method != http_method::kPost) continue;
+            if (line.post_only && http_method::normalized(input.method) != HttpMethod::Post) continue;
             // A substring search: a caller's "X-Accept: a" also counts as an Accept line.
             if (find_offset(block, line.search, 0, true) == TextView::npos) block.append(line.line).append(kCrLf);
         }

@@ -4,6 +4,7 @@
 #include <optional>
 
 #include "text/text.h"
+#include "web/http_method.h"
 
 namespace qinghe {
 
@@ -13,7 +14,7 @@ Text normalize_header_block(TextView block);
 
 struct HeaderBlockInput {
     TextView extra_headers = {};
-    int method = 0;
+    HttpMethod method = HttpMethod::Get;
     TextView cookies = {};
     bool add_default_headers = true;
     bool normalize_headers = true;

@@ -1,16 +1,21 @@
 #pragma once
-// The request methods by their numbers in HttpRequest::method.
-namespace qinghe::http_method {
+// The request methods. Their values are the numbers by which callers have always named
+// them; a value outside the table (a number cast in) stands for GET.
+namespace qinghe {
 
-inline constexpr int kGet = 0, kPost = 1, kHead = 2, kPut = 3;
+enum class HttpMethod { Get = 0, Post = 1, Head = 2, Put = 3, Options = 4, Delete = 5, Trace = 6, Connect = 7 };
 
-// 0 GET, 1 POST, 2 HEAD, 3 PUT, 4 OPTIONS, 5 DELETE, 6 TRACE, 7 CONNECT; any other
-// number is GET.
-constexpr int normalized(int method) { return method >= 0 && method < 8 ? method : kGet; }
+namespace http_method {
 
-constexpr const char* name(int method) {
-    constexpr const char* kNames[] = {"GET", "POST", "HEAD", "PUT", "OPTIONS", "DELETE", "TRACE", "CONNECT"};
-    return kNames[normalized(method)];
+constexpr HttpMethod normalized(HttpMethod method) {
+    const int number = static_cast<int>(method);
+    return number >= 0 && number < 8 ? method : HttpMethod::Get;
 }
 
-}  // namespace qinghe::http_method
+constexpr const char* name(HttpMethod method) {
+    constexpr const char* kNames[] = {"GET", "POST", "HEAD", "PUT", "OPTIONS", "DELETE", "TRACE", "CONNECT"};
+    return kNames[static_cast<int>(normalized(method))];
+}
+
+}  // namespace http_method
+}  // namespace qinghe

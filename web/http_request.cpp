@@ -15,7 +15,6 @@
 namespace qinghe {
 namespace {
 
-using http_method::kHead, http_method::kPost, http_method::kPut;
 constexpr int kMaxRedirects = 10;
 
 // How a request ends: with the final answer, or with the failure of a step.
@@ -38,8 +37,8 @@ bool redirect_target(const Answer& answer, const RequestAddress& from, RequestAd
 Outcome exchange_following_redirects(CURL* easy, const HttpRequest& r, RequestAddress address, TextView header_block,
                                      long timeout_ms) {
     const ByteArray& body = r.post_bytes.empty() ? r.post_text : r.post_bytes;
-    int method = http_method::normalized(r.method);
-    bool has_body = !body.empty() || method == kPost || method == kPut;
+    HttpMethod method = http_method::normalized(r.method);
+    bool has_body = !body.empty() || method == HttpMethod::Post || method == HttpMethod::Put;
     const RequestAddress origin = address;
     for (int redirects = 0;; ++redirects) {
         const bool first = redirects == 0;
@@ -51,7 +50,7 @@ Outcome exchange_following_redirects(CURL* easy, const HttpRequest& r, RequestAd
             return {first ? *failure : Failure::NoResponse, {}};
         }
         Exchange exchange = run_exchange(easy, {.timeout = std::chrono::milliseconds(timeout_ms),
-                                                .head = method == kHead,
+                                                .head = method == HttpMethod::Head,
                                                 .through_tunnel = !r.proxy.empty() && address.secure,
                                                 .secure = address.secure,
                                                 .upload_size = has_body ? body.size() : 0,

@@ -8,12 +8,13 @@
 #include <functional>
 
 #include "text/text.h"
+#include "web/http_method.h"
 
 namespace qinghe {
 
 struct HttpRequest {
     Text url = {};                     // absolute http or https address
-    int method = 0;                 // 0 GET, 1 POST, 2 HEAD, 3 PUT, 4 OPTIONS, 5 DELETE, 6 TRACE, 7 CONNECT; else GET
+    HttpMethod method = HttpMethod::Get;
     Text post_text = {};               // body, unless post_bytes is given
     Text* cookies = nullptr;        // in/out: "name=value; ..." to send; the merged cookies after a merge
     Text* new_cookies = nullptr;    // in/out: the cookies the response sets are appended

@@ -34,7 +34,7 @@ bool append(curl::List& list, const Text& line) {
     return true;
 }
 
-bool set_method(CURL* easy, int method, const ByteArray* body) {
+bool set_method(CURL* easy, HttpMethod method, const ByteArray* body) {
     // GET first forgets the body of an earlier exchange.
     if (!set_option(easy, CURLOPT_HTTPGET, 1L)) return false;
     if (body && (!set_option(easy, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(body->size())) ||

@@ -18,7 +18,7 @@ std::optional<Failure> configure_request(CURL* easy, const HttpRequest& request,
 
 struct ExchangeRequest {
     const RequestAddress* address = nullptr;
-    int method = 0;
+    HttpMethod method = HttpMethod::Get;
     const ByteArray* body = nullptr;  // nullptr: no body
     TextView header_block = {};
     bool body_dropped = false;  // a redirect took the body away, and with it the Content-Type line

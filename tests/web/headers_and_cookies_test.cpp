@@ -15,11 +15,11 @@ const Text kDefaults =
 
 TEST(HeaderBlock, DefaultsInOrder) {
     EXPECT_EQ(build_header_block({}), kDefaults);
-    EXPECT_EQ(build_header_block({.method = 9}), kDefaults);
-    const Text post = build_header_block({.method = 1});
+    EXPECT_EQ(build_header_block({.method = static_cast<HttpMethod>(9)}), kDefaults);
+    const Text post = build_header_block({.method = HttpMethod::Post});
     EXPECT_NE(post.find("Accept-Language: zh-cn\r\nContent-Type: application/x-www-form-urlencoded\r\nCache-Control"),
               Text::npos);
-    EXPECT_EQ(build_header_block({.extra_headers = "content-type: text/plain", .method = 1}).find("x-www-form"), Text::npos);
+    EXPECT_EQ(build_header_block({.extra_headers = "content-type: text/plain", .method = HttpMethod::Post}).find("x-www-form"), Text::npos);
 }
 
 TEST(HeaderBlock, CallerLinesWin) {

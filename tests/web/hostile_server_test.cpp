@@ -90,21 +90,24 @@ TEST(HostileServer, StalledUploadFailsInSending) {
     ScriptedServer server([](const ReceivedRequest&) { return Script{pause(4000)}; }, nullptr, false);
     RequestOutputs out;
     const auto start = Clock::now();
-    http_request(out.wire({.url = server.url(), .method = 1, .timeout_seconds = 1, .post_bytes = ByteArray(32 << 20, 'u')}));
+    http_request(out.wire({.url = server.url(), .method = HttpMethod::Post, .timeout_seconds = 1, .post_bytes = ByteArray(32 << 20, 'u')}));
     EXPECT_EQ(out.status, from_utf8("711 发送请求失败!"));
     EXPECT_LT(Clock::now() - start, std::chrono::milliseconds(3500));
 }
 
 TEST(HostileServer, RedirectsChangeTheMethodAsBrowsersDo) {
     struct Case {
-        int method, status;
+        HttpMethod method;
+        int status;
         const char* next_method;
         bool keeps_body;
     };
+    using enum HttpMethod;
     const Case cases[] = {
-        {1, 301, "GET", false},   {1, 302, "GET", false},    {1, 303, "GET", false},  {3, 302, "GET", false},
-        {3, 303, "GET", false},   {2, 303, "HEAD", false},   {1, 307, "POST", true},  {3, 308, "PUT", true},
-        {5, 303, "GET", false},   {5, 302, "DELETE", true},  {0, 301, "GET", true},
+        {Post, 301, "GET", false},   {Post, 302, "GET", false},     {Post, 303, "GET", false},
+        {Put, 302, "GET", false},    {Put, 303, "GET", false},      {Head, 303, "HEAD", false},
+        {Post, 307, "POST", true},   {Put, 308, "PUT", true},       {Delete, 303, "GET", false},
+        {Delete, 302, "DELETE", true}, {Get, 301, "GET", true},
     };
     for (const Case& c : cases) {
         ScriptedServer server([&c](const ReceivedRequest& r) {
@@ -112,13 +115,13 @@ TEST(HostileServer, RedirectsChangeTheMethodAsBrowsersDo) {
             const std::string status = std::to_string(c.status) + " Moved";
             return Script{send(response(status, "", "Location: /done\r\n"))};
         });
-        const std::string what = std::to_string(c.method) + " answered by " + std::to_string(c.status);
+        const std::string what = std::string(http_method::name(c.method)) + " answered by " + std::to_string(c.status);
         http_request({.url = server.url("/form"), .method = c.method, .post_text = "a=1"});
         const std::vector<ReceivedRequest> requests = server.requests();
         ASSERT_EQ(requests.size(), 2u) << what;
         EXPECT_EQ(requests[1].method, c.next_method) << what;
         EXPECT_EQ(requests[1].body, c.keeps_body ? "a=1" : "") << what;
-        const bool post_type = c.method == 1 && c.keeps_body;
+        const bool post_type = c.method == HttpMethod::Post && c.keeps_body;
         EXPECT_EQ(requests[1].header("Content-Type"), post_type ? "application/x-www-form-urlencoded" : "") << what;
         EXPECT_EQ(requests[1].header("Content-Length"), c.keeps_body ? "3" : "") << what;
     }
@@ -245,7 +248,7 @@ TEST(HostileServer, HeadSendsItsBodyAndReadsNone) {
     });
     RequestOutputs out;
     const auto start = Clock::now();
-    EXPECT_EQ(http_request(out.wire({.url = server.url(), .method = 2, .post_text = "abc", .timeout_seconds = 2})), "");
+    EXPECT_EQ(http_request(out.wire({.url = server.url(), .method = HttpMethod::Head, .post_text = "abc", .timeout_seconds = 2})), "");
     EXPECT_LT(Clock::now() - start, std::chrono::milliseconds(1500));
     EXPECT_EQ(out.status, "200 OK");
     EXPECT_EQ(out.bytes, "");

@@ -58,21 +58,21 @@ TEST(HttpRequest, PathDefaultsToSlash) {
 
 TEST(HttpRequest, MethodsAndBodies) {
     ScriptedServer server([](const ReceivedRequest& r) { return Script{send(response("200 OK", r.method == "HEAD" ? "" : r.method + ":" + r.body))}; });
-    EXPECT_EQ(http_request({.url = server.url(), .method = 1, .post_text = "a=1&b=2"}), "POST:a=1&b=2");
+    EXPECT_EQ(http_request({.url = server.url(), .method = HttpMethod::Post, .post_text = "a=1&b=2"}), "POST:a=1&b=2");
     EXPECT_EQ(server.requests().back().header("Content-Type"), "application/x-www-form-urlencoded");
     const ByteArray raw("x\0y", 3);
     Outputs out;
-    http_request(out.wire({.url = server.url(), .method = 3, .post_text = "ignored", .post_bytes = raw}));
+    http_request(out.wire({.url = server.url(), .method = HttpMethod::Put, .post_text = "ignored", .post_bytes = raw}));
     EXPECT_EQ(out.bytes, "PUT:" + raw) << "raw bytes win over the text body";
-    EXPECT_EQ(http_request({.url = server.url(), .method = 9}), "GET:");
-    EXPECT_EQ(http_request({.url = server.url(), .method = 5}), "DELETE:");
+    EXPECT_EQ(http_request({.url = server.url(), .method = static_cast<HttpMethod>(9)}), "GET:");
+    EXPECT_EQ(http_request({.url = server.url(), .method = HttpMethod::Delete}), "DELETE:");
     Outputs head;
-    EXPECT_EQ(http_request(head.wire({.url = server.url(), .method = 2})), "");
+    EXPECT_EQ(http_request(head.wire({.url = server.url(), .method = HttpMethod::Head})), "");
     EXPECT_EQ(head.status, "200 OK");
     EXPECT_EQ(server.requests().back().method, "HEAD");
-    http_request({.url = server.url(), .method = 1, .post_text = "x", .extra_headers = "content-type: text/plain"});
+    http_request({.url = server.url(), .method = HttpMethod::Post, .post_text = "x", .extra_headers = "content-type: text/plain"});
     EXPECT_EQ(server.requests().back().header("Content-Type"), "text/plain");
-    http_request({.url = server.url(), .method = 1, .post_text = "x", .add_default_headers = false});
+    http_request({.url = server.url(), .method = HttpMethod::Post, .post_text = "x", .add_default_headers = false});
     EXPECT_EQ(server.requests().back().header("Content-Type"), "") << "nothing the caller did not ask for";
 }
 
