@@ -5,6 +5,7 @@
 #   install-deps.sh --test     the same plus what the tests need (`make test`)
 #   install-deps.sh --deb      the same plus what `make deb` needs
 #   install-deps.sh --fuzz     the same plus clang and libFuzzer for `make fuzz`
+#   install-deps.sh --bench    the test set plus valgrind, which counts instructions for `make bench`
 #   install-deps.sh --screenshot   the test set plus what scripts/screenshot.sh needs
 set -euo pipefail
 
@@ -31,6 +32,7 @@ for option in "$@"; do
     --test) packages+=("${test_packages[@]}") ;;
     --deb) packages+=(dpkg-dev) ;;
     --fuzz) packages+=(clang-14 libclang-rt-14-dev) ;;
+    --bench) packages+=("${test_packages[@]}" valgrind) ;;
     --screenshot) packages+=("${test_packages[@]}" imagemagick) ;;
     *) echo "install-deps.sh: unknown option $option" >&2; exit 2 ;;
   esac
