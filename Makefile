@@ -41,8 +41,10 @@ fuzz:
 	cmake --build --preset fuzz
 	scripts/run-fuzzers.sh build-fuzz $(FUZZ_SECONDS)
 
-# The page-fetch benchmark serves its page with the tests' scripted server.
+# The page-fetch benchmark serves its page with the tests' scripted server; the start-up
+# benchmark counts instructions with valgrind.
 bench: build-tests
+	@scripts/install-deps.sh --bench
 	cmake --build build --target benchmarks
 	@for b in generate startup web; do echo "== bench_$$b"; build/bench/bench_$$b || exit 1; done
 

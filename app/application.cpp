@@ -2,11 +2,47 @@
 
 #include <QApplication>
 #include <QFont>
+#include <QTimer>
 
 #include "app/window/images.h"
 #include "generated/build_info.h"
 
 namespace qinghe {
+namespace {
+
+// Gives the application its icon once the first frame has been painted, or a second
+// into the event loop at the latest (a window started minimised paints nothing). On X11
+// setting the icon decodes and converts every size for the window manager, which the
+// first frame does without.
+class IconAfterFirstFrame : public QObject {
+public:
+    explicit IconAfterFirstFrame(QApplication& app) : QObject(&app) {
+        app.installEventFilter(this);
+        QTimer::singleShot(0, this, [this] { QTimer::singleShot(1000, this, &IconAfterFirstFrame::give_icon); });
+    }
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::Paint) {
+            qApp->removeEventFilter(this);
+            QTimer::singleShot(0, this, &IconAfterFirstFrame::give_icon);
+        }
+        return false;
+    }
+
+private:
+    void give_icon() {
+        if (given_) return;
+        given_ = true;
+        qApp->removeEventFilter(this);
+        QApplication::setWindowIcon(application_icon());
+        deleteLater();
+    }
+
+    bool given_ = false;
+};
+
+}  // namespace
 
 void configure_application(QApplication& app) {
     const QStringList song = {QStringLiteral("AR PL UMing CN"), QStringLiteral("AR PL SungtiL GB"),
@@ -17,7 +53,7 @@ void configure_application(QApplication& app) {
     app.setApplicationName(QStringLiteral("qinghe"));
     app.setApplicationVersion(QStringLiteral(QINGHE_VERSION));
     app.setDesktopFileName(QString::fromLatin1(kApplicationId));
-    app.setWindowIcon(application_icon());
+    new IconAfterFirstFrame(app);
     app.setStyle(QStringLiteral("Fusion"));
 }
 

@@ -43,7 +43,7 @@ int main(int argc, char* argv[]) {
     window.services().set_settings_folder(settings);
     qinghe::wire_events(window);
     instance.listen_for_requests([&window](const QString& token) { window.bring_to_front(token); });
-    qinghe::ExitSignals exit_signals([&window] { window.close(); });
+    const auto exit_signals = qinghe::watch_exit_signals(window);
     window.centre_on_screen();
     window.show();
     return app.exec();

@@ -5,6 +5,7 @@
 #include <exception>
 
 #include "app/controls/names.h"
+#include "app/desktop/exit_signals.h"
 #include "app/shell_actions.h"
 #include "app/window/window_widget.h"
 #include "config/slots.h"
@@ -107,6 +108,16 @@ void wire_events(WindowWidget& window) {
                 break;
         }
     }
+}
+
+void store_without_closing(WindowWidget& window) {
+    for (const Binding& binding : kBindings) {
+        if (binding.event == AboutToBeDestroyed && binding.action) binding.action(window.controls());
+    }
+}
+
+std::unique_ptr<ExitSignals> watch_exit_signals(WindowWidget& window) {
+    return std::make_unique<ExitSignals>([&window] { window.close(); }, [&window] { store_without_closing(window); });
 }
 
 }  // namespace qinghe

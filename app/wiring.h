@@ -1,10 +1,12 @@
 #pragma once
+#include <memory>
 #include <span>
 
 #include "app/controls/window.h"
 
 namespace qinghe {
 
+class ExitSignals;
 class WindowWidget;
 
 enum class Event { Created, AboutToBeDestroyed, Clicked, GotFocus, LostFocus };
@@ -24,5 +26,13 @@ std::span<const Binding> bindings();
 
 // Connects the bindings to the window's controls and runs the "created" ones.
 void wire_events(WindowWidget& window);
+
+// Runs what the window's destruction runs (storing the slot names and the selected slot)
+// and leaves the window open.
+void store_without_closing(WindowWidget& window);
+
+// SIGTERM, SIGINT, SIGHUP and the end of the application close `window` as Esc does; a
+// session manager's commit-data request stores what closing stores and nothing more.
+std::unique_ptr<ExitSignals> watch_exit_signals(WindowWidget& window);
 
 }  // namespace qinghe

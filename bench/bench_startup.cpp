@@ -1,12 +1,17 @@
 // Launch to first frame and idle memory: the program's window against a bare Qt window
 // holding the same 26 widget kinds (a program of its own that links Qt alone), measured
-// in the same run, offscreen.
+// in the same run, offscreen. Then the instructions each executes from launch to its
+// first frame, counted by valgrind's callgrind: unlike the time, a figure that a busy
+// machine does not change.
 //   bench_startup [runs]
 #include <QApplication>
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <fstream>
+#include <optional>
 #include <string>
+#include <fcntl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
@@ -60,6 +65,34 @@ Sample launch(const std::string& program, std::vector<std::string> arguments) {
     return sample;
 }
 
+// The instructions `program` runs under callgrind until it exits after its first frame;
+// none when valgrind is missing or the run fails.
+std::optional<double> instructions(const std::string& program, std::vector<std::string> arguments) {
+    const std::string out = std::string(QINGHE_BENCH_RUNTIME_DIR) + "/callgrind.out";
+    arguments.insert(arguments.begin(), {"valgrind", "--tool=callgrind", "--callgrind-out-file=" + out, program});
+    arguments.push_back("0");  // the launch time, unused here
+    std::vector<char*> argv;
+    for (std::string& argument : arguments) argv.push_back(argument.data());
+    argv.push_back(nullptr);
+    std::fflush(stdout);
+    const pid_t pid = fork();
+    if (pid == 0) {
+        const int null = open("/dev/null", O_WRONLY);
+        dup2(null, STDOUT_FILENO);
+        dup2(null, STDERR_FILENO);
+        execvp("valgrind", argv.data());
+        _exit(127);
+    }
+    int status = 0;
+    waitpid(pid, &status, 0);
+    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) return std::nullopt;
+    std::ifstream file(out);
+    for (std::string line; std::getline(file, line);) {
+        if (line.rfind("totals: ", 0) == 0) return std::atof(line.c_str() + 8);
+    }
+    return std::nullopt;
+}
+
 template <class T>
 T median(std::vector<T> values) {
     std::sort(values.begin(), values.end());
@@ -90,6 +123,18 @@ int main(int argc, char* argv[]) {
     std::printf("start-up, launch to first frame (offscreen), median of %d runs\n", runs);
     std::printf("  bare window, 26 widgets: %7.1f ms  %6.1f MB\n", bm, bk);
     std::printf("  qinghe                 : %7.1f ms  %6.1f MB\n", rm, rk);
-    std::printf("  ratio (goal <= 1.5)    : %7.2f x   %6.2f x\n", rm / bm, rk / bk);
+    std::printf("  ratio (goal <= 1.2)    : %7.2f x   %6.2f x\n", rm / bm, rk / bk);
+
+    const std::optional<double> bare_count = instructions(bare_program, {});
+    const std::optional<double> real_count = instructions(self, {"--child"});
+    if (!bare_count || !real_count) {
+        std::printf("instructions to the first frame: skipped, valgrind is missing or failed"
+                    " (scripts/install-deps.sh --bench installs it)\n");
+        return 0;
+    }
+    std::printf("instructions, launch to first frame (callgrind, offscreen)\n");
+    std::printf("  bare window, 26 widgets: %7.1f M\n", *bare_count / 1e6);
+    std::printf("  qinghe                 : %7.1f M\n", *real_count / 1e6);
+    std::printf("  ratio                  : %7.2f x\n", *real_count / *bare_count);
     return 0;
 }

@@ -6,6 +6,7 @@
 #   install-deps.sh --deb      the same plus what `make deb` needs (lintian is used when
 #                              installed, and comes with --test)
 #   install-deps.sh --fuzz     the same plus clang and libFuzzer for `make fuzz`
+#   install-deps.sh --bench    the test set plus valgrind, which counts instructions for `make bench`
 #   install-deps.sh --screenshot   the test set plus what scripts/screenshot.sh needs
 set -euo pipefail
 
@@ -39,6 +40,7 @@ for option in "$@"; do
     --test) packages+=("${test_packages[@]}") ;;
     --deb) packages+=("${deb_packages[@]}") ;;
     --fuzz) packages+=(clang-14 libclang-rt-14-dev) ;;
+    --bench) packages+=("${test_packages[@]}" valgrind) ;;
     --screenshot) packages+=("${test_packages[@]}" imagemagick) ;;
     *) echo "install-deps.sh: unknown option $option" >&2; exit 2 ;;
   esac

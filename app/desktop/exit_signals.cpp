@@ -26,7 +26,13 @@ void write_signal(int signal) {
 
 }  // namespace
 
-ExitSignals::ExitSignals(std::function<void()> close_window) : close_window_(std::move(close_window)) {
+ExitSignals::ExitSignals(std::function<void()> close_window, std::function<void()> save_state)
+        : close_window_(std::move(close_window)), save_state_(std::move(save_state)) {
+    // A commit-data request saves and nothing more; at the session's real end the session
+    // manager has Qt quit the application, and the window closes as on Esc then (Qt closes
+    // it too on its way, and closing again changes nothing).
+    connect(qApp, &QGuiApplication::commitDataRequest, this, [this](QSessionManager&) { commit_data(); });
+    connect(qApp, &QCoreApplication::aboutToQuit, this, [this] { close_window_(); });
     // Non-blocking writes: a handler must never wait, even if signals pile up.
     if (socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, pipe_fds) != 0) return;
     fcntl(pipe_fds[1], F_SETFL, O_NONBLOCK);
@@ -37,8 +43,6 @@ ExitSignals::ExitSignals(std::function<void()> close_window) : close_window_(std
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESTART;
     for (int i = 0; i < 3; ++i) sigaction(kSignals[i], &action, &previous_[i]);
-    // The end of a desktop session: the window closes as on Esc.
-    connect(qApp, &QGuiApplication::commitDataRequest, this, [this](QSessionManager&) { close_window_(); });
 }
 
 ExitSignals::~ExitSignals() {
@@ -49,6 +53,8 @@ ExitSignals::~ExitSignals() {
     close(pipe_fds[1]);
     pipe_fds[0] = pipe_fds[1] = -1;
 }
+
+void ExitSignals::commit_data() { save_state_(); }
 
 void ExitSignals::on_signal() {
     char bytes[16];

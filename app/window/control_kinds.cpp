@@ -7,6 +7,7 @@
 #include <QPainter>
 #include <QScrollBar>
 #include <limits>
+#include <utility>
 #include <qdrawutil.h>
 
 #include "app/window/radio_accessible.h"
@@ -197,9 +198,10 @@ PictureButton::PictureButton(const QColor& text, const QColor& hover_text, QWidg
     setCursor(Qt::PointingHandCursor);
 }
 
-void PictureButton::set_face(QImage face, QImage face_2x) {
+void PictureButton::set_face(QImage face, FaceSource face_2x) {
     face_ = std::move(face);
-    face_2x_ = std::move(face_2x);
+    face_2x_source_ = face_2x;
+    face_2x_ = QImage();
     update();
 }
 
@@ -216,7 +218,9 @@ void PictureButton::paintEvent(QPaintEvent*) {
     painter.fillRect(rect(), palette().button());
     if (!face_.isNull()) {
         // At 1.5x the 2x face is scaled down smoothly, which stays sharper than 1x scaled up.
-        const bool dense = painter.paintEngine()->paintDevice()->devicePixelRatioF() > 1 && !face_2x_.isNull();
+        const bool scaled_up = painter.paintEngine()->paintDevice()->devicePixelRatioF() > 1;
+        if (scaled_up && face_2x_source_) face_2x_ = std::exchange(face_2x_source_, nullptr)();
+        const bool dense = scaled_up && !face_2x_.isNull();
         painter.setRenderHint(QPainter::SmoothPixmapTransform);
         painter.drawImage(rect(), dense ? face_2x_ : face_);
     } else {

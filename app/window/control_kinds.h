@@ -100,8 +100,10 @@ protected:
 class PictureButton : public QAbstractButton {
 public:
     PictureButton(const QColor& text, const QColor& hover_text, QWidget* parent);
-    // `face_2x`, drawn at twice the size, stands in on screens scaled above 1.
-    void set_face(QImage face, QImage face_2x = {});
+    // `face_2x` gives the face drawn at twice the size, which stands in on screens scaled
+    // above 1; it is called only when such a screen first paints the button.
+    using FaceSource = QImage (*)();
+    void set_face(QImage face, FaceSource face_2x = nullptr);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -111,6 +113,7 @@ private:
     QColor text_;
     QColor hover_text_;
     QImage face_;
+    FaceSource face_2x_source_ = nullptr;
     QImage face_2x_;
 };
 

@@ -113,7 +113,7 @@ QWidget* make_rich_text_box(const ControlRow& row, QWidget* parent) {
 QWidget* make_picture_button(const ControlRow& row, QWidget* parent) {
     auto* button = new PictureButton(to_qcolor(row.text), to_qcolor(row.hover_text), parent);
     button->setText(caption_of(row));
-    if (row.face_image) button->set_face(feedback_face(), feedback_face_2x());
+    if (row.face_image) button->set_face(feedback_face(), feedback_face_2x);
     return button;
 }
 

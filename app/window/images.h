@@ -11,7 +11,8 @@ namespace qinghe {
 // the data is not a PNG.
 QImage decode_png(std::span<const unsigned char> png);
 
-// The window icon: the icon's PNG sizes, so that every scale gets drawn pixels.
+// The window icon: the icon's PNG sizes, so that every scale gets drawn pixels; each
+// size is decoded when first asked for.
 QIcon application_icon();
 
 // The feedback button's face, as drawn for a scale of 1 and at twice its size for

@@ -6,6 +6,7 @@
 
 #include "app/window/images.h"
 #include "app/window/window_widget.h"
+#include "generated/embedded_files.h"
 #include "text/codec.h"
 
 namespace qinghe {
@@ -47,6 +48,8 @@ TEST(HighDpi, IconHasDrawnPixelsForEveryScale) {
         EXPECT_EQ(icon.pixmap(QSize(size, size), 2.0).size(), QSize(size, size) * 2) << size;
     }
     EXPECT_TRUE(icon.pixmap(QSize(32, 32)).hasAlphaChannel()) << "transparent corners";
+    // X11 hands the window manager every size the icon lists.
+    EXPECT_EQ(static_cast<size_t>(icon.availableSizes().size()), std::size(embedded::kIconPngs));
 }
 
 }  // namespace
