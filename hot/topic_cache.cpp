@@ -20,8 +20,9 @@ namespace {
 using std::chrono::system_clock;
 
 constexpr std::string_view kMarker = "qinghe_hot_topics";
-// Up to the year 9999: a time outside is damage, not a fetch.
-constexpr long long kLastSecond = 253402300799;
+// Up to the year 2200 (the system clock counts nanoseconds in 64 bits and ends in 2262):
+// a time outside is damage, not a fetch.
+constexpr long long kLastSecond = 7258118399;
 
 std::filesystem::path cache_file(const std::filesystem::path& folder) { return folder / kTopicCacheFileName; }
 
