@@ -100,10 +100,60 @@ private:
     size_t values_ = 0;
 };
 
+// Whether the text keeps the bounds, by its structure alone: the depth of brackets, the
+// separators that each precede a value or a key ("[", "{", ",", ":"), and the length of
+// every string and of every run of other characters (numbers, literals). Malformed JSON
+// may pass; the parser refuses it.
+bool within_bounds(std::string_view json, const std::function<void()>& pump) {
+    size_t depth = 0, values = 1, token = 0;
+    bool in_string = false, escaped = false;
+    for (size_t at = 0; at < json.size(); ++at) {
+        if (at % kJsonPumpBytes == kJsonPumpBytes - 1 && pump) pump();
+        const char c = json[at];
+        if (in_string) {
+            if (++token > kMaxJsonTokenBytes) return false;
+            if (escaped) {
+                escaped = false;
+            } else if (c == '\\') {
+                escaped = true;
+            } else if (c == '"') {
+                in_string = false;
+                token = 0;
+            }
+            continue;
+        }
+        switch (c) {
+            case '"': in_string = true; break;
+            case '[':
+            case '{':
+                if (++depth > kMaxJsonDepth) return false;
+                [[fallthrough]];
+            case ',':
+            case ':':
+                if (++values > kMaxJsonValues) return false;
+                break;
+            case ']':
+            case '}':
+                if (depth > 0) --depth;
+                break;
+            case ' ':
+            case '\t':
+            case '\n':
+            case '\r': break;
+            default:
+                if (++token > kMaxJsonTokenBytes) return false;
+                continue;  // inside a number or literal
+        }
+        token = 0;
+    }
+    return true;
+}
+
 }  // namespace
 
 Json parse_bounded_json(std::string_view utf8, const std::function<void()>& pump) {
     try {
+        if (!within_bounds(utf8, pump)) return Json(Json::value_t::discarded);
         Json root;
         BoundedBuilder builder(root);
         const PumpingIterator first(utf8.data(), &pump), last(utf8.data() + utf8.size(), &pump);

@@ -15,15 +15,19 @@ namespace qinghe {
 
 using Json = nlohmann::json;
 
-// Real boards nest fewer than 10 levels and hold a few thousand values.
+// Real boards nest fewer than 10 levels, hold a few thousand values and no string
+// longer than a few kilobytes.
 inline constexpr size_t kMaxJsonDepth = 64;
-inline constexpr size_t kMaxJsonValues = 200'000;  // values and object keys
+inline constexpr size_t kMaxJsonValues = 200'000;       // values and object keys
+inline constexpr size_t kMaxJsonTokenBytes = 1u << 20;  // one string, number or literal
 // `pump` runs after every this many bytes of input.
 inline constexpr size_t kJsonPumpBytes = 1u << 20;
 
 // The JSON document in `utf8`; a discarded value when it is malformed (UTF-8 included),
-// nests deeper than kMaxJsonDepth, holds more than kMaxJsonValues, or memory runs out.
-// Never throws.
+// nests deeper than kMaxJsonDepth, holds more than kMaxJsonValues or a token longer than
+// kMaxJsonTokenBytes, or memory runs out. The bounds are checked by a scan before the
+// parse, so that a hostile page costs neither memory nor long stretches without `pump`
+// (the parser keeps a token twice while reading it). Never throws.
 Json parse_bounded_json(std::string_view utf8, const std::function<void()>& pump = {});
 
 // The value at `keys` (members of nested objects); nullptr when one is missing.

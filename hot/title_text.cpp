@@ -48,6 +48,7 @@ bool is_space_only(std::string_view utf8) {
 }  // namespace
 
 Text one_line_title(std::string_view utf8) {
+    if (utf8.size() > kMaxTitleBytes) return {};
     std::string line;
     line.reserve(utf8.size());
     for (size_t at = 0; at < utf8.size();) {

@@ -1,6 +1,7 @@
 #pragma once
 // Text that comes from the ranking sites, made fit for one line: a title for the prefix
 // list, a reason for the grey line and standard error.
+#include <cstddef>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -9,10 +10,14 @@
 
 namespace qinghe {
 
+// A headline is a line, not a page: a longer "title" is skipped.
+inline constexpr size_t kMaxTitleBytes = 4096;
+
 // A title from a board's JSON string (well-formed UTF-8) as program text: line and
 // paragraph separators (U+2028, U+2029) and control characters (C0 with CR, LF and TAB,
 // DEL, C1) each become one space; every other character stays, emoji included. The
-// empty text when nothing but spaces (ASCII or ideographic) would be left.
+// empty text when nothing but spaces (ASCII or ideographic) would be left, or when the
+// title is longer than kMaxTitleBytes.
 Text one_line_title(std::string_view utf8);
 
 // A server's text (a status line, a failure message) without its control characters and

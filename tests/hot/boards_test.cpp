@@ -96,6 +96,8 @@ TEST(TitleText, OneLineTitles) {
         {"  \u3000 ", ""},
         {"\n", ""},
         {"", ""},
+        {std::string(kMaxTitleBytes, 'x'), std::string(kMaxTitleBytes, 'x')},
+        {std::string(kMaxTitleBytes + 1, 'x'), ""},
     };
     for (const auto& c : cases) EXPECT_EQ(one_line_title(c.utf8), from_utf8(c.title)) << c.utf8;
 }
@@ -128,6 +130,12 @@ TEST(BoundedJson, DepthAndCountBounds) {
     };
     EXPECT_EQ(parse_bounded_json(flat(kMaxJsonValues - 1)).size(), kMaxJsonValues - 1) << "the array counts too";
     EXPECT_TRUE(parse_bounded_json(flat(kMaxJsonValues)).is_discarded());
+    for (const char* token : {R"(["x"])", "[1]", "[true]"}) {
+        std::string long_token(token);
+        long_token.insert(2, kMaxJsonTokenBytes, token[1] == '"' ? 'x' : token[1]);
+        EXPECT_TRUE(parse_bounded_json(long_token).is_discarded()) << token;
+    }
+    EXPECT_FALSE(parse_bounded_json("[\"" + std::string(kMaxJsonTokenBytes - 2, 'x') + "\"]").is_discarded());
     // Keys count as values: each member here costs two.
     std::string members = "{";
     for (size_t i = 0; i < kMaxJsonValues / 2; ++i) members += "\"" + std::to_string(i) + "\":0,";
@@ -143,8 +151,10 @@ TEST(BoundedJson, HostilePagesAreRefusedQuicklyWithTheWindowPumped) {
     EXPECT_TRUE(weibo_titles(std::string(4u << 20, '['), pump).empty());
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(500));
     // A long page within the bounds is read with the pump running every mebibyte.
-    const std::string long_word = R"({"data":{"realtime":[{"word":")" + std::string(3u << 20, 'x') + R"("}]}})";
-    EXPECT_EQ(weibo_titles(long_word, pump).at(0).size(), 3u << 20);
+    std::string long_page = R"({"data":{"realtime":[)";
+    for (int i = 0; i < 48; ++i) long_page += R"({"word":"t","desc":")" + std::string(64u << 10, 'x') + R"("},)";
+    long_page.back() = ']';
+    EXPECT_EQ(weibo_titles(long_page + "}}", pump).size(), 48u);
     EXPECT_GE(pumps, 3);
     // Baidu's page: a nested board comment in a UTF-8 body and in a GBK one.
     const std::string page = "<div><!--s-data:" + std::string(2u << 20, '[') + "-->";
