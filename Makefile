@@ -44,7 +44,7 @@ fuzz:
 # The page-fetch benchmark serves its page with the tests' scripted server.
 bench: build-tests
 	cmake --build build --target benchmarks
-	@for b in generate startup web; do echo "== bench_$$b"; build/bench/bench_$$b || exit 1; done
+	@for b in generate startup web hot; do echo "== bench_$$b"; build/bench/bench_$$b || exit 1; done
 
 # A Debian package, built as Debian builds (-O2 -g, then stripped) and installed under
 # /usr: build-deb/qinghe_<version>-1_<arch>.deb
