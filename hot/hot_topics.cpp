@@ -32,6 +32,10 @@ HotTopicsFetch read_page(RuntimeServices& services, TextView address) {
 }  // namespace
 
 std::vector<Text> hot_topic_titles(TextView page, const std::function<void()>& after_entry) {
+    // The plain search finds every entry that the character-stepping one finds (and perhaps
+    // more), at memory speed: a large page without entries, today's board among them, is
+    // not walked character by character without the window's events.
+    if (page.find("list-title") == TextView::npos) return {};
     std::vector<Text> entries;
     extract_all_between(page, "list-title", "/a>", entries, {.after_entry = after_entry});
     std::vector<Text> titles;
