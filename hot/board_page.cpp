@@ -1,39 +1,13 @@
 #include "hot/board_page.h"
 
-#include <nlohmann/json.hpp>
-
-#include "text/codec.h"
+#include "hot/bounded_json.h"
+#include "hot/title_text.h"
 
 namespace qinghe {
 namespace {
 
-using Json = nlohmann::json;
-
 constexpr std::string_view kDataStart = "<!--s-data:";
 constexpr std::string_view kDataEnd = "-->";
-
-// data.cards[0].content, or nullptr when the JSON is not shaped like a board.
-const Json* first_card_entries(const Json& board) {
-    const auto data = board.find("data");
-    if (data == board.end() || !data->is_object()) return nullptr;
-    const auto cards = data->find("cards");
-    if (cards == data->end() || !cards->is_array() || cards->empty() || !cards->front().is_object()) return nullptr;
-    const auto content = cards->front().find("content");
-    return content != cards->front().end() && content->is_array() ? &*content : nullptr;
-}
-
-bool pinned(const Json& entry) {
-    const auto top = entry.find("isTop");
-    return top != entry.end() && top->is_boolean() && top->get<bool>();
-}
-
-Text title_of(const std::string& word) {
-    std::string line = word;
-    for (char& c : line) {
-        if (c == '\r' || c == '\n') c = ' ';
-    }
-    return from_utf8(line);
-}
 
 }  // namespace
 
@@ -44,26 +18,25 @@ std::string_view board_data(std::string_view page) {
     return rest.substr(0, rest.find(kDataEnd));
 }
 
-std::vector<Text> board_titles_from_json(std::string_view utf8_json) {
-    // No exceptions: a page that is not what we expect simply holds no titles.
-    const Json board = Json::parse(utf8_json.begin(), utf8_json.end(), nullptr, false);
-    if (board.is_discarded() || !board.is_object()) return {};
-    const Json* entries = first_card_entries(board);
+std::vector<Text> board_titles_from_json(std::string_view utf8_json, const std::function<void()>& pump) {
+    const Json board = parse_bounded_json(utf8_json, pump);
+    // data.cards[0].content: the first card holds the ranking.
+    const Json* cards = json_array_at(board, {"data", "cards"});
+    const Json* entries = cards && !cards->empty() ? json_array_at(cards->front(), {"content"}) : nullptr;
     if (!entries) return {};
     std::vector<Text> titles;
     for (const Json& entry : *entries) {
-        if (!entry.is_object() || pinned(entry)) continue;
-        const auto word = entry.find("word");
-        if (word == entry.end() || !word->is_string()) continue;
-        Text title = title_of(word->get_ref<const std::string&>());
+        const Json* pinned = json_at(entry, {"isTop"});
+        if (pinned && pinned->is_boolean() && pinned->get<bool>()) continue;
+        Text title = json_title(entry, {"word"});
         if (!title.empty()) titles.push_back(std::move(title));
     }
     return titles;
 }
 
-std::vector<Text> board_titles(TextView page) {
+std::vector<Text> board_titles(TextView page, const std::function<void()>& pump) {
     const std::string_view data = board_data(page);
-    return data.empty() ? std::vector<Text>() : board_titles_from_json(to_utf8(data));
+    return data.empty() ? std::vector<Text>() : board_titles_from_json(utf8_of_text(data, pump), pump);
 }
 
 }  // namespace qinghe

@@ -2,6 +2,7 @@
 // Today's ranking board: a server-rendered page whose entries stand as JSON in an HTML
 // comment "<!--s-data:{...}-->". The titles are the "word" of each entry of the first
 // card, in page order; a pinned entry ("isTop": true) is not a ranking entry.
+#include <functional>
 #include <string_view>
 #include <vector>
 
@@ -15,12 +16,12 @@ namespace qinghe {
 // program text as in UTF-8.
 std::string_view board_data(std::string_view page);
 
-// The titles in the board's JSON (UTF-8), as program text: a CR or LF inside a title
-// becomes a space, an empty title is skipped. Broken, cut-off or unexpected JSON gives
-// no titles.
-std::vector<Text> board_titles_from_json(std::string_view utf8_json);
+// The titles in the board's JSON (UTF-8), as program text, cleaned as one_line_title
+// says; a blank title is skipped. Broken, cut-off, unexpected or oversized JSON
+// (bounded_json.h) gives no titles. `pump` runs while a long text is read.
+std::vector<Text> board_titles_from_json(std::string_view utf8_json, const std::function<void()>& pump = {});
 
 // The titles of a board page held as program text.
-std::vector<Text> board_titles(TextView page);
+std::vector<Text> board_titles(TextView page, const std::function<void()>& pump = {});
 
 }  // namespace qinghe

@@ -1,29 +1,30 @@
 #include "hot/hot_topics.h"
 
+#include "hot/board_fetch.h"
 #include "hot/board_page.h"
-#include "text/codec.h"
+#include "hot/title_text.h"
 #include "text/markers.h"
 #include "web/http_request.h"
 
 namespace qinghe {
 namespace {
 
-// Why a page that was asked gave no titles: the request's own message when it failed,
-// the status line when the answer was not a success, else the page held no entries.
-Text reason_for(const Text& status, bool answered) {
-    if (!answered || status.empty() || status.front() != '2') return status;
-    return from_utf8("页面上没有热搜条目");
-}
+void release(std::string& text) { std::string().swap(text); }
 
-// One request and what its page holds.
+// One request and what its page holds. Baidu's pages get the routine's own headers, as
+// the program always sent them.
 HotTopicsFetch read_page(RuntimeServices& services, TextView address) {
     const auto process_messages = [&services] { services.process_pending_messages(); };
     HotTopicsFetch fetch{.address = services.address_for(address)};
     Text status, headers;
     ByteArray raw;
-    const Text page = http_request({.url = fetch.address, .response_headers = &headers, .status_text = &status,
-                                    .response_bytes = &raw, .process_messages = process_messages});
-    fetch.titles = page_titles(page, raw, process_messages);
+    Text page = http_request({.url = fetch.address,
+                              .response_headers = &headers,
+                              .status_text = &status,
+                              .response_bytes = &raw,
+                              .connect_to = services.connect_to(),
+                              .process_messages = process_messages});
+    fetch.titles = page_titles(std::move(page), std::move(raw), process_messages);
     if (fetch.titles.empty()) fetch.reason = reason_for(status, !headers.empty());
     return fetch;
 }
@@ -31,6 +32,10 @@ HotTopicsFetch read_page(RuntimeServices& services, TextView address) {
 }  // namespace
 
 std::vector<Text> hot_topic_titles(TextView page, const std::function<void()>& after_entry) {
+    // The plain search finds every entry that the character-stepping one finds (and perhaps
+    // more), at memory speed: a large page without entries, today's board among them, is
+    // not walked character by character without the window's events.
+    if (page.find("list-title") == TextView::npos) return {};
     std::vector<Text> entries;
     extract_all_between(page, "list-title", "/a>", entries, {.after_entry = after_entry});
     std::vector<Text> titles;
@@ -41,20 +46,30 @@ std::vector<Text> hot_topic_titles(TextView page, const std::function<void()>& a
     return titles;
 }
 
-std::vector<Text> page_titles(TextView page, TextView raw_body, const std::function<void()>& after_entry) {
+std::vector<Text> page_titles(Text page, ByteArray raw_body, const std::function<void()>& after_entry) {
     std::vector<Text> titles = hot_topic_titles(page, after_entry);
     if (!titles.empty()) return titles;
     // The board is UTF-8, declared or not (a declaration after the first 1024 bytes goes
-    // unseen): its raw bytes read as UTF-8 first. JSON that is not UTF-8 is refused, and
-    // the page text, converted as its declaration says, is read instead.
-    titles = board_titles_from_json(board_data(raw_body));
-    return titles.empty() ? board_titles(page) : titles;
+    // unseen): its raw bytes are read when they are UTF-8, else the page text, converted
+    // as its declaration says. Only the one read is kept meanwhile, so that a large page
+    // costs little memory beside its JSON.
+    const std::string_view raw_data = board_data(raw_body);
+    if (!raw_data.empty() && is_utf8(raw_data, after_entry)) {
+        release(page);
+        return board_titles_from_json(raw_data, after_entry);
+    }
+    release(raw_body);
+    const std::string data = utf8_of_text(board_data(page), after_entry);
+    release(page);
+    return board_titles_from_json(data, after_entry);
 }
 
 HotTopicsFetch fetch_hot_topics(RuntimeServices& services) {
-    HotTopicsFetch fetch = read_page(services, kHotTopicsAddress);
-    if (fetch.titles.empty()) fetch = read_page(services, kHotTopicsBoardAddress);
-    return fetch;
+    return guarded(services, kHotTopicsAddress, [&services] {
+        HotTopicsFetch fetch = read_page(services, kHotTopicsAddress);
+        if (fetch.titles.empty()) fetch = read_page(services, kHotTopicsBoardAddress);
+        return fetch;
+    });
 }
 
 }  // namespace qinghe

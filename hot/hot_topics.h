@@ -18,18 +18,20 @@ inline constexpr TextView kHotTopicsBoardAddress = "https://top.baidu.com/board?
 std::vector<Text> hot_topic_titles(TextView page, const std::function<void()>& after_entry = {});
 
 // The titles of any page: its "list-title" entries, else its board data (read from the
-// raw body as UTF-8, else from the page text).
-std::vector<Text> page_titles(TextView page, TextView raw_body, const std::function<void()>& after_entry = {});
+// raw body as UTF-8, else from the page text). Both are taken over, so that what is no
+// longer needed is let go while the rest is read.
+std::vector<Text> page_titles(Text page, ByteArray raw_body, const std::function<void()>& after_entry = {});
 
 struct HotTopicsFetch {
     std::vector<Text> titles = {};
-    // Without titles: the address asked last and why it gave none.
+    // Without titles: the address asked last and why it gave none (no control characters
+    // or line breaks, so it fits one line).
     Text address = {};
     Text reason = {};
 };
 
-// Fetches the titles, asking the second page only when the first gives none; without
-// titles the result says why. The window's events are processed while it waits.
+// Baidu's fetch: asks the second page only when the first gives none; without titles the
+// result says why. The window's events are processed while it waits. Never throws.
 HotTopicsFetch fetch_hot_topics(RuntimeServices& services);
 
 }  // namespace qinghe

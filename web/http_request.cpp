@@ -142,10 +142,11 @@ Text http_request(const HttpRequest& r) {
     if (!curl_library()) return fail(Failure::NoService);
     RequestAddress address;
     if (!split_address(r.url, address)) return fail(Failure::BadUrl);
+    curl::List connect_to;  // outlives the handle that points to it
     curl::Easy easy(curl_library()->easy_init());
     if (!easy) return fail(Failure::Session);
     const long timeout_ms = r.timeout_seconds > 0 ? r.timeout_seconds * 1000L : 30000L;
-    if (const auto failure = configure_request(easy.get(), r, timeout_ms)) return fail(*failure);
+    if (const auto failure = configure_request(easy.get(), r, timeout_ms, connect_to)) return fail(*failure);
 
     const Text cookies_sent = r.cookies ? *r.cookies : Text();
     const Text header_block = build_header_block({.extra_headers = r.extra_headers,

@@ -6,6 +6,7 @@
 // Failures never throw: a numbered message goes into `status_text` and the result is
 // the empty text. Outputs that a path does not reach keep the caller's values.
 #include <functional>
+#include <vector>
 
 #include "text/text.h"
 #include "web/http_method.h"
@@ -32,6 +33,10 @@ struct HttpRequest {
     bool add_default_headers = true;
     ByteArray post_bytes = {};
     bool normalize_headers = true;
+    // "HOST:PORT:CONNECT-TO-HOST:CONNECT-TO-PORT" entries: a request for HOST:PORT goes
+    // to the other host and port, keeping its address, Host line and TLS name (tests point
+    // public addresses at servers of their own).
+    std::vector<Text> connect_to = {};
     // Called at least every 50 ms while the request waits, after every response header
     // line, and between pieces of work on a large body (copying, charset conversion), so
     // that the window can process its pending messages.

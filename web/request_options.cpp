@@ -76,7 +76,7 @@ bool header_list(TextView block, const std::function<bool(TextView name)>& keep,
     return true;
 }
 
-std::optional<Failure> configure_request(CURL* easy, const HttpRequest& r, long timeout_ms) {
+std::optional<Failure> configure_request(CURL* easy, const HttpRequest& r, long timeout_ms, curl::List& connect_to) {
     // A proxy names a proxy for http and https alike; the empty texts keep libcurl from
     // taking a proxy, or hosts that bypass one, from the environment.
     const std::string proxy = r.proxy.empty() ? std::string() : "http://" + r.proxy;
@@ -98,6 +98,10 @@ std::optional<Failure> configure_request(CURL* easy, const HttpRequest& r, long 
         !set_option(easy, CURLOPT_FORBID_REUSE, 1L)) {
         return Failure::Redirects;
     }
+    for (const Text& entry : r.connect_to) {
+        if (!append(connect_to, entry)) return Failure::Connection;
+    }
+    if (connect_to && !set_option(easy, CURLOPT_CONNECT_TO, connect_to.get())) return Failure::Connection;
     return std::nullopt;
 }
 

@@ -12,9 +12,11 @@
 
 namespace qinghe {
 
-// Session, proxy, time-outs, proxy credentials, certificates, redirects. libcurl reads
+// Session, proxy, time-outs, proxy credentials, certificates, redirects, connect-to
+// entries (kept in `connect_to`, which must outlive the handle's use). libcurl reads
 // nothing from the environment: no proxy variables, no NO_PROXY.
-std::optional<Failure> configure_request(CURL* easy, const HttpRequest& request, long timeout_ms);
+std::optional<Failure> configure_request(CURL* easy, const HttpRequest& request, long timeout_ms,
+                                         curl::List& connect_to);
 
 struct ExchangeRequest {
     const RequestAddress* address = nullptr;

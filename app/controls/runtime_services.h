@@ -5,6 +5,7 @@
 // their own.
 #include <cstdint>
 #include <filesystem>
+#include <vector>
 
 #include "text/text.h"
 
@@ -24,6 +25,9 @@ public:
     // The address to request for a public page: the page's own, unless the program was
     // told to send such requests elsewhere (tests, to servers of their own).
     virtual Text address_for(TextView address) const = 0;
+    // Where requests for public hosts connect instead, as "HOST:PORT:OTHER-HOST:OTHER-PORT"
+    // entries (HttpRequest::connect_to); empty, except in tests.
+    virtual std::vector<Text> connect_to() const = 0;
     // Dispatches the window's queued events (repaint, input) until none is left.
     virtual void process_pending_messages() = 0;
     // Hands an address to the desktop's handler for it; a failure shows nothing.

@@ -16,6 +16,7 @@ public:
     // Only mapped addresses are reachable; anything else goes to a closed loopback port,
     // so that a test never reaches outside.
     std::map<Text, Text, std::less<>> addresses;
+    std::vector<Text> connections;  // connect_to() entries
     int calls = 0;
 
     std::uint32_t tick_count() const override { return 0; }
@@ -25,6 +26,7 @@ public:
         const auto it = addresses.find(address);
         return it == addresses.end() ? Text("http://127.0.0.1:9/") : it->second;
     }
+    std::vector<Text> connect_to() const override { return connections; }
     void process_pending_messages() override { ++calls; }
     void open_address(TextView) override { ++calls; }
 };

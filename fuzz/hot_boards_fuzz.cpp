@@ -1,0 +1,42 @@
+// Every board's reader and the topic cache's on arbitrary bytes: never a crash or an
+// exception, and every title is one non-blank line without control characters.
+#include "fuzz/fuzz_input.h"
+#include "hot/board_page.h"
+#include "hot/boards/board_units.h"
+#include "hot/topic_cache.h"
+#include "text/codec.h"
+
+namespace {
+
+using Reader = std::vector<qinghe::Text> (*)(std::string_view, const std::function<void()>&);
+
+void check_titles(const std::vector<qinghe::Text>& titles) {
+    for (const qinghe::Text& title : titles) {
+        bool blank = true;
+        for (const char16_t unit : qinghe::decode(title)) {
+            FUZZ_CHECK(unit >= 0x20 && !(unit >= 0x7F && unit <= 0x9F) && unit != 0x2028 && unit != 0x2029);
+            if (unit != u' ' && unit != u'\u3000') blank = false;
+        }
+        FUZZ_CHECK(!blank);
+    }
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    using namespace qinghe;
+    const std::string_view bytes(reinterpret_cast<const char*>(data), size);
+    for (const Reader reader : {Reader(weibo_titles), Reader(zhihu_titles), Reader(douyin_titles),
+                                Reader(toutiao_titles), Reader(bilibili_titles), Reader(board_titles_from_json)}) {
+        int pumps = 0;
+        check_titles(reader(bytes, [&pumps] { ++pumps; }));
+        FUZZ_CHECK(static_cast<size_t>(pumps) <= 2 * (size >> 20) + 1);  // the scan, then the parse
+    }
+    for (const char* key : {"weibo", "baidu"}) {
+        if (const auto cached = topics_from_cache(bytes, key)) {
+            FUZZ_CHECK(!cached->titles.empty());
+            check_titles(cached->titles);
+        }
+    }
+    return 0;
+}

@@ -1,0 +1,23 @@
+#pragma once
+// The hot-search boards a writer can take the prefix list from, in the order the choice
+// box lists them, Baidu's first (the program's own).
+#include <span>
+#include <string_view>
+
+#include "hot/hot_topics.h"
+
+namespace qinghe {
+
+struct HotBoard {
+    const char* key;   // ASCII, stable: names the board in the settings and in the cache
+    const char* name;  // UTF-8, as the choice box shows it
+    // Fetches the board's titles; never throws.
+    HotTopicsFetch (*fetch)(RuntimeServices& services);
+};
+
+// baidu, weibo, zhihu, douyin, toutiao, bilibili.
+std::span<const HotBoard> hot_boards();
+// The board with `key`; nullptr when none has it.
+const HotBoard* find_hot_board(std::string_view key);
+
+}  // namespace qinghe

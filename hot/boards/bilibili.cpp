@@ -1,0 +1,31 @@
+// 哔哩哔哩热搜: the search box's hot words. The site answers only requests that come from
+// its own pages (a Referer).
+#include "hot/board_fetch.h"
+#include "hot/boards/board_units.h"
+#include "hot/bounded_json.h"
+
+namespace qinghe {
+
+std::vector<Text> bilibili_titles(std::string_view utf8, const std::function<void()>& pump) {
+    const Json page = parse_bounded_json(utf8, pump);
+    const Json* entries = json_array_at(page, {"list"});
+    if (!entries) return {};
+    std::vector<Text> titles;
+    for (const Json& entry : *entries) {
+        // show_name is the word as the site shows it; older entries carry the keyword alone.
+        Text title = json_title(entry, {"show_name"});
+        if (title.empty()) title = json_title(entry, {"keyword"});
+        if (!title.empty()) titles.push_back(std::move(title));
+    }
+    return titles;
+}
+
+HotTopicsFetch fetch_bilibili(RuntimeServices& services) {
+    return guarded(services, kBilibiliAddress, [&services] {
+        const BoardRequest request{.address = kBilibiliAddress,
+                                   .headers = Text(kBrowserHeaders) + "\r\nReferer: https://www.bilibili.com/"};
+        return read_board(services, request, bilibili_titles);
+    });
+}
+
+}  // namespace qinghe

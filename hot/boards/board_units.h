@@ -1,0 +1,46 @@
+#pragma once
+// The boards besides Baidu's (hot_topics.h), one unit each in this folder: its public
+// addresses, its reader (a pure function from the JSON body, UTF-8, to the titles in
+// board order, cleaned as one_line_title says, blank ones skipped) and its fetch, which
+// tries the addresses in turn until one gives titles. A board that changes is mended in
+// its own file.
+#include <functional>
+#include <string_view>
+#include <vector>
+
+#include "hot/hot_topics.h"
+
+namespace qinghe {
+
+// 微博热搜: data.realtime[].word, entries with a true is_ad left out.
+inline constexpr TextView kWeiboAddress = "https://weibo.com/ajax/side/hotSearch";
+std::vector<Text> weibo_titles(std::string_view utf8, const std::function<void()>& pump = {});
+HotTopicsFetch fetch_weibo(RuntimeServices& services);
+
+// 知乎热榜: data[].target.title.
+inline constexpr TextView kZhihuAddress =
+    "https://www.zhihu.com/api/v3/feed/topstory/hot-lists/total?limit=50&desktop=true";
+std::vector<Text> zhihu_titles(std::string_view utf8, const std::function<void()>& pump = {});
+HotTopicsFetch fetch_zhihu(RuntimeServices& services);
+
+// 抖音热点: the guide page for its cookies, then with them the web list
+// (data.word_list[].word); else the billboard (word_list[].word).
+inline constexpr TextView kDouyinCookieAddress =
+    "https://www.douyin.com/passport/general/login_guiding_strategy/?aid=6383";
+inline constexpr TextView kDouyinListAddress = "https://www.douyin.com/aweme/v1/web/hot/search/list/"
+                                               "?device_platform=webapp&aid=6383&channel=channel_pc_web&detail_list=1";
+inline constexpr TextView kDouyinBillboardAddress = "https://www.iesdouyin.com/web/api/v2/hotsearch/billboard/word/";
+std::vector<Text> douyin_titles(std::string_view utf8, const std::function<void()>& pump = {});
+HotTopicsFetch fetch_douyin(RuntimeServices& services);
+
+// 今日头条热榜: data[].Title; the pinned fixed_top_data stands apart and is left out.
+inline constexpr TextView kToutiaoAddress = "https://www.toutiao.com/hot-event/hot-board/?origin=toutiao_pc";
+std::vector<Text> toutiao_titles(std::string_view utf8, const std::function<void()>& pump = {});
+HotTopicsFetch fetch_toutiao(RuntimeServices& services);
+
+// 哔哩哔哩热搜: list[].show_name, else the entry's keyword.
+inline constexpr TextView kBilibiliAddress = "https://s.search.bilibili.com/main/hotword?limit=30";
+std::vector<Text> bilibili_titles(std::string_view utf8, const std::function<void()>& pump = {});
+HotTopicsFetch fetch_bilibili(RuntimeServices& services);
+
+}  // namespace qinghe

@@ -1,0 +1,54 @@
+#pragma once
+// The last good titles of each board, kept in the settings folder so that a run whose
+// fetch fails still has topics to plant, and the lines that tell the writer how old
+// they are.
+#include <chrono>
+#include <filesystem>
+#include <optional>
+#include <string_view>
+#include <vector>
+
+#include "text/text.h"
+
+namespace qinghe {
+
+// One UTF-8 JSON file for all boards:
+//   {"qinghe_hot_topics": 1, "boards": {"weibo": {"fetched": <Unix seconds>, "titles": [...]}}}
+inline constexpr const char* kTopicCacheFileName = "hot_topics_cache.json";
+// A larger file is not read, and titles that would make one are not stored; at most this
+// many titles of a board are kept.
+inline constexpr size_t kMaxTopicCacheBytes = 4u << 20;
+inline constexpr size_t kMaxCachedTitles = 1000;
+
+struct CachedTopics {
+    std::vector<Text> titles;
+    std::chrono::system_clock::time_point fetched;
+};
+
+// Keeps `titles` (program text) as the board's last good titles, the other boards' kept
+// as they were. The file is replaced atomically: written under an unpredictable name in
+// the same folder (never through a link planted there), then renamed over the old one.
+// Returns the empty text when done or when there is nothing to keep (no folder, no
+// titles); else why not, naming the file.
+Text store_topics(const std::filesystem::path& folder, std::string_view board_key, const std::vector<Text>& titles,
+                  std::chrono::system_clock::time_point fetched);
+
+// The board's kept titles; nothing when the folder is empty, the file is missing, too
+// large, damaged or not ours, or holds no titles of that board.
+std::optional<CachedTopics> load_topics(const std::filesystem::path& folder, std::string_view board_key);
+// The same from the file's content: its titles cleaned as a board's are, blank ones skipped.
+std::optional<CachedTopics> topics_from_cache(std::string_view utf8, std::string_view board_key);
+
+// The grey line of a run that planted kept titles (program text in, program text out):
+// "未能获取实时热点（<reason>），使用 3 小时前（12月9日 05:20）的微博热搜。" The age is
+// "刚刚" under a minute, then minutes, hours below a day, days; the clock is local time,
+// with the year when it is not this year's.
+Text cached_topics_notice(TextView reason, TextView board_name, const CachedTopics& cached,
+                          std::chrono::system_clock::time_point now);
+
+// A short status for the writer's panel: "微博热搜 · 05:20 获取" when fetched today
+// (local time), else with the date, "微博热搜 · 12月9日 05:20 获取".
+Text fetched_status(TextView board_name, std::chrono::system_clock::time_point fetched,
+                    std::chrono::system_clock::time_point now);
+
+}  // namespace qinghe
