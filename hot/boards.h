@@ -9,8 +9,8 @@
 namespace qinghe {
 
 struct HotBoard {
-    const char* key;   // ASCII, stable: names the board in the settings and in the cache
-    const char* name;  // UTF-8, as the choice box shows it
+    const char* key;   // ASCII, stable: names the board in the topic cache
+    const char* name;  // UTF-8, as the choice box shows it and config.ini keeps it
     // Fetches the board's titles; never throws.
     HotTopicsFetch (*fetch)(RuntimeServices& services);
 };

@@ -1,11 +1,15 @@
 #include "titles/generator.h"
 
 #include <cctype>
+#include <chrono>
+#include <optional>
 
 #include "text/codec.h"
 
 #include "app/controls/names.h"
+#include "hot/boards.h"
 #include "hot/hot_topics.h"
+#include "hot/topic_cache.h"
 #include "text/search.h"
 #include "titles/headline_length.h"
 #include "titles/keywords.h"
@@ -182,25 +186,64 @@ private:
     Window& window_;
 };
 
-// Replaces the prefix list by the live hot topics, each followed by CR LF. False, with
-// the list put back and the reason shown, when no page gave a title.
-bool plant_hot_topics(Window& window) {
+// The board chosen in the writer's panel; Baidu's when the choice names none.
+const HotBoard& chosen_board(const Window& window) {
+    const Text choice = window.content(name::board_choice);
+    for (const HotBoard& board : hot_boards()) {
+        if (from_utf8(board.name) == choice) return board;
+    }
+    return hot_boards().front();
+}
+
+// What planting hot topics gave: whether titles went in, whether a grey line stands
+// above the headlines, and the panel's line naming the board and when its titles were
+// fetched.
+struct Planted {
+    bool done = false;
+    bool notice = false;
+    Text board_status = {};
+};
+
+// Replaces the prefix list by the chosen board's live titles, each followed by CR LF,
+// and keeps them as the board's last good titles. When the board gives none, its kept
+// titles go in instead, with a grey line giving their age; without kept titles the list
+// is put back and the grey line says why.
+Planted plant_hot_topics(Window& window) {
+    const HotBoard& board = chosen_board(window);
+    const Text board_name = from_utf8(board.name);
+    RuntimeServices& services = window.services();
     const Text own_list = window.content(name::prefix_box);
     window.set_content(name::prefix_box, {});
-    const HotTopicsFetch fetch = fetch_hot_topics(window.services());
-    if (fetch.titles.empty()) {
-        window.set_content(name::prefix_box, own_list);
-        const Text notice = from_utf8("未能获取实时热点（") + fetch.reason + from_utf8("），前缀列表保持不变。");
-        append_result_line(window, notice, kNoticeColour);
-        window.services().report_problem(fetch.address + ": " + fetch.reason);
-        return false;
+    HotTopicsFetch fetch = board.fetch(services);
+    const auto now = std::chrono::system_clock::now();
+    Planted planted{.done = true};
+    std::vector<Text> titles;
+    auto fetched = now;
+    if (!fetch.titles.empty()) {
+        const Text problem = store_topics(services.settings_folder(), board.key, fetch.titles, now);
+        if (!problem.empty()) services.report_problem(problem);
+        titles = std::move(fetch.titles);
+    } else {
+        services.report_problem(fetch.address + ": " + fetch.reason);
+        std::optional<CachedTopics> cached = load_topics(services.settings_folder(), board.key);
+        if (!cached) {
+            window.set_content(name::prefix_box, own_list);
+            const Text notice = from_utf8("未能获取实时热点（") + fetch.reason + from_utf8("），前缀列表保持不变。");
+            append_result_line(window, notice, kNoticeColour);
+            return {};
+        }
+        append_result_line(window, cached_topics_notice(fetch.reason, board_name, *cached, now), kNoticeColour);
+        planted.notice = true;
+        titles = std::move(cached->titles);
+        fetched = cached->fetched;
     }
     // Whatever was typed into the box during the fetch stays ahead of the titles; all
     // titles go in with one write.
     Text content = window.content(name::prefix_box);
-    for (const Text& title : fetch.titles) content.append(title).append(kCrLf);
+    for (const Text& title : titles) content.append(title).append(kCrLf);
     window.set_content(name::prefix_box, content);
-    return true;
+    planted.board_status = fetched_status(board_name, fetched, now);
+    return planted;
 }
 
 }  // namespace
@@ -208,9 +251,13 @@ bool plant_hot_topics(Window& window) {
 void generate_titles(Window& window) {
     const RunInProgress run(window);
     window.set_content(name::result_box, {});
-    if (window.checked(name::hot_topics_check) && !plant_hot_topics(window)) {
-        window.set_content(name::status_label, {});
-        return;
+    Planted planted;
+    if (window.checked(name::hot_topics_check)) {
+        planted = plant_hot_topics(window);
+        if (!planted.done) {
+            window.set_content(name::status_label, {});
+            return;
+        }
     }
     const GeneratorInput input = read_generator_input(window);
     RuntimeServices& services = window.services();
@@ -227,18 +274,20 @@ void generate_titles(Window& window) {
         begin = end;
     }
     window.append_lines(name::result_box, result_line_format(kFirstLineColour), lines);
-    if (headlines.shortfall.empty()) {
+    if (!headlines.shortfall.empty()) append_result_line(window, headlines.shortfall, kNoticeColour);
+    if (headlines.shortfall.empty() && !planted.notice) {
         window.copy_content_to_clipboard(name::result_box);
     } else {
         // The clipboard takes the headlines alone, ready to publish.
-        append_result_line(window, headlines.shortfall, kNoticeColour);
         Text text;
         text.reserve(headlines.text.size() + headlines.ends.size() * 2);
         begin = 0;
         for (size_t end : headlines.ends) text.append(headlines.text, begin, end - begin).append(kCrLf), begin = end;
         window.copy_text_to_clipboard(text);
     }
-    window.set_content(name::status_label, run_status(headlines, input.writer.platform));
+    Text status = run_status(headlines, input.writer.platform);
+    if (!planted.board_status.empty()) status.append(kCrLf).append(planted.board_status);
+    window.set_content(name::status_label, status);
 }
 
 }  // namespace qinghe

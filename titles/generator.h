@@ -80,10 +80,11 @@ GeneratorInput read_generator_input(const Window& window);
 // Appends one line in 宋体 10 pt with the given colour to the result box.
 void append_result_line(Window& window, TextView line, Colour colour);
 
-// The click action of the generate button. When live hot topics are wanted and no page
-// gives a title, the prefix list is put back as it was, no headline is made, the
-// clipboard is left alone, and one grey line in the result box (and one on standard
-// error) says why.
+// The click action of the generate button. When live hot topics are wanted, the board
+// chosen in the writer's panel gives the prefix list; when it gives no title, its last
+// good titles stand in with a grey line giving their age, and without them the prefix
+// list is put back as it was, no headline is made, the clipboard is left alone, and one
+// grey line in the result box (and one on standard error) says why.
 void generate_titles(Window& window);
 
 }  // namespace qinghe

@@ -131,10 +131,13 @@ constexpr std::array kControls{
                .builtin = Builtin::Platforms, .tab_order = 25, .accessible_name = "发布平台", .panel = true},
     ControlRow{.name = name::utf8::no_repeat_check, .kind = CheckBox, .geometry = {577, 138, 180, 16},
                .caption = "不重复", .tab_order = 26, .accessible_name = "不重复", .panel = true},
+    panel_caption(name::utf8::board_caption, 170, "热点来源", name::utf8::board_choice),
+    ControlRow{.name = name::utf8::board_choice, .kind = ComboBox, .geometry = {577, 189, 180, 24},
+               .builtin = Builtin::HotBoards, .tab_order = 27, .accessible_name = "热点来源", .panel = true},
     ControlRow{.name = name::utf8::status_label, .kind = Label, .geometry = {577, 229, 180, 164}, .text = kGrey,
                .accessible_name = "运行结果", .panel = true, .word_wrap = true},
 };
-static_assert(kControls.size() == 26 + 8);
+static_assert(kControls.size() == 26 + 10);
 
 }  // namespace
 

@@ -10,6 +10,7 @@
 #include "app/window/control_kinds.h"
 #include "app/window/images.h"
 #include "app/window/qt_convert.h"
+#include "hot/boards.h"
 #include "text/codec.h"
 #include "titles/builtin.h"
 #include "titles/platforms.h"
@@ -51,6 +52,8 @@ QStringList builtin_entries(form::Builtin builtin) {
     QStringList entries;
     if (builtin == form::Builtin::Platforms) {
         for (const Platform& platform : platforms()) entries.append(QString::fromUtf8(platform.name));
+    } else if (builtin == form::Builtin::HotBoards) {
+        for (const HotBoard& board : hot_boards()) entries.append(QString::fromUtf8(board.name));
     }
     return entries;
 }

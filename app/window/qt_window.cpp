@@ -74,7 +74,9 @@ Text QtWindow::content(TextView name) const {
     const Control* control = find(name);
     if (!control) return {};
     if (auto* line = qobject_cast<QLineEdit*>(control->widget)) return from_qstring(line->text());
-    if (auto* label = qobject_cast<QLabel*>(control->widget)) return from_qstring(label->text());
+    if (auto* label = qobject_cast<QLabel*>(control->widget)) {
+        return from_qstring(label->text().replace(QLatin1Char('\n'), QLatin1String("\r\n")));
+    }
     if (auto* choice = qobject_cast<QComboBox*>(control->widget)) return from_qstring(choice->currentText());
     return from_qstring(widget_text(name).replace(QLatin1Char('\n'), QLatin1String("\r\n")));
 }
@@ -85,7 +87,7 @@ void QtWindow::set_content(TextView name, TextView text) {
     if (auto* line = qobject_cast<QLineEdit*>(control->widget)) {
         line->setText(to_qstring(text));
     } else if (auto* label = qobject_cast<QLabel*>(control->widget)) {
-        label->setText(to_qstring(text));
+        label->setText(to_document_text(text));
     } else if (auto* choice = qobject_cast<QComboBox*>(control->widget)) {
         const int index = choice->findText(to_qstring(text), Qt::MatchExactly);
         if (index >= 0) choice->setCurrentIndex(index);

@@ -170,12 +170,14 @@ TEST_F(SlotsTest, WriterPanelOptionsAndFoldingSurviveARestart) {
     EXPECT_EQ(window->width(), 765) << "open at the first start";
     controls().set_content(name::keyword_box, from_utf8("新能源车|\"电池\""));
     controls().set_content(name::platform_choice, from_utf8("今日头条"));
+    controls().set_content(name::board_choice, from_utf8("知乎热榜"));
     controls().set_checked(name::no_repeat_check, true);
     click(name::panel_button);
     EXPECT_EQ(window->width(), 569);
     start();
     EXPECT_EQ(controls().content(name::keyword_box), from_utf8("新能源车|\"电池\""));
     EXPECT_EQ(controls().content(name::platform_choice), from_utf8("今日头条"));
+    EXPECT_EQ(controls().content(name::board_choice), from_utf8("知乎热榜"));
     EXPECT_TRUE(controls().checked(name::no_repeat_check));
     EXPECT_FALSE(controls().checked(name::panel_button));
     EXPECT_EQ(window->width(), 569);

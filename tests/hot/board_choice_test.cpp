@@ -1,0 +1,162 @@
+// The board chosen in the writer's panel, in the real window: each board asked at its
+// real host name, connected to servers on 127.0.0.1, and its kept titles used once those
+// servers are gone.
+#include <gtest/gtest.h>
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QClipboard>
+#include <QTest>
+#include <chrono>
+#include <filesystem>
+
+#include "app/controls/names.h"
+#include "app/window/window_widget.h"
+#include "app/wiring.h"
+#include "hot/boards.h"
+#include "hot/topic_cache.h"
+#include "tests/support/http_server.h"
+#include "tests/support/temp_folder.h"
+#include "text/codec.h"
+#include "text/search.h"
+
+namespace qinghe {
+namespace {
+
+using namespace qinghe::test;
+
+struct BoardSite {
+    const char* key;
+    std::vector<std::string> titles;  // what the window must plant, in order
+};
+
+const BoardSite kSites[] = {
+    {"baidu", {"百度一", "百度二"}},  {"weibo", {"微博一", "微博二"}},    {"zhihu", {"知乎一"}},
+    {"douyin", {"抖音一", "抖音二"}}, {"toutiao", {"头条一", "头条二"}}, {"bilibili", {"哔哩一", "哔哩二"}},
+};
+
+std::string json(const std::string& body, const std::string& headers = "") {
+    return response("200 OK", body, "Content-Type: application/json\r\n" + headers);
+}
+
+// Every board's site as one server: the answer picked by host and path, each shaped as
+// its site shapes it, with the entries its reader must leave out.
+Script answer(const ReceivedRequest& request) {
+    const std::string host = request.header("Host"), target = request.target;
+    if (host == "top.baidu.com" && target == "/buzz?b=1") {
+        return {send(response("200 OK", "<meta charset=utf-8><a class=\"list-title\">百度一</a>"
+                                        "<a class=\"list-title\">百度二</a>"))};
+    }
+    if (host == "weibo.com") {
+        return {send(json(R"({"data":{"realtime":[{"word":"微博一"},{"word":"广告","is_ad":true},{"word":"微博二"}]}})"))};
+    }
+    if (host == "www.zhihu.com") return {send(json(R"({"data":[{"target":{"title":"知乎一"}},{"target":{}}]})"))};
+    if (host == "www.douyin.com" && target.starts_with("/passport/")) {
+        return {send(json("{}", "Set-Cookie: ttwid=guide; Path=/\r\n"))};
+    }
+    if (host == "www.douyin.com" && request.header("Cookie").find("ttwid=guide") != std::string::npos) {
+        return {send(json(R"({"data":{"word_list":[{"word":"抖音一"},{"word":""},{"word":"抖音二"}]}})"))};
+    }
+    if (host == "www.toutiao.com") {
+        return {send(json(R"({"data":[{"Title":"头条一"},{"Title":"头条二"}],"fixed_top_data":[{"Title":"置顶"}]})"))};
+    }
+    if (host == "s.search.bilibili.com" && request.header("Referer") == "https://www.bilibili.com/") {
+        return {send(json(R"({"list":[{"show_name":"哔哩一","keyword":"k"},{"keyword":"哔哩二"}]})"))};
+    }
+    return {send(response("404 Not Found", "not here"))};
+}
+
+std::vector<Text> program_texts(const std::vector<std::string>& utf8) {
+    std::vector<Text> out;
+    for (const std::string& s : utf8) out.push_back(from_utf8(s));
+    return out;
+}
+
+class BoardChoiceRun : public testing::Test {
+protected:
+    void SetUp() override {
+        window_widget.services().set_settings_folder(settings.path());
+        wire_events(window_widget);
+        window_widget.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&window_widget));
+        window.set_checked(name::hot_topics_check, true);
+        window.set_content(name::count_box, "4");
+    }
+    // Every host a board asks, on ports 80 and 443, goes to the servers' ports; nothing
+    // leaves the machine.
+    void connect_hosts(int plain_port, int tls_port) {
+        std::vector<Text> entries;
+        for (const char* host : {"top.baidu.com", "weibo.com", "www.zhihu.com", "www.douyin.com", "www.iesdouyin.com",
+                                 "www.toutiao.com", "s.search.bilibili.com"}) {
+            entries.push_back(std::string(host) + ":80:127.0.0.1:" + std::to_string(plain_port));
+            entries.push_back(std::string(host) + ":443:127.0.0.1:" + std::to_string(tls_port));
+        }
+        window_widget.services().set_connect_to(entries);
+    }
+    void choose(const HotBoard& board) {
+        window.set_content(name::board_choice, from_utf8(board.name));
+        ASSERT_EQ(window.content(name::board_choice), from_utf8(board.name));
+    }
+    void click_generate() {
+        QTest::mouseClick(qobject_cast<QAbstractButton*>(window.widget(name::generate_button)), Qt::LeftButton);
+    }
+    std::vector<Text> prefixes() { return split_list(window.content(name::prefix_box), kCrLf); }
+    std::vector<Text> result_lines() { return split_list(window.content(name::result_box), kCrLf); }
+
+    TempFolder settings;
+    WindowWidget window_widget;
+    QtWindow& window = window_widget.controls();
+};
+
+TEST_F(BoardChoiceRun, EachBoardFillsThePrefixesWithItsOwnTitlesThenItsKeptOnesWhenItsSiteIsGone) {
+    {
+        TempFolder certificate_folder;
+        const TlsFiles tls = make_self_signed_certificate(certificate_folder.path().string());
+        ScriptedServer plain(answer), secure(answer, &tls);
+        connect_hosts(plain.port(), secure.port());
+        for (const BoardSite& site : kSites) {
+            choose(*find_hot_board(site.key));
+            click_generate();
+            EXPECT_EQ(prefixes(), program_texts(site.titles)) << site.key;
+            EXPECT_EQ(result_lines().size(), 4u) << site.key;
+            const std::optional<CachedTopics> kept = load_topics(settings.path(), site.key);
+            EXPECT_TRUE(kept && kept->titles == program_texts(site.titles)) << site.key << " kept";
+            const std::string status = to_utf8(window.content(name::status_label));
+            EXPECT_NE(status.find("\r\n" + std::string(find_hot_board(site.key)->name) + " · "), std::string::npos)
+                << status;
+        }
+    }
+    // The servers are gone: the chosen board's last good titles stand in, with their age
+    // and their board on a grey line that the clipboard does not take.
+    const auto three_hours_ago = std::chrono::system_clock::now() - std::chrono::hours(3);
+    ASSERT_EQ(store_topics(settings.path(), "weibo", program_texts({"旧一", "旧二"}), three_hours_ago), "");
+    choose(*find_hot_board("weibo"));
+    window.set_content(name::prefix_box, from_utf8("我的前缀"));
+    testing::internal::CaptureStderr();
+    click_generate();
+    const std::string error = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(prefixes(), program_texts({"旧一", "旧二"}));
+    const std::vector<Text> lines = result_lines();
+    ASSERT_EQ(lines.size(), 5u);
+    const std::string notice = to_utf8(lines[0]);
+    EXPECT_TRUE(notice.starts_with("未能获取实时热点（")) << notice;
+    EXPECT_NE(notice.find("），使用 3 小时前（"), std::string::npos) << notice;
+    EXPECT_TRUE(notice.ends_with("）的微博热搜。")) << notice;
+    EXPECT_NE(error.find("weibo.com"), std::string::npos) << error;
+    const QString copied = QGuiApplication::clipboard()->text();
+    EXPECT_FALSE(copied.contains(QStringLiteral("未能获取"))) << "the clipboard takes the headlines alone";
+    EXPECT_EQ(copied.count(QLatin1Char('\n')), 4);
+
+    // A board never fetched and never kept: the writer's list stays.
+    choose(*find_hot_board("zhihu"));
+    std::filesystem::remove(settings.path() / kTopicCacheFileName);
+    window.set_content(name::prefix_box, from_utf8("我的前缀"));
+    testing::internal::CaptureStderr();
+    click_generate();
+    testing::internal::GetCapturedStderr();
+    EXPECT_EQ(window.content(name::prefix_box), from_utf8("我的前缀"));
+    EXPECT_EQ(result_lines().size(), 1u);
+}
+
+}  // namespace
+}  // namespace qinghe
