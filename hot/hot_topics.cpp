@@ -1,5 +1,7 @@
 #include "hot/hot_topics.h"
 
+#include <algorithm>
+
 #include "hot/board_fetch.h"
 #include "hot/board_page.h"
 #include "hot/title_text.h"
@@ -29,6 +31,25 @@ HotTopicsFetch read_page(RuntimeServices& services, TextView address) {
     return fetch;
 }
 
+// The title with each line or paragraph separator (U+2028, U+2029; four bytes each in
+// GB18030, which alone of the page charsets holds them) turned into a space: in the list
+// box it would cut the title in two. Steps character by character, so that no byte
+// sequence across two characters is taken for one.
+Text without_separators(TextView title) {
+    Text out;
+    out.reserve(title.size());
+    for (size_t i = 0; i < title.size();) {
+        const auto lead = static_cast<unsigned char>(title[i]);
+        const bool four = lead >= 0x81 && i + 3 < title.size() && title[i + 1] >= '0' && title[i + 1] <= '9';
+        const size_t length = lead < 0x80 ? 1 : four ? 4 : std::min<size_t>(2, title.size() - i);
+        const TextView character = title.substr(i, length);
+        if (character == "\x81\x36\xA6\x35" || character == "\x81\x36\xA6\x36") out.push_back(' ');
+        else out.append(character);
+        i += length;
+    }
+    return out;
+}
+
 }  // namespace
 
 std::vector<Text> hot_topic_titles(TextView page, const std::function<void()>& after_entry) {
@@ -41,6 +62,7 @@ std::vector<Text> hot_topic_titles(TextView page, const std::function<void()>& a
     std::vector<Text> titles;
     for (const Text& entry : entries) {
         Text title = text_between(entry, ">", "<");
+        if (title.find("\x81\x36\xA6") != Text::npos) title = without_separators(title);
         if (!title.empty()) titles.push_back(std::move(title));
     }
     return titles;

@@ -64,6 +64,7 @@ Text refused_address() { return "http://127.0.0.1:" + std::to_string(free_port()
 TEST(HotTopicTitles, LegacyAnchorTextsByteForByte) {
     const std::string html = entry("A") + entry("") + entry(" &amp; C\t") + "<a class=\"List-Title\">no</a>";
     EXPECT_EQ(hot_topic_titles(html), (std::vector<Text>{"A", " &amp; C\t"}));
+    EXPECT_EQ(hot_topic_titles(entry(from_utf8("段\u2029落\u2028行"))), std::vector<Text>{from_utf8("段 落 行")});
     EXPECT_TRUE(hot_topic_titles("").empty());
     EXPECT_TRUE(hot_topic_titles("<html>error page</html>").empty());
     // A page with legacy entries yields exactly those, whatever else it holds.
