@@ -50,15 +50,14 @@ constexpr Binding kBindings[] = {
 class FocusWatch : public QObject {
 public:
     FocusWatch(WindowWidget& window, QWidget* control, QEvent::Type type, std::function<void()> action)
-        : QObject(control), type_(type), action_(std::move(action)) {
+            : QObject(control), type_(type), action_(std::move(action)) {
         control->installEventFilter(this);
         connect(&window, &WindowWidget::about_to_be_destroyed, this, [this] { action_ = nullptr; });
     }
 
 protected:
     bool eventFilter(QObject*, QEvent* event) override {
-        if (event->type() == type_ && action_ &&
-            static_cast<QFocusEvent*>(event)->reason() != Qt::PopupFocusReason) {
+        if (event->type() == type_ && action_ && static_cast<QFocusEvent*>(event)->reason() != Qt::PopupFocusReason) {
             action_();
         }
         return false;
@@ -89,9 +88,7 @@ void wire_events(WindowWidget& window) {
         };
         QWidget* control = binding.control ? window.controls().widget(name) : nullptr;
         switch (binding.event) {
-            case Created:
-                run();
-                break;
+            case Created: run(); break;
             case AboutToBeDestroyed:
                 QObject::connect(&window, &WindowWidget::about_to_be_destroyed, &window, run);
                 break;
@@ -103,7 +100,8 @@ void wire_events(WindowWidget& window) {
             case GotFocus:
             case LostFocus:
                 if (control) {
-                    new FocusWatch(window, control, binding.event == GotFocus ? QEvent::FocusIn : QEvent::FocusOut, run);
+                    new FocusWatch(window, control, binding.event == GotFocus ? QEvent::FocusIn : QEvent::FocusOut,
+                                   run);
                 }
                 break;
         }

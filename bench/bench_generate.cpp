@@ -4,6 +4,8 @@
 // process of its own so that the peaks do not mix. Then 100,000 headlines with the
 // writer's keyword and a platform's length range beside the same run without them.
 //   bench_generate
+#include <sys/wait.h>
+#include <unistd.h>
 #include <QAbstractButton>
 #include <QApplication>
 #include <QElapsedTimer>
@@ -12,8 +14,6 @@
 #include <cstdlib>
 #include <fstream>
 #include <string>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include "app/controls/names.h"
 #include "bench/program.h"
@@ -60,7 +60,8 @@ int child(const char* count) {
     for (int i = 0; i < 5; ++i) {
         const qinghe::GeneratorInput input = qinghe::read_generator_input(controls);
         timer.restart();
-        const qinghe::Headlines headlines = qinghe::build_headlines(input, [&window] { return window.services().tick_count(); });
+        const qinghe::Headlines headlines =
+            qinghe::build_headlines(input, [&window] { return window.services().tick_count(); });
         loop = std::min(loop, ms_of(timer));
         if (headlines.ends.empty()) return 1;
     }

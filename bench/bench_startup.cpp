@@ -4,6 +4,9 @@
 // first frame, counted by valgrind's callgrind: unlike the time, a figure that a busy
 // machine does not change.
 //   bench_startup [runs]
+#include <fcntl.h>
+#include <sys/wait.h>
+#include <unistd.h>
 #include <QApplication>
 #include <algorithm>
 #include <cstdio>
@@ -11,9 +14,6 @@
 #include <fstream>
 #include <optional>
 #include <string>
-#include <fcntl.h>
-#include <sys/wait.h>
-#include <unistd.h>
 #include <vector>
 
 #include "bench/first_frame.h"

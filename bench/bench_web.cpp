@@ -34,8 +34,9 @@ long status_kb(const char* field) {
 // A page of mixed Chinese and ASCII text, in UTF-8 or in GB18030.
 std::string page(bool utf8) {
     std::string body = utf8 ? "<html><head><meta charset=utf-8></head><body>\n" : "<html><body>\n";
-    const std::string line = utf8 ? "<a class=\"list-title\">\xE7\x83\xAD\xE7\x82\xB9\xE6\xA0\x87\xE9\xA2\x98 headline</a>\n"
-                                   : "<a class=\"list-title\">\xC8\xC8\xB5\xE3\xB1\xEA\xCC\xE2 headline</a>\n";
+    const std::string line =
+        utf8 ? "<a class=\"list-title\">\xE7\x83\xAD\xE7\x82\xB9\xE6\xA0\x87\xE9\xA2\x98 headline</a>\n"
+             : "<a class=\"list-title\">\xC8\xC8\xB5\xE3\xB1\xEA\xCC\xE2 headline</a>\n";
     while (body.size() + line.size() <= kBodyBytes) body += line;
     body.append(kBodyBytes - body.size(), ' ');
     return body;
@@ -69,8 +70,8 @@ int child(const std::string& url, bool want_bytes) {
     qinghe::ByteArray bytes;
     const long rss_before = status_kb("VmRSS:");
     const Clock::time_point start = last = Clock::now();
-    const qinghe::Text text = qinghe::http_request({.url = url, .response_bytes = want_bytes ? &bytes : nullptr,
-                                                    .process_messages = hook});
+    const qinghe::Text text =
+        qinghe::http_request({.url = url, .response_bytes = want_bytes ? &bytes : nullptr, .process_messages = hook});
     hook();  // the stretch from the last call to the return counts as well
     const double total_ms = std::chrono::duration<double, std::milli>(Clock::now() - start).count();
     const double peak_mb = (status_kb("VmHWM:") - rss_before) / 1024.0;

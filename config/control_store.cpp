@@ -63,7 +63,9 @@ void save_settings(const IniFile& file, const std::filesystem::path& path, Windo
     if (!saved) window.services().report_problem(from_utf8(path.string()) + ": " + saved.problem);
 }
 
-Text encode_stored_text(TextView text) { return replace_all(replace_all(text, kCrLf, kLineBreakMarker), "\"", quote_marker()); }
+Text encode_stored_text(TextView text) {
+    return replace_all(replace_all(text, kCrLf, kLineBreakMarker), "\"", quote_marker());
+}
 
 Text decode_stored_text(TextView stored) {
     return replace_all(replace_all(stored, kLineBreakMarker, kCrLf), quote_marker(), "\"");
@@ -79,8 +81,12 @@ void save_radio_buttons(Window& window, const std::filesystem::path& file, TextV
     save_kind(window, file, exclusions, ControlKind::RadioButton);
 }
 
-void load_edit_boxes(Window& window, const std::filesystem::path& file) { load_kind(window, file, ControlKind::EditBox); }
-void load_check_boxes(Window& window, const std::filesystem::path& file) { load_kind(window, file, ControlKind::CheckBox); }
+void load_edit_boxes(Window& window, const std::filesystem::path& file) {
+    load_kind(window, file, ControlKind::EditBox);
+}
+void load_check_boxes(Window& window, const std::filesystem::path& file) {
+    load_kind(window, file, ControlKind::CheckBox);
+}
 void load_radio_buttons(Window& window, const std::filesystem::path& file) {
     load_kind(window, file, ControlKind::RadioButton);
 }

@@ -11,8 +11,8 @@ namespace qinghe {
 // What decides the folder, probed from the running program or given by a test.
 struct SettingsPlace {
     std::filesystem::path executable_folder;
-    bool installed = false;        // the installation's marker exists
-    bool folder_writable = false;  // the executable's folder takes new files
+    bool installed = false;             // the installation's marker exists
+    bool folder_writable = false;       // the executable's folder takes new files
     std::filesystem::path config_home;  // $XDG_CONFIG_HOME when set and absolute, else empty
     std::filesystem::path home;         // the user's home folder
 };

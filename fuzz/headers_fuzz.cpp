@@ -27,8 +27,11 @@ void check_normalized(TextView block, bool valid) {
 }
 
 void check_block(TextView extra, TextView cookies, HttpMethod method, bool defaults, bool normalize, bool valid) {
-    const Text block = build_header_block({.extra_headers = extra, .method = method, .cookies = cookies,
-                                           .add_default_headers = defaults, .normalize_headers = normalize});
+    const Text block = build_header_block({.extra_headers = extra,
+                                           .method = method,
+                                           .cookies = cookies,
+                                           .add_default_headers = defaults,
+                                           .normalize_headers = normalize});
     if (!valid) return;
     if (defaults) FUZZ_CHECK(find_offset(block, "user-agent", 0, true) != TextView::npos);
     if (!cookies.empty()) FUZZ_CHECK(find_offset(block, "cookie:", 0, true) != TextView::npos);

@@ -20,7 +20,8 @@ namespace {
 // One scratch file for the whole run, on a memory file system where there is one.
 const std::filesystem::path& scratch_file() {
     static const std::filesystem::path file = [] {
-        std::string folder = std::filesystem::is_directory("/dev/shm") ? "/dev/shm/ini-fuzz-XXXXXX" : "/tmp/ini-fuzz-XXXXXX";
+        std::string folder =
+            std::filesystem::is_directory("/dev/shm") ? "/dev/shm/ini-fuzz-XXXXXX" : "/tmp/ini-fuzz-XXXXXX";
         if (!::mkdtemp(folder.data())) std::abort();
         static std::filesystem::path created = folder;
         std::atexit([] { std::filesystem::remove_all(created); });

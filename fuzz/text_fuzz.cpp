@@ -40,7 +40,8 @@ void check_split(TextView text, TextView separator) {
         return;
     }
     Text joined;
-    for (size_t i = 0; i < entries.size(); ++i) joined.append(entries[i]).append(i + 1 < entries.size() ? separator : "");
+    for (size_t i = 0; i < entries.size(); ++i)
+        joined.append(entries[i]).append(i + 1 < entries.size() ? separator : "");
     // A text that ends with the separator has no empty last entry; the join lacks it.
     FUZZ_CHECK(joined == text || joined + Text(separator) == text);
 }

@@ -138,8 +138,8 @@ Text from_utf16(std::string_view bytes) {
     std::u16string units;
     units.reserve(bytes.size() / 2);
     for (size_t i = 0; i + 1 < bytes.size(); i += 2) {
-        const auto u = static_cast<char16_t>(static_cast<unsigned char>(bytes[i]) |
-                                             static_cast<unsigned char>(bytes[i + 1]) << 8);
+        const auto u =
+            static_cast<char16_t>(static_cast<unsigned char>(bytes[i]) | static_cast<unsigned char>(bytes[i + 1]) << 8);
         if (u == 0) break;
         units.push_back(u);
     }
@@ -185,7 +185,8 @@ void CharsetConversion::convert(std::string_view piece, bool last, Text& out) {
         std::string_view produced(buffer.data(), static_cast<size_t>(dst - buffer.data()));
         // A byte-order mark at the start says how the text is encoded; it is not text.
         if (s.before_text && !produced.empty()) {
-            if (produced.substr(0, kByteOrderMark.size()) == kByteOrderMark) produced.remove_prefix(kByteOrderMark.size());
+            if (produced.substr(0, kByteOrderMark.size()) == kByteOrderMark)
+                produced.remove_prefix(kByteOrderMark.size());
             s.before_text = false;
         }
         out.append(produced);

@@ -34,7 +34,8 @@ Text text_after_last(TextView source, TextView marker) {
     size_t last = TextView::npos;
     if (marker.empty()) return {};
     // Step one character past each hit: the last occurrence may overlap the one before.
-    for (size_t at = 0; (at = find_offset(source, marker, at)) != TextView::npos; at += is_lead_byte(source[at]) ? 2 : 1) {
+    for (size_t at = 0; (at = find_offset(source, marker, at)) != TextView::npos;
+         at += is_lead_byte(source[at]) ? 2 : 1) {
         last = at;
     }
     return last == TextView::npos ? Text() : Text(source.substr(last + marker.size()));

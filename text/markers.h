@@ -26,13 +26,13 @@ Text header_value(TextView block, TextView name);
 Text capitalize_first(TextView word);
 
 struct ExtractOptions {
-    bool ignore_case = false;          // both marker searches ignore the case of letters
-    size_t length_limit = 0;           // 0: none; else a piece is kept only when shorter
-    Text text_before = {};             // put in front of every piece
-    Text text_after = {};              // put behind every piece
+    bool ignore_case = false;  // both marker searches ignore the case of letters
+    size_t length_limit = 0;   // 0: none; else a piece is kept only when shorter
+    Text text_before = {};     // put in front of every piece
+    Text text_after = {};      // put behind every piece
     bool keep_start_marker = false;
     bool keep_end_marker = false;
-    int start_position = 0;            // 1-based; 0 or 1 scan from the first byte
+    int start_position = 0;                  // 1-based; 0 or 1 scan from the first byte
     std::function<void()> after_entry = {};  // run after every entry (pending window messages)
 };
 

@@ -39,8 +39,8 @@ Code compile(const std::u16string& pattern, bool case_sensitive, bool multiline)
     std::unique_ptr<pcre2_compile_context, CompileContextFree> context(pcre2_compile_context_create(nullptr));
     if (!context) return nullptr;
     pcre2_set_newline(context.get(), PCRE2_NEWLINE_ANYCRLF);
-    uint32_t options = PCRE2_UTF | PCRE2_MATCH_INVALID_UTF | PCRE2_ALT_BSUX | PCRE2_MATCH_UNSET_BACKREF |
-                       PCRE2_USE_OFFSET_LIMIT;
+    uint32_t options =
+        PCRE2_UTF | PCRE2_MATCH_INVALID_UTF | PCRE2_ALT_BSUX | PCRE2_MATCH_UNSET_BACKREF | PCRE2_USE_OFFSET_LIMIT;
     if (!case_sensitive) options |= PCRE2_CASELESS;
     options |= multiline ? PCRE2_MULTILINE | PCRE2_ALT_CIRCUMFLEX : PCRE2_DOLLAR_ENDONLY;
     int error = 0;
@@ -60,8 +60,8 @@ MatchContext match_context(const RegexLimits& limits) {
 
 // The first position at or after `at` that is not inside a surrogate pair.
 size_t character_start(std::u16string_view units, size_t at) {
-    const bool inside_pair = at > 0 && at < units.size() && (units[at] & 0xFC00) == 0xDC00 &&
-                             (units[at - 1] & 0xFC00) == 0xD800;
+    const bool inside_pair =
+        at > 0 && at < units.size() && (units[at] & 0xFC00) == 0xDC00 && (units[at - 1] & 0xFC00) == 0xD800;
     return inside_pair ? at + 1 : at;
 }
 
@@ -157,7 +157,8 @@ Text RegexObject::match_text(int m, int* byte_offset) const {
 
 Text RegexObject::submatch_text(int m, int g, int* byte_offset) const {
     const Match* found = match(m);
-    if (!found || g < 1 || static_cast<size_t>(g) > found->groups.size() || !found->groups[static_cast<size_t>(g) - 1]) {
+    if (!found || g < 1 || static_cast<size_t>(g) > found->groups.size() ||
+        !found->groups[static_cast<size_t>(g) - 1]) {
         if (byte_offset) *byte_offset = -1;
         return {};
     }

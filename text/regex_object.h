@@ -16,9 +16,9 @@ namespace qinghe {
 
 // How much work one run may take. A run that reaches a limit has failed.
 struct RegexLimits {
-    uint32_t match_limit = 100'000;   // backtracking steps at one starting position
-    uint32_t depth_limit = 50'000;    // nested backtracking points
-    uint32_t heap_limit_kib = 20'480;  // memory for those backtracking points
+    uint32_t match_limit = 100'000;            // backtracking steps at one starting position
+    uint32_t depth_limit = 50'000;             // nested backtracking points
+    uint32_t heap_limit_kib = 20'480;          // memory for those backtracking points
     std::chrono::milliseconds run_time{1000};  // the whole run, every match of a global run included
 };
 

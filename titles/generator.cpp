@@ -176,9 +176,9 @@ public:
 private:
     static std::span<const Text* const> controls() {
         static const Text* const kControls[] = {
-            &name::generate_button, &name::slot_radio_1,     &name::slot_radio_2, &name::slot_radio_3,
-            &name::slot_radio_4,    &name::save_button,      &name::restore_button, &name::hot_topics_check,
-            &name::board_choice,
+            &name::generate_button, &name::slot_radio_1,     &name::slot_radio_2,
+            &name::slot_radio_3,    &name::slot_radio_4,     &name::save_button,
+            &name::restore_button,  &name::hot_topics_check, &name::board_choice,
         };
         return kControls;
     }
@@ -269,8 +269,8 @@ void generate_titles(Window& window) {
     size_t begin = 0;
     for (size_t i = 0; i < headlines.ends.size(); ++i) {
         const size_t end = headlines.ends[i];
-        lines.push_back({TextView(headlines.text).substr(begin, end - begin),
-                         i % 2 == 0 ? kFirstLineColour : kSecondLineColour});
+        lines.push_back(
+            {TextView(headlines.text).substr(begin, end - begin), i % 2 == 0 ? kFirstLineColour : kSecondLineColour});
         begin = end;
     }
     window.append_lines(name::result_box, result_line_format(kFirstLineColour), lines);

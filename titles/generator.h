@@ -15,7 +15,7 @@ inline constexpr int kMaxHeadlines = 100'000;
 
 inline constexpr Colour kFirstLineColour = rgb(30, 139, 195);  // blue
 inline constexpr Colour kSecondLineColour = rgb(0, 128, 0);    // green
-inline constexpr Colour kNoticeColour = rgb(128, 128, 128);     // grey: a line that is not a headline
+inline constexpr Colour kNoticeColour = rgb(128, 128, 128);    // grey: a line that is not a headline
 
 // The headline count typed by the user: full-width digits, signs and spaces read as
 // their ASCII forms; leading white space, an optional sign, then decimal digits up to

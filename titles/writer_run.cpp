@@ -98,7 +98,7 @@ class WriterRun {
 public:
     WriterRun(const GeneratorInput& input, const std::function<std::uint32_t()>& ticks,
               const std::function<void()>& pump)
-        : input_(input), options_(input.writer), ticks_(ticks), pump_(pump) {
+            : input_(input), options_(input.writer), ticks_(ticks), pump_(pump) {
         const size_t parts = input.suffix_mode ? 3 : 2;
         const std::vector<Text>* entries[] = {&input.prefixes, &input.links, &input.suffixes};
         for (size_t p = 0; p < parts; ++p) {
@@ -234,7 +234,8 @@ private:
     bool fits(size_t keyword, const Draw& draw, const Text& headline) {
         if (!options_.limits_length()) return true;
         TextLength length = punctuation_;
-        for (size_t part = 0; part < lists_.size(); ++part) length += lists_[part].at(keyword, draw.entries[part]).length;
+        for (size_t part = 0; part < lists_.size(); ++part)
+            length += lists_[part].at(keyword, draw.entries[part]).length;
         if (!length.additive) length = measure_.measure(headline);
         const int counted = length.counted(options_.platform->ascii_counts_half);
         if (counted > options_.platform->max_length) return ++rejections_.too_long, false;

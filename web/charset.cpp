@@ -12,8 +12,8 @@ std::string converter_for_charset(TextView label) {
     std::string name(label);
     std::transform(name.begin(), name.end(), name.begin(),
                    [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; });
-    static constexpr std::array kGbLabels{"gb2312",  "gbk",         "x-gbk",  "gb_2312-80", "gb_2312", "chinese",
-                                          "csgb2312", "iso-ir-58", "cp936", "windows-936", "ms936", "gb18030"};
+    static constexpr std::array kGbLabels{"gb2312",   "gbk",       "x-gbk", "gb_2312-80",  "gb_2312", "chinese",
+                                          "csgb2312", "iso-ir-58", "cp936", "windows-936", "ms936",   "gb18030"};
     if (std::find(kGbLabels.begin(), kGbLabels.end(), name) != kGbLabels.end()) return "gb18030";
     if (name.rfind("utf-16", 0) == 0 || name == "unicode" || name == "unicodefffe" || name == "ucs-2") return "utf-8";
     return name;

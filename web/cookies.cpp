@@ -99,7 +99,8 @@ Text merge_cookie_lists(Text& old_cookies, Text& new_cookies) {
     Text out;
     constexpr TextView kDeleted = "=deleted";
     for (const Text& item : merged) {
-        if (item.size() >= kDeleted.size() && TextView(item).substr(item.size() - kDeleted.size()) == kDeleted) continue;
+        if (item.size() >= kDeleted.size() && TextView(item).substr(item.size() - kDeleted.size()) == kDeleted)
+            continue;
         out.append(item).append(kItemSeparator);
     }
     if (!out.empty()) out.resize(out.size() - kItemSeparator.size());

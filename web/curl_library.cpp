@@ -25,7 +25,8 @@ const CurlLibrary* load() {
         bind(library, "curl_multi_remove_handle", curl.multi_remove_handle) &&
         bind(library, "curl_multi_perform", curl.multi_perform) && bind(library, "curl_multi_poll", curl.multi_poll) &&
         bind(library, "curl_multi_info_read", curl.multi_info_read) &&
-        bind(library, "curl_multi_cleanup", curl.multi_cleanup) && bind(library, "curl_slist_append", curl.slist_append) &&
+        bind(library, "curl_multi_cleanup", curl.multi_cleanup) &&
+        bind(library, "curl_slist_append", curl.slist_append) &&
         bind(library, "curl_slist_free_all", curl.slist_free_all) && bind(library, "curl_url", curl.url) &&
         bind(library, "curl_url_set", curl.url_set) && bind(library, "curl_url_get", curl.url_get) &&
         bind(library, "curl_url_cleanup", curl.url_cleanup) && bind(library, "curl_free", curl.free);

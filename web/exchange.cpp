@@ -147,8 +147,10 @@ CURLcode perform(CURL* easy, const Receiver& receiver) {
             (*settings.process_messages)();
             last_call = Clock::now();
         }
-        const curl_off_t moved = activity + info(easy, CURLINFO_SIZE_UPLOAD_T) + static_cast<curl_off_t>(receiver.received);
-        if (watch.stalled(info(easy, CURLINFO_CONNECT_TIME_T) > 0, moved, Clock::now())) return CURLE_OPERATION_TIMEDOUT;
+        const curl_off_t moved =
+            activity + info(easy, CURLINFO_SIZE_UPLOAD_T) + static_cast<curl_off_t>(receiver.received);
+        if (watch.stalled(info(easy, CURLINFO_CONNECT_TIME_T) > 0, moved, Clock::now()))
+            return CURLE_OPERATION_TIMEDOUT;
     }
     int left = 0;
     while (CURLMsg* message = curl_library()->multi_info_read(multi.get(), &left)) {
@@ -164,10 +166,8 @@ bool request_sent(CURL* easy, CURLcode result, const ExchangeSettings& settings)
         case CURLE_COULDNT_RESOLVE_PROXY:
         case CURLE_COULDNT_CONNECT:
         case CURLE_SSL_CONNECT_ERROR:
-        case CURLE_SEND_ERROR:
-            return false;
-        default:
-            break;
+        case CURLE_SEND_ERROR: return false;
+        default: break;
     }
     if (info(easy, CURLINFO_CONNECT_TIME_T) == 0) return false;
     if (settings.secure && info(easy, CURLINFO_APPCONNECT_TIME_T) == 0) return false;

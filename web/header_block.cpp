@@ -73,7 +73,8 @@ Text build_header_block(const HeaderBlockInput& input) {
 std::optional<Text> header_field(TextView block, TextView name) {
     for (const Text& line : split_list(block, kCrLf)) {
         const TextView view(line);
-        if (view.size() > name.size() && view[name.size()] == ':' && equal_ignoring_case(view.substr(0, name.size()), name)) {
+        if (view.size() > name.size() && view[name.size()] == ':' &&
+            equal_ignoring_case(view.substr(0, name.size()), name)) {
             return Text(view.substr(name.size() + 1));
         }
     }

@@ -43,8 +43,11 @@ Outcome exchange_following_redirects(CURL* easy, const HttpRequest& r, RequestAd
     for (int redirects = 0;; ++redirects) {
         const bool first = redirects == 0;
         curl::List headers;
-        const ExchangeRequest request{.address = &address, .method = method, .body = has_body ? &body : nullptr,
-                                      .header_block = header_block, .body_dropped = !first && !has_body,
+        const ExchangeRequest request{.address = &address,
+                                      .method = method,
+                                      .body = has_body ? &body : nullptr,
+                                      .header_block = header_block,
+                                      .body_dropped = !first && !has_body,
                                       .other_origin = !same_origin(address, origin)};
         if (const auto failure = configure_exchange(easy, request, r, headers)) {
             return {first ? *failure : Failure::NoResponse, {}};

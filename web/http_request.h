@@ -14,20 +14,20 @@
 namespace qinghe {
 
 struct HttpRequest {
-    Text url = {};                     // absolute http or https address
+    Text url = {};  // absolute http or https address
     HttpMethod method = HttpMethod::Get;
     Text post_text = {};               // body, unless post_bytes is given
-    Text* cookies = nullptr;        // in/out: "name=value; ..." to send; the merged cookies after a merge
-    Text* new_cookies = nullptr;    // in/out: the cookies the response sets are appended
+    Text* cookies = nullptr;           // in/out: "name=value; ..." to send; the merged cookies after a merge
+    Text* new_cookies = nullptr;       // in/out: the cookies the response sets are appended
     Text extra_headers = {};           // the caller's header lines, CR LF between them
     Text* response_headers = nullptr;  // out: the final response's raw header block
     bool no_redirect = false;
-    Text user = {}, password = {};          // Basic authentication at the server
-    Text proxy = {};                   // host:port; empty for none
+    Text user = {}, password = {};  // Basic authentication at the server
+    Text proxy = {};                // host:port; empty for none
     Text proxy_user = {}, proxy_password = {};
-    int timeout_seconds = 0;        // per phase; 0 or less means 30
-    Text* location = nullptr;       // out: the value of the response's Location line
-    Text* status_text = nullptr;    // out: "200 OK", or a numbered failure message
+    int timeout_seconds = 0;              // per phase; 0 or less means 30
+    Text* location = nullptr;             // out: the value of the response's Location line
+    Text* status_text = nullptr;          // out: "200 OK", or a numbered failure message
     ByteArray* response_bytes = nullptr;  // out: the raw body
     bool merge_cookies = true;
     bool add_default_headers = true;

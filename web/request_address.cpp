@@ -11,7 +11,8 @@ namespace {
 // send it. A space in the scheme or host leaves the address invalid.
 std::string encode_spaces(const std::string& url) {
     const size_t scheme_end = url.find("://");
-    const size_t host_end = scheme_end == std::string::npos ? std::string::npos : url.find_first_of("/?#", scheme_end + 3);
+    const size_t host_end =
+        scheme_end == std::string::npos ? std::string::npos : url.find_first_of("/?#", scheme_end + 3);
     if (host_end == std::string::npos) return url;
     std::string out = url.substr(0, host_end);
     for (size_t i = host_end; i < url.size(); ++i) {

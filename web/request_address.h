@@ -7,7 +7,7 @@
 namespace qinghe {
 
 struct RequestAddress {
-    std::string url;   // absolute; no user name or password; spaces percent-encoded
+    std::string url;  // absolute; no user name or password; spaces percent-encoded
     std::string host;
     std::string port;     // the scheme's default port when the address names none
     bool secure = false;  // https

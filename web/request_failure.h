@@ -5,8 +5,21 @@
 namespace qinghe {
 
 // In the order of the steps that produce them.
-enum class Failure { NoService, BadUrl, Session, Timeouts, Connection, Request, Credentials, Certificate, Redirects,
-                     Headers, Send, NoResponse, Read };
+enum class Failure {
+    NoService,
+    BadUrl,
+    Session,
+    Timeouts,
+    Connection,
+    Request,
+    Credentials,
+    Certificate,
+    Redirects,
+    Headers,
+    Send,
+    NoResponse,
+    Read
+};
 
 Text message_of(Failure failure);
 

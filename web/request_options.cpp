@@ -80,7 +80,8 @@ std::optional<Failure> configure_request(CURL* easy, const HttpRequest& r, long 
     // A proxy names a proxy for http and https alike; the empty texts keep libcurl from
     // taking a proxy, or hosts that bypass one, from the environment.
     const std::string proxy = r.proxy.empty() ? std::string() : "http://" + r.proxy;
-    if (!set_option(easy, CURLOPT_NOSIGNAL, 1L) || !set_option(easy, CURLOPT_PROXY, proxy.c_str()) || !set_option(easy, CURLOPT_NOPROXY, "") ||
+    if (!set_option(easy, CURLOPT_NOSIGNAL, 1L) || !set_option(easy, CURLOPT_PROXY, proxy.c_str()) ||
+        !set_option(easy, CURLOPT_NOPROXY, "") ||
         !set_option(easy, CURLOPT_HTTP_VERSION, static_cast<long>(CURL_HTTP_VERSION_1_1)) ||
         !set_option(easy, CURLOPT_PROTOCOLS_STR, "http,https")) {
         return Failure::Session;
@@ -90,7 +91,8 @@ std::optional<Failure> configure_request(CURL* easy, const HttpRequest& r, long 
     if (!set_option(easy, CURLOPT_CONNECTTIMEOUT_MS, timeout_ms)) return Failure::Timeouts;
     if (!set_proxy_credentials(easy, r)) return Failure::Credentials;
     // Certificate errors (unknown issuer, wrong name, date or usage) are ignored.
-    if (!set_option(easy, CURLOPT_SSL_VERIFYPEER, 0L) || !set_option(easy, CURLOPT_SSL_VERIFYHOST, 0L)) return Failure::Certificate;
+    if (!set_option(easy, CURLOPT_SSL_VERIFYPEER, 0L) || !set_option(easy, CURLOPT_SSL_VERIFYHOST, 0L))
+        return Failure::Certificate;
     // No cookie engine is ever switched on: cookies travel only as the caller's text.
     // Redirects are followed one exchange at a time, each on a connection of its own, so
     // that every exchange through a proxy's tunnel begins with the proxy's answer.

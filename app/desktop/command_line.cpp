@@ -10,8 +10,8 @@ namespace {
 
 // Options that QGuiApplication, QApplication or the X11 platform take out of argv.
 constexpr const char* kQtOptionsWithValue[] = {
-    "platform", "platformpluginpath", "platformtheme", "plugin", "qwindowgeometry", "geometry",
-    "qwindowicon", "icon", "qwindowtitle", "title", "session", "display", "name", "style",
+    "platform",   "platformpluginpath", "platformtheme", "plugin",  "qwindowgeometry", "geometry", "qwindowicon",
+    "icon",       "qwindowtitle",       "title",         "session", "display",         "name",     "style",
     "stylesheet", "qmljsdebugger",
 };
 constexpr const char* kQtFlags[] = {"reverse", "widgetcount", "nograb", "dograb", "sync", "testability"};

@@ -82,8 +82,10 @@ std::filesystem::path instance_base(const std::filesystem::path& settings_folder
     std::error_code error;
     std::filesystem::path folder = std::filesystem::weakly_canonical(settings_folder, error);
     if (error) folder = settings_folder;
-    const QByteArray hash = QCryptographicHash::hash(QByteArray::fromStdString(folder.native()),
-                                                     QCryptographicHash::Sha256).toHex().left(16);
+    const QByteArray hash =
+        QCryptographicHash::hash(QByteArray::fromStdString(folder.native()), QCryptographicHash::Sha256)
+            .toHex()
+            .left(16);
     const std::string name = "qinghe-" + std::to_string(getuid()) + "-" + hash.toStdString();
     const char* runtime = std::getenv("XDG_RUNTIME_DIR");
     const std::filesystem::path candidates[] = {runtime && *runtime == '/' ? runtime : "",
@@ -114,13 +116,9 @@ SingleInstance::Role SingleInstance::claim(const QString& activation_token, std:
     const Clock::time_point deadline = Clock::now() + patience;
     for (;;) {
         switch (take_lock()) {
-            case Lock::Taken:
-                start_server();
-                return Role::First;
-            case Lock::Unavailable:
-                return Role::First;
-            case Lock::Held:
-                break;
+            case Lock::Taken: start_server(); return Role::First;
+            case Lock::Unavailable: return Role::First;
+            case Lock::Held: break;
         }
         if (Clock::now() >= deadline) return Role::Unanswered;
         if (hand_over(activation_token, deadline)) return Role::HandedOver;

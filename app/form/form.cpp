@@ -29,6 +29,8 @@ constexpr WindowRow kWindow{
     .font = kSongTi12,
 };
 
+// The table is laid out by hand, a control to a few lines, as the form reads best.
+// clang-format off
 constexpr ControlRow kListBox{
     .name = "", .kind = EditBox, .geometry = {}, .text = kSilver, .background = kWhite,
     .edge = Edge::Static, .multi_line = true, .vertical_scroll_bar = true,
@@ -39,7 +41,7 @@ constexpr ControlRow kPunctuationBox{
 constexpr ControlRow kSlotNameBox{.name = "", .kind = EditBox, .geometry = {}, .edge = Edge::Static};
 
 constexpr ControlRow with(ControlRow row, const char* name, Geometry geometry, int tab_order,
-                           const char* accessible_name, const char* caption = "", Builtin builtin = Builtin::None) {
+                          const char* accessible_name, const char* caption = "", Builtin builtin = Builtin::None) {
     row.name = name;
     row.geometry = geometry;
     row.tab_order = tab_order;
@@ -137,6 +139,7 @@ constexpr std::array kControls{
     ControlRow{.name = name::utf8::status_label, .kind = Label, .geometry = {577, 229, 180, 164}, .text = kGrey,
                .accessible_name = "运行结果", .panel = true, .word_wrap = true},
 };
+// clang-format on
 static_assert(kControls.size() == 26 + 10);
 
 }  // namespace

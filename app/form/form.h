@@ -60,10 +60,10 @@ struct ControlRow {
     // beside it. With `named_by`, the content of that edit box follows it.
     const char* accessible_name = nullptr;  // UTF-8
     const char* named_by = nullptr;         // UTF-8 control name
-    bool panel = false;      // part of the writer's panel: shown only while it is open
-    bool word_wrap = false;  // labels: long text wraps at word boundaries
-    bool toggles = false;    // push buttons: checked and unchecked by turns
-    const char* labels = nullptr;  // labels: the control it names (UTF-8), for screen readers
+    bool panel = false;                     // part of the writer's panel: shown only while it is open
+    bool word_wrap = false;                 // labels: long text wraps at word boundaries
+    bool toggles = false;                   // push buttons: checked and unchecked by turns
+    const char* labels = nullptr;           // labels: the control it names (UTF-8), for screen readers
 };
 
 struct WindowRow {

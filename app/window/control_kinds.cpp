@@ -1,5 +1,6 @@
 #include "app/window/control_kinds.h"
 
+#include <qdrawutil.h>
 #include <QFocusEvent>
 #include <QKeyEvent>
 #include <QMimeData>
@@ -8,7 +9,6 @@
 #include <QScrollBar>
 #include <limits>
 #include <utility>
-#include <qdrawutil.h>
 
 #include "app/window/radio_accessible.h"
 
@@ -76,8 +76,8 @@ void EdgedLineEdit::focusInEvent(QFocusEvent* event) {
     QLineEdit::focusInEvent(event);
     // Tabbing into the box selects all of it, as Qt and the platform both do.
     const Qt::FocusReason reason = event->reason();
-    const bool by_keyboard = reason == Qt::TabFocusReason || reason == Qt::BacktabFocusReason ||
-                             reason == Qt::ShortcutFocusReason;
+    const bool by_keyboard =
+        reason == Qt::TabFocusReason || reason == Qt::BacktabFocusReason || reason == Qt::ShortcutFocusReason;
     if (hidden_ && !by_keyboard && !hasSelectedText() && text() == hidden_->text &&
         cursorPosition() == hidden_->position) {
         setSelection(hidden_->anchor, hidden_->position - hidden_->anchor);
@@ -193,7 +193,7 @@ void FormPushButton::keyPressEvent(QKeyEvent* event) {
 }
 
 PictureButton::PictureButton(const QColor& text, const QColor& hover_text, QWidget* parent)
-    : QAbstractButton(parent), text_(text), hover_text_(hover_text) {
+        : QAbstractButton(parent), text_(text), hover_text_(hover_text) {
     setAttribute(Qt::WA_Hover);
     setCursor(Qt::PointingHandCursor);
 }

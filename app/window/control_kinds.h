@@ -5,11 +5,11 @@
 // exclusive, and buttons that Enter presses.
 #include <QAbstractButton>
 #include <QImage>
-#include <QTextCursor>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTextCursor>
 #include <QTextEdit>
 #include <optional>
 

@@ -12,8 +12,8 @@ QString to_qstring(TextView text) {
 }
 
 Text from_qstring(const QString& string) {
-    return encode(std::u16string_view(reinterpret_cast<const char16_t*>(string.utf16()),
-                                      static_cast<size_t>(string.size())));
+    return encode(
+        std::u16string_view(reinterpret_cast<const char16_t*>(string.utf16()), static_cast<size_t>(string.size())));
 }
 
 QString to_document_text(TextView text) {

@@ -32,7 +32,7 @@ QString choose_with_dialog(QWidget* parent, const QString& suggested) {
 }  // namespace
 
 ResultMenu::ResultMenu(QTextEdit& box, QtWindow& controls)
-    : QObject(&box), box_(box), controls_(controls), choose_path_(choose_with_dialog) {
+        : QObject(&box), box_(box), controls_(controls), choose_path_(choose_with_dialog) {
     box.setContextMenuPolicy(Qt::CustomContextMenu);
     connect(&box, &QWidget::customContextMenuRequested, this, &ResultMenu::show_menu);
 }
@@ -41,7 +41,8 @@ void ResultMenu::show_menu(const QPoint& position) {
     QMenu* menu = box_.createStandardContextMenu(box_.viewport()->mapToGlobal(position));
     menu->setAttribute(Qt::WA_DeleteOnClose);
     menu->addSeparator();
-    QAction* copy = menu->addAction(QStringLiteral("复制这一条"), this, [this, position] { copy_headline_at(position); });
+    QAction* copy =
+        menu->addAction(QStringLiteral("复制这一条"), this, [this, position] { copy_headline_at(position); });
     copy->setEnabled(is_headline(box_.cursorForPosition(position).block()));
     QAction* save = menu->addAction(QStringLiteral("导出全部…"), this, &ResultMenu::export_all);
     save->setEnabled(!box_.document()->isEmpty());

@@ -54,7 +54,8 @@ TEST_F(ShellActions, FocusHighlightsOnlyTheListBoxThatHasIt) {
     EXPECT_EQ(text_colour(name::prefix_box), silver);
     EXPECT_EQ(text_colour(name::link_box), black);
     window.widget(name::count_box)->setFocus(Qt::MouseFocusReason);
-    for (const Text* box : {&name::prefix_box, &name::link_box, &name::suffix_box}) EXPECT_EQ(text_colour(*box), silver);
+    for (const Text* box : {&name::prefix_box, &name::link_box, &name::suffix_box})
+        EXPECT_EQ(text_colour(*box), silver);
     EXPECT_EQ(text_colour(name::punctuation_1), silver);
     window.widget(name::suffix_box)->setFocus(Qt::MouseFocusReason);
     EXPECT_EQ(text_colour(name::suffix_box), black);
@@ -84,7 +85,8 @@ TEST_F(ShellActions, LinkButtonsHandTheirAddressesToTheDesktop) {
     EXPECT_EQ(catcher.urls[1].path(), "/");
     EXPECT_EQ(catcher.urls[1].query(), "mkt");
     EXPECT_EQ(catcher.urls[2].toString(), QString::fromUtf8(kMessengerLink));
-    EXPECT_TRUE(catcher.urls[2].toString().startsWith("tencent://message/?uin=" + QString::fromUtf8(kContactNumber) + "&Site=https://"));
+    EXPECT_TRUE(catcher.urls[2].toString().startsWith("tencent://message/?uin=" + QString::fromUtf8(kContactNumber) +
+                                                      "&Site=https://"));
     EXPECT_TRUE(catcher.urls[2].toString().endsWith("&Menu=yes"));
 }
 

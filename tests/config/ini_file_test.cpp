@@ -86,14 +86,17 @@ TEST_F(IniFileTest, ReadsFilesAsTheWindowsProgramWroteThem) {
     const Text edit = from_utf8("编辑框");
     const Text prefix = from_utf8("编辑框_前缀");
     write_bytes(path, "\xEF\xBB\xBF; comment\r\n"
-                      "[" + edit + "]\r\n" + prefix + "=" + from_utf8("震撼><br><惊呆了") + "\r\n"
-                      "  Spaced Key  =   value with end blanks  \r\n"
-                      "no equals sign here\r\n"
-                      "Empty=\r\n"
-                      "Quoted=\"inner\"\r\n"
-                      "dup=first\r\ndup=second\r\n"
-                      "[Other]\nkey=lf line\n"
-                      "[" + edit + "]\r\n" + prefix + "=shadowed\r\nonly_here=x\r\n");
+                      "[" +
+                          edit + "]\r\n" + prefix + "=" + from_utf8("震撼><br><惊呆了") +
+                          "\r\n"
+                          "  Spaced Key  =   value with end blanks  \r\n"
+                          "no equals sign here\r\n"
+                          "Empty=\r\n"
+                          "Quoted=\"inner\"\r\n"
+                          "dup=first\r\ndup=second\r\n"
+                          "[Other]\nkey=lf line\n"
+                          "[" +
+                          edit + "]\r\n" + prefix + "=shadowed\r\nonly_here=x\r\n");
     const IniFile ini = IniFile::load(path);
     EXPECT_EQ(ini.value(edit, prefix), from_utf8("震撼><br><惊呆了"));
     EXPECT_EQ(ini.value(edit, "spaced key"), "value with end blanks  ");

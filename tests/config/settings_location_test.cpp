@@ -6,8 +6,8 @@
 
 #include <fstream>
 
-#include "generated/build_info.h"
 #include "config/settings_location.h"
+#include "generated/build_info.h"
 #include "tests/support/temp_folder.h"
 
 namespace qinghe {

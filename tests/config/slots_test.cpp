@@ -131,13 +131,15 @@ TEST_F(SlotsTest, FilesFromTheWindowsProgramLoad) {
 
 TEST_F(SlotsTest, StoreEncodingAndExclusions) {
     const Text text = "A\r\nB \"q\" ><br>< " + from_utf8("#引号");
-    EXPECT_EQ(encode_stored_text(text), "A><br><B " + from_utf8("#引号") + "q" + from_utf8("#引号") + " ><br>< " +
-                                            from_utf8("#引号"));
+    EXPECT_EQ(encode_stored_text(text),
+              "A><br><B " + from_utf8("#引号") + "q" + from_utf8("#引号") + " ><br>< " + from_utf8("#引号"));
     EXPECT_EQ(decode_stored_text(encode_stored_text("A\r\nB\r\nC")), "A\r\nB\r\nC");
     EXPECT_EQ(decode_stored_text("x><br><y" + from_utf8("#引号")), "x\r\ny\"") << "stored markers decode too";
 
     const std::filesystem::path path = file("store.ini");
-    save_edit_boxes(controls(), path, from_utf8("编辑框_前缀|编辑框_衔接|编辑框_后缀|编辑框_标点1|编辑框_标点2|编辑框_标点3|编辑框_标题数|编辑框1"));
+    save_edit_boxes(
+        controls(), path,
+        from_utf8("编辑框_前缀|编辑框_衔接|编辑框_后缀|编辑框_标点1|编辑框_标点2|编辑框_标点3|编辑框_标题数|编辑框1"));
     const IniFile stored = IniFile::load(path);
     EXPECT_EQ(stored.value(kEditSection, name::slot_name_2), "");
     EXPECT_EQ(stored.value(kEditSection, name::slot_name_3), from_utf8("行业 2"));
@@ -195,9 +197,8 @@ TEST_F(SlotsTest, AtItsDefaultsThePanelLeavesTheSettingsFilesAsTheyWere) {
     stop();
     // As the Windows program writes config.ini: no panel section. It loads, and closing
     // writes it back byte for byte.
-    const Text windows_file = from_utf8(
-        "[编辑框]\r\n编辑框1=行业 1\r\n编辑框2=行业 2\r\n编辑框3=行业 3\r\n"
-        "[单选框]\r\n单选框4=假\r\n单选框3=假\r\n单选框2=假\r\n单选框1=真\r\n");
+    const Text windows_file = from_utf8("[编辑框]\r\n编辑框1=行业 1\r\n编辑框2=行业 2\r\n编辑框3=行业 3\r\n"
+                                        "[单选框]\r\n单选框4=假\r\n单选框3=假\r\n单选框2=假\r\n单选框1=真\r\n");
     std::ofstream(file("config.ini"), std::ios::binary) << windows_file;
     start();
     EXPECT_TRUE(controls().checked(name::panel_button));

@@ -31,7 +31,7 @@ struct BoardSite {
 };
 
 const BoardSite kSites[] = {
-    {"baidu", {"百度一", "百度二"}},  {"weibo", {"微博一", "微博二"}},    {"zhihu", {"知乎一"}},
+    {"baidu", {"百度一", "百度二"}},  {"weibo", {"微博一", "微博二"}},   {"zhihu", {"知乎一"}},
     {"douyin", {"抖音一", "抖音二"}}, {"toutiao", {"头条一", "头条二"}}, {"bilibili", {"哔哩一", "哔哩二"}},
 };
 
@@ -48,7 +48,8 @@ Script answer(const ReceivedRequest& request) {
                                         "<a class=\"list-title\">百度二</a>"))};
     }
     if (host == "weibo.com") {
-        return {send(json(R"({"data":{"realtime":[{"word":"微博一"},{"word":"广告","is_ad":true},{"word":"微博二"}]}})"))};
+        return {
+            send(json(R"({"data":{"realtime":[{"word":"微博一"},{"word":"广告","is_ad":true},{"word":"微博二"}]}})"))};
     }
     if (host == "www.zhihu.com") return {send(json(R"({"data":[{"target":{"title":"知乎一"}},{"target":{}}]})"))};
     if (host == "www.douyin.com" && target.starts_with("/passport/")) {

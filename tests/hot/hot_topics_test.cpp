@@ -27,12 +27,15 @@ namespace {
 
 using namespace qinghe::test;
 
-std::string entry(const std::string& title) { return "<li><a class=\"list-title\" href=\"/s?wd=x\">" + title + "</a></li>\n"; }
+std::string entry(const std::string& title) {
+    return "<li><a class=\"list-title\" href=\"/s?wd=x\">" + title + "</a></li>\n";
+}
 
 // Today's board as its server renders it: the entries as JSON in an HTML comment.
 std::string board_page(const std::string& json) {
     return "<!DOCTYPE html><html><head><meta charset=\"utf-8\"><title>百度热搜</title></head><body>"
-           "<div id=\"sanRoot\" class=\"wrapper\"><!--s-data:" + json + "--></div></body></html>";
+           "<div id=\"sanRoot\" class=\"wrapper\"><!--s-data:" +
+           json + "--></div></body></html>";
 }
 
 const std::string kBoardJson =
@@ -84,8 +87,8 @@ TEST(HotTopicTitles, BoardPagesThatHoldNoTitles) {
     const std::string cut = kBoardJson.substr(0, kBoardJson.find("来了"));
     const std::string cases[] = {
         "<html><body>no comment at all</body></html>",
-        board_page(cut),                                  // cut off inside a string
-        "<div><!--s-data:" + cut,                         // cut off with the comment
+        board_page(cut),           // cut off inside a string
+        "<div><!--s-data:" + cut,  // cut off with the comment
         board_page(""),
         board_page("[1,2,3]"),
         board_page(R"({"data":{"cards":[]}})"),
@@ -178,7 +181,8 @@ protected:
         window.set_content(name::count_box, "4");
     }
     void point_at(const Text& legacy, const Text& board = refused_address()) {
-        window_widget.services().set_address_map({{Text(kHotTopicsAddress), legacy}, {Text(kHotTopicsBoardAddress), board}});
+        window_widget.services().set_address_map(
+            {{Text(kHotTopicsAddress), legacy}, {Text(kHotTopicsBoardAddress), board}});
     }
     void click_generate() {
         QTest::mouseClick(qobject_cast<QAbstractButton*>(window.widget(name::generate_button)), Qt::LeftButton);
@@ -198,7 +202,8 @@ TEST_F(HotTopicsRun, GbkPageTitlesBecomeThePrefixes) {
     const std::vector<Text> lines = result_lines();
     ASSERT_EQ(lines.size(), 4u);
     for (const Text& line : lines) {
-        EXPECT_TRUE(line.rfind(title_1 + builtin_punctuation_1(), 0) == 0 || line.rfind(title_2 + builtin_punctuation_1(), 0) == 0)
+        EXPECT_TRUE(line.rfind(title_1 + builtin_punctuation_1(), 0) == 0 ||
+                    line.rfind(title_2 + builtin_punctuation_1(), 0) == 0)
             << to_utf8(line);
     }
     EXPECT_EQ(server.requests().at(0).target, "/buzz?b=1");

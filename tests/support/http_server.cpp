@@ -9,8 +9,8 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <csignal>
 #include <chrono>
+#include <csignal>
 #include <cstdlib>
 #include <stdexcept>
 
@@ -45,7 +45,8 @@ public:
             pollfd p{fd_, POLLIN, 0};
             if (::poll(&p, 1, ms) <= 0) return -1;
         }
-        return ssl_ ? SSL_read(ssl_, buffer, size) : static_cast<int>(::recv(fd_, buffer, static_cast<size_t>(size), 0));
+        return ssl_ ? SSL_read(ssl_, buffer, size)
+                    : static_cast<int>(::recv(fd_, buffer, static_cast<size_t>(size), 0));
     }
     bool write(const std::string& bytes) {
         size_t done = 0;
@@ -105,7 +106,7 @@ std::string response(const std::string& status, const std::string& body, const s
 }
 
 ScriptedServer::ScriptedServer(Handler handler, const TlsFiles* tls, bool read_bodies)
-    : handler_(std::move(handler)), read_bodies_(read_bodies) {
+        : handler_(std::move(handler)), read_bodies_(read_bodies) {
     // A client that goes away mid-response must not end the test process.
     std::signal(SIGPIPE, SIG_IGN);
     if (tls) {
@@ -167,14 +168,14 @@ void ScriptedServer::serve(int fd) {
         if (step.kind == Step::Send && !connection.write(step.bytes)) return;
         if (step.kind == Step::Pause) {
             const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(step.milliseconds);
-            while (!stopping_ && std::chrono::steady_clock::now() < until) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+            while (!stopping_ && std::chrono::steady_clock::now() < until)
+                std::this_thread::sleep_for(std::chrono::milliseconds(5));
         }
     }
     // Let the client read everything before the connection goes.
     ::shutdown(fd, SHUT_WR);
     char sink[4096];
-    while (connection.read(sink, sizeof sink, 200) > 0) {
-    }
+    while (connection.read(sink, sizeof sink, 200) > 0) {}
 }
 
 int free_port() {

@@ -21,7 +21,7 @@ struct ReceivedRequest {
 
 struct Step {
     enum Kind { Send, Pause, Close } kind = Send;
-    std::string bytes;  // Send
+    std::string bytes;     // Send
     int milliseconds = 0;  // Pause
 };
 using Script = std::vector<Step>;

@@ -10,7 +10,8 @@ namespace {
 TEST(Codec, GbkBytesForGbkCharacters) {
     EXPECT_EQ(from_utf8("，"), "\xA3\xAC");
     EXPECT_EQ(from_utf8("！"), "\xA3\xA1");
-    EXPECT_EQ(from_utf8("啊a"), "\xB0\xA1" "a");
+    EXPECT_EQ(from_utf8("啊a"), "\xB0\xA1"
+                                "a");
     EXPECT_EQ(from_utf8("　"), "\xA1\xA1");
     EXPECT_EQ(to_utf8("\xD6\xD0\xCE\xC4"), "中文");
 }
@@ -92,7 +93,8 @@ TEST(Codec, EncodedTextKeepsNoSpareRoom) {
 }
 
 TEST(Codec, ConversionInPieces) {
-    const std::string utf8 = "\xEF\xBB\xBF" "中文 text 😀 ж";
+    const std::string utf8 = "\xEF\xBB\xBF"
+                             "中文 text 😀 ж";
     // Every split point, including those inside a character.
     for (size_t cut = 0; cut <= utf8.size(); ++cut) {
         CharsetConversion conversion("utf-8");

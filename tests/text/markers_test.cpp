@@ -14,7 +14,11 @@ TEST(TextBetween, Table) {
     EXPECT_EQ(text_between("abc", "a", "z"), "");
     EXPECT_EQ(text_between("abc", "z", "c"), "");
     EXPECT_EQ(text_between("id=\"7\"", from_utf8("id=#引号"), from_utf8("#引号")), "7") << "quote placeholder";
-    EXPECT_EQ(text_between("\xB0\x3E" "x>y<", ">", "<"), "y") << "no marker on a second byte";
+    EXPECT_EQ(text_between("\xB0\x3E"
+                           "x>y<",
+                           ">", "<"),
+              "y")
+        << "no marker on a second byte";
 }
 
 TEST(TextBeforeAndAfter, Table) {

@@ -12,7 +12,8 @@ const char* const kCharsetPattern = "<meta.+?charset=[^\\w]?([-\\w]+)";
 
 TEST(RegexObject, CharsetDeclaration) {
     RegexObject regex;
-    ASSERT_TRUE(regex.create_and_execute(kCharsetPattern, "<html><META http-equiv=Content-Type content=\"text/html; CHARSET=GB2312\">"));
+    ASSERT_TRUE(regex.create_and_execute(kCharsetPattern,
+                                         "<html><META http-equiv=Content-Type content=\"text/html; CHARSET=GB2312\">"));
     EXPECT_EQ(regex.submatch_text(1, 1), "GB2312") << "case ignored by default; the page's capitals kept";
     ASSERT_TRUE(regex.create_and_execute(kCharsetPattern, "<meta charset=\"utf-8\">"));
     EXPECT_EQ(regex.submatch_text(1, 1), "utf-8");
@@ -140,14 +141,9 @@ TEST(RegexObject, ByteOffsetsComeFromTheMatch) {
         int offset;
     };
     const Case cases[] = {
-        {"a", "中中a", 1, 0, 4},
-        {"a", "aa", 2, 0, 1},
-        {"a.(a)", "aba", 1, 1, 2},
-        {"", "", 1, 0, 0},
-        {"x", "😀x", 1, 0, 4},          // a four-byte character
-        {"(b)|(c)", "中c", 1, 2, 2},
-        {"b", "中ab", 1, 0, 3},
-        {"$", "ab", 1, 0, 2},
+        {"a", "中中a", 1, 0, 4},     {"a", "aa", 2, 0, 1},   {"a.(a)", "aba", 1, 1, 2},
+        {"", "", 1, 0, 0},           {"x", "😀x", 1, 0, 4},  // a four-byte character
+        {"(b)|(c)", "中c", 1, 2, 2}, {"b", "中ab", 1, 0, 3}, {"$", "ab", 1, 0, 2},
     };
     for (const Case& c : cases) {
         RegexObject regex;
@@ -170,13 +166,21 @@ TEST(RegexObject, ByteOffsetsComeFromTheMatch) {
 
 TEST(RegexObject, InvalidBytesKeepTheCallersOffsets) {
     // 0xFF, 0x81 (before "0") and 0x80 are no GB18030 characters; each is matched as U+FFFD.
-    const Text subject = "\xFF" "a\x81" "0b" + from_utf8("中") + "\x80" "c";
+    const Text subject = "\xFF"
+                         "a\x81"
+                         "0b" +
+                         from_utf8("中") +
+                         "\x80"
+                         "c";
     const Text replacement = from_utf8("\uFFFD");
     RegexObject regex;
     ASSERT_TRUE(regex.create_and_execute("a(.+)b(.)(.)(c)", subject));
     const std::pair<Text, int> expected[] = {
         {"a" + replacement + "0b" + from_utf8("中") + replacement + "c", 1},
-        {replacement + "0", 2}, {from_utf8("中"), 5}, {replacement, 7}, {"c", 8},
+        {replacement + "0", 2},
+        {from_utf8("中"), 5},
+        {replacement, 7},
+        {"c", 8},
     };
     for (int g = 0; g <= 4; ++g) {
         int offset = -2;

@@ -12,8 +12,8 @@
 #include <set>
 
 #include "app/controls/names.h"
-#include "app/window/window_widget.h"
 #include "app/window/qt_convert.h"
+#include "app/window/window_widget.h"
 #include "app/wiring.h"
 #include "tests/support/temp_folder.h"
 #include "text/codec.h"

@@ -76,9 +76,9 @@ TEST(HeadlineLength, CharactersAsAPersonCountsThem) {
         const char* text;
         int characters, half_ascii;
     } cases[] = {
-        {"新能源车", 4, 4},   {"abc", 3, 2},         {"中文ab", 4, 3},   {"A", 1, 1},
-        {"👍🏽好", 2, 2},     {"🇨🇳", 1, 1},         {"e\u0301", 1, 1}, {"👩‍👩‍👧", 1, 1},
-        {"a\tb", 3, 2},       {"＿＿", 2, 2},
+        {"新能源车", 4, 4},    {"abc", 3, 2},  {"中文ab", 4, 3},  {"A", 1, 1},
+        {"👍🏽好", 2, 2}, {"🇨🇳", 1, 1},   {"e\u0301", 1, 1}, {"👩‍👩‍👧", 1, 1},
+        {"a\tb", 3, 2},        {"＿＿", 2, 2},
     };
     for (const auto& c : cases) {
         const TextLength length = measure.measure(from_utf8(c.text));
@@ -113,7 +113,8 @@ TEST(PlatformLimits, EveryHeadlineInRangeOverManySeeds) {
 }
 
 TEST(PlatformLimits, AnImpossibleRangeEndsAtOnceAndSaysWhy) {
-    const Text long_prefix = from_utf8("这是一个长得远远超过任何平台标题长度限制的前缀这是一个长得远远超过任何平台标题长度限制的前缀");
+    const Text long_prefix =
+        from_utf8("这是一个长得远远超过任何平台标题长度限制的前缀这是一个长得远远超过任何平台标题长度限制的前缀");
     GeneratorInput input{.prefixes = {long_prefix, long_prefix + "!"}, .links = {"a", "b"}, .count = 10};
     input.writer.platform = &platforms()[2];  // 今日头条 5–30
     int ticks = 0;
@@ -125,8 +126,7 @@ TEST(PlatformLimits, AnImpossibleRangeEndsAtOnceAndSaysWhy) {
 }
 
 TEST(NoRepeat, EveryPhraseOnceBeforeAnyTwice) {
-    GeneratorInput input{.prefixes = {"P1", "P2", "P3"}, .links = {"L1", "L2", "L3"}, .punctuation_1 = ",",
-                         .count = 6};
+    GeneratorInput input{.prefixes = {"P1", "P2", "P3"}, .links = {"L1", "L2", "L3"}, .punctuation_1 = ",", .count = 6};
     input.writer.no_repeat = true;
     for (std::uint32_t seed = 0; seed < 50; ++seed) {
         const std::vector<Text> lines = build(input, seed);

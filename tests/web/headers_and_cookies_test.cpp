@@ -8,10 +8,9 @@
 namespace qinghe {
 namespace {
 
-const Text kDefaults =
-    "User-Agent: Mozilla/5.0 (compatible; MSIE 9.0; Windows NT 6.1; WOW64; Trident/5.0)\r\n"
-    "Accept: text/html, application/xhtml+xml, */*\r\nAccept-Encoding: gbk, GB2312\r\n"
-    "Accept-Language: zh-cn\r\nCache-Control: no-cache";
+const Text kDefaults = "User-Agent: Mozilla/5.0 (compatible; MSIE 9.0; Windows NT 6.1; WOW64; Trident/5.0)\r\n"
+                       "Accept: text/html, application/xhtml+xml, */*\r\nAccept-Encoding: gbk, GB2312\r\n"
+                       "Accept-Language: zh-cn\r\nCache-Control: no-cache";
 
 TEST(HeaderBlock, DefaultsInOrder) {
     EXPECT_EQ(build_header_block({}), kDefaults);
@@ -19,7 +18,9 @@ TEST(HeaderBlock, DefaultsInOrder) {
     const Text post = build_header_block({.method = HttpMethod::Post});
     EXPECT_NE(post.find("Accept-Language: zh-cn\r\nContent-Type: application/x-www-form-urlencoded\r\nCache-Control"),
               Text::npos);
-    EXPECT_EQ(build_header_block({.extra_headers = "content-type: text/plain", .method = HttpMethod::Post}).find("x-www-form"), Text::npos);
+    EXPECT_EQ(build_header_block({.extra_headers = "content-type: text/plain", .method = HttpMethod::Post})
+                  .find("x-www-form"),
+              Text::npos);
 }
 
 TEST(HeaderBlock, CallerLinesWin) {
@@ -36,8 +37,8 @@ TEST(HeaderBlock, KeepAliveIsRemovedButCloseStays) {
     EXPECT_EQ(keep_alive, kDefaults);
     EXPECT_EQ(build_header_block({.extra_headers = "Connection: close"}).find("Connection: close\r\n"), 0u);
     // Without normalisation a last keep-alive line has no CR LF after it and stays.
-    EXPECT_NE(build_header_block({.extra_headers = "Connection: keep-alive", .add_default_headers = false,
-                                  .normalize_headers = true})
+    EXPECT_NE(build_header_block(
+                  {.extra_headers = "Connection: keep-alive", .add_default_headers = false, .normalize_headers = true})
                   .find("Connection: keep-alive"),
               Text::npos);
 }

@@ -90,7 +90,10 @@ TEST(HostileServer, StalledUploadFailsInSending) {
     ScriptedServer server([](const ReceivedRequest&) { return Script{pause(4000)}; }, nullptr, false);
     RequestOutputs out;
     const auto start = Clock::now();
-    http_request(out.wire({.url = server.url(), .method = HttpMethod::Post, .timeout_seconds = 1, .post_bytes = ByteArray(32 << 20, 'u')}));
+    http_request(out.wire({.url = server.url(),
+                           .method = HttpMethod::Post,
+                           .timeout_seconds = 1,
+                           .post_bytes = ByteArray(32 << 20, 'u')}));
     EXPECT_EQ(out.status, from_utf8("711 发送请求失败!"));
     EXPECT_LT(Clock::now() - start, std::chrono::milliseconds(3500));
 }
@@ -104,10 +107,9 @@ TEST(HostileServer, RedirectsChangeTheMethodAsBrowsersDo) {
     };
     using enum HttpMethod;
     const Case cases[] = {
-        {Post, 301, "GET", false},   {Post, 302, "GET", false},     {Post, 303, "GET", false},
-        {Put, 302, "GET", false},    {Put, 303, "GET", false},      {Head, 303, "HEAD", false},
-        {Post, 307, "POST", true},   {Put, 308, "PUT", true},       {Delete, 303, "GET", false},
-        {Delete, 302, "DELETE", true}, {Get, 301, "GET", true},
+        {Post, 301, "GET", false},   {Post, 302, "GET", false},     {Post, 303, "GET", false}, {Put, 302, "GET", false},
+        {Put, 303, "GET", false},    {Head, 303, "HEAD", false},    {Post, 307, "POST", true}, {Put, 308, "PUT", true},
+        {Delete, 303, "GET", false}, {Delete, 302, "DELETE", true}, {Get, 301, "GET", true},
     };
     for (const Case& c : cases) {
         ScriptedServer server([&c](const ReceivedRequest& r) {
@@ -136,8 +138,8 @@ TEST(HostileServer, RedirectTargetsResolveAgainstTheAddress) {
     });
     const std::string authority = "//127.0.0.1:" + std::to_string(server.port());
     const std::pair<std::string, std::string> cases[] = {
-        {"/next", "/next"},           {"next", "/from/next"},           {"?q=1", "/from/here?q=1"},
-        {"/a%20b", "/a%20b"},         {authority + "/other", "/other"}, {"http:" + authority + "/abs", "/abs"},
+        {"/next", "/next"},       {"next", "/from/next"},           {"?q=1", "/from/here?q=1"},
+        {"/a%20b", "/a%20b"},     {authority + "/other", "/other"}, {"http:" + authority + "/abs", "/abs"},
         {"/sp ace", "/sp%20ace"},
     };
     for (const auto& [location, target] : cases) {
@@ -187,10 +189,8 @@ TEST(HostileServer, SecretsStayWithTheirOrigin) {
 
 TEST(HostileServer, OriginsCompareSchemeHostAndPort) {
     const std::tuple<const char*, const char*, bool> cases[] = {
-        {"http://h.example/a", "http://H.Example:80/b", true},
-        {"https://h.example/", "https://h.example:443/", true},
-        {"http://h.example/", "http://h.example:8080/", false},
-        {"http://h.example:443/", "https://h.example/", false},
+        {"http://h.example/a", "http://H.Example:80/b", true},  {"https://h.example/", "https://h.example:443/", true},
+        {"http://h.example/", "http://h.example:8080/", false}, {"http://h.example:443/", "https://h.example/", false},
         {"http://h.example/", "http://g.example/", false},
     };
     for (const auto& [a, b, same] : cases) {
@@ -232,7 +232,8 @@ TEST(HostileServer, RequestLinesAsTheCallerWroteThem) {
 }
 
 TEST(HostileServer, HeaderNamedLikeAStatusLine) {
-    ScriptedServer server(answer("HTTP/1.1 200 OK\r\nHTTP/1.1 500 Broken: x\r\nSet-Cookie: a=1\r\nContent-Length: 2\r\n\r\nok"));
+    ScriptedServer server(
+        answer("HTTP/1.1 200 OK\r\nHTTP/1.1 500 Broken: x\r\nSet-Cookie: a=1\r\nContent-Length: 2\r\n\r\nok"));
     RequestOutputs out;
     out.new_cookies.clear();
     EXPECT_EQ(http_request(out.wire({.url = server.url()})), "ok");
@@ -248,7 +249,9 @@ TEST(HostileServer, HeadSendsItsBodyAndReadsNone) {
     });
     RequestOutputs out;
     const auto start = Clock::now();
-    EXPECT_EQ(http_request(out.wire({.url = server.url(), .method = HttpMethod::Head, .post_text = "abc", .timeout_seconds = 2})), "");
+    EXPECT_EQ(http_request(out.wire(
+                  {.url = server.url(), .method = HttpMethod::Head, .post_text = "abc", .timeout_seconds = 2})),
+              "");
     EXPECT_LT(Clock::now() - start, std::chrono::milliseconds(1500));
     EXPECT_EQ(out.status, "200 OK");
     EXPECT_EQ(out.bytes, "");
@@ -272,7 +275,8 @@ TEST(HostileServer, LargeConvertedBodyArrivesWhole) {
     ScriptedServer server(answer(response("200 OK", page)));
     int hook_calls = 0;
     RequestOutputs out;
-    const Text text = http_request(out.wire({.url = server.url(), .process_messages = [&hook_calls] { ++hook_calls; }}));
+    const Text text =
+        http_request(out.wire({.url = server.url(), .process_messages = [&hook_calls] { ++hook_calls; }}));
     EXPECT_TRUE(text == from_utf8(page)) << "converted text differs";
     EXPECT_EQ(out.bytes.size(), page.size());
     EXPECT_GT(hook_calls, 3);

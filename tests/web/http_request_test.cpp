@@ -38,7 +38,8 @@ TEST(HttpRequest, PlainGetWithDefaults) {
     EXPECT_EQ(request.method, "GET");
     EXPECT_EQ(request.target, "/path?q=1&r=2");
     const std::string head = request.head;
-    const size_t agent = head.find("User-Agent: Mozilla/5.0 (compatible; MSIE 9.0; Windows NT 6.1; WOW64; Trident/5.0)");
+    const size_t agent =
+        head.find("User-Agent: Mozilla/5.0 (compatible; MSIE 9.0; Windows NT 6.1; WOW64; Trident/5.0)");
     const size_t accept = head.find("Accept: text/html, application/xhtml+xml, */*");
     const size_t encoding = head.find("Accept-Encoding: gbk, GB2312");
     const size_t language = head.find("Accept-Language: zh-cn");
@@ -57,7 +58,9 @@ TEST(HttpRequest, PathDefaultsToSlash) {
 }
 
 TEST(HttpRequest, MethodsAndBodies) {
-    ScriptedServer server([](const ReceivedRequest& r) { return Script{send(response("200 OK", r.method == "HEAD" ? "" : r.method + ":" + r.body))}; });
+    ScriptedServer server([](const ReceivedRequest& r) {
+        return Script{send(response("200 OK", r.method == "HEAD" ? "" : r.method + ":" + r.body))};
+    });
     EXPECT_EQ(http_request({.url = server.url(), .method = HttpMethod::Post, .post_text = "a=1&b=2"}), "POST:a=1&b=2");
     EXPECT_EQ(server.requests().back().header("Content-Type"), "application/x-www-form-urlencoded");
     const ByteArray raw("x\0y", 3);
@@ -70,7 +73,10 @@ TEST(HttpRequest, MethodsAndBodies) {
     EXPECT_EQ(http_request(head.wire({.url = server.url(), .method = HttpMethod::Head})), "");
     EXPECT_EQ(head.status, "200 OK");
     EXPECT_EQ(server.requests().back().method, "HEAD");
-    http_request({.url = server.url(), .method = HttpMethod::Post, .post_text = "x", .extra_headers = "content-type: text/plain"});
+    http_request({.url = server.url(),
+                  .method = HttpMethod::Post,
+                  .post_text = "x",
+                  .extra_headers = "content-type: text/plain"});
     EXPECT_EQ(server.requests().back().header("Content-Type"), "text/plain");
     http_request({.url = server.url(), .method = HttpMethod::Post, .post_text = "x", .add_default_headers = false});
     EXPECT_EQ(server.requests().back().header("Content-Type"), "") << "nothing the caller did not ask for";
@@ -78,8 +84,12 @@ TEST(HttpRequest, MethodsAndBodies) {
 
 TEST(HttpRequest, ChunksArriveWhole) {
     ScriptedServer server([](const ReceivedRequest&) {
-        return Script{send("HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n"), send("5\r\nhello\r\n"), pause(60),
-                      send("1\r\n \r\n"), pause(60), send("5\r\nworld\r\n0\r\n\r\n")};
+        return Script{send("HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n"),
+                      send("5\r\nhello\r\n"),
+                      pause(60),
+                      send("1\r\n \r\n"),
+                      pause(60),
+                      send("5\r\nworld\r\n0\r\n\r\n")};
     });
     EXPECT_EQ(http_request({.url = server.url()}), "hello world");
 }
@@ -203,10 +213,13 @@ TEST(HttpRequest, DeclaredCharsetIsConverted) {
 }
 
 TEST(HttpRequest, ProcessesMessagesWhileItWaits) {
-    ScriptedServer server([](const ReceivedRequest&) { return Script{pause(600), send(response("200 OK", "late", "A: 1\r\nB: 2\r\n"))}; });
+    ScriptedServer server([](const ReceivedRequest&) {
+        return Script{pause(600), send(response("200 OK", "late", "A: 1\r\nB: 2\r\n"))};
+    });
     std::vector<Clock::time_point> calls;
     const auto start = Clock::now();
-    EXPECT_EQ(http_request({.url = server.url(), .process_messages = [&calls] { calls.push_back(Clock::now()); }}), "late");
+    EXPECT_EQ(http_request({.url = server.url(), .process_messages = [&calls] { calls.push_back(Clock::now()); }}),
+              "late");
     ASSERT_GE(calls.size(), 10u);
     // Calls come every few tens of milliseconds (bench_web measures the gaps); the bound
     // here only catches a wait without calls, with room for a loaded machine.

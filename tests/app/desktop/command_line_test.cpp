@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "generated/build_info.h"
 #include "app/desktop/command_line.h"
+#include "generated/build_info.h"
 
 namespace qinghe {
 namespace {
@@ -43,21 +43,20 @@ TEST_P(CommandLineTest, Outcome) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Arguments, CommandLineTest,
-    testing::Values(Case{{}, true, 0, "", ""},
-                    Case{{"--help"}, false, 0, "Usage: qinghe [options]", ""},
-                    Case{{"-h"}, false, 0, "Usage: qinghe [options]", ""},
-                    Case{{"--version"}, false, 0, "qinghe " QINGHE_VERSION "\n", ""},
-                    Case{{"-v"}, false, 0, "qinghe " QINGHE_VERSION "\n", ""},
-                    Case{{"--bogus"}, false, 2, "", "Unknown option 'bogus'"},
-                    Case{{"-x"}, false, 2, "", "Unknown option 'x'"},
-                    Case{{"file.txt"}, false, 2, "", "Unexpected argument 'file.txt'"},
-                    // Qt's own options stay for QApplication, in both spellings.
-                    Case{{"-platform", "offscreen"}, true, 0, "", ""},
-                    Case{{"--platform=offscreen", "-reverse"}, true, 0, "", ""},
-                    Case{{"-style", "Fusion", "-session", "1234_5"}, true, 0, "", ""},
-                    Case{{"-platform"}, false, 2, "", "Missing value after '-platform'"}));
+INSTANTIATE_TEST_SUITE_P(Arguments, CommandLineTest,
+                         testing::Values(Case{{}, true, 0, "", ""},
+                                         Case{{"--help"}, false, 0, "Usage: qinghe [options]", ""},
+                                         Case{{"-h"}, false, 0, "Usage: qinghe [options]", ""},
+                                         Case{{"--version"}, false, 0, "qinghe " QINGHE_VERSION "\n", ""},
+                                         Case{{"-v"}, false, 0, "qinghe " QINGHE_VERSION "\n", ""},
+                                         Case{{"--bogus"}, false, 2, "", "Unknown option 'bogus'"},
+                                         Case{{"-x"}, false, 2, "", "Unknown option 'x'"},
+                                         Case{{"file.txt"}, false, 2, "", "Unexpected argument 'file.txt'"},
+                                         // Qt's own options stay for QApplication, in both spellings.
+                                         Case{{"-platform", "offscreen"}, true, 0, "", ""},
+                                         Case{{"--platform=offscreen", "-reverse"}, true, 0, "", ""},
+                                         Case{{"-style", "Fusion", "-session", "1234_5"}, true, 0, "", ""},
+                                         Case{{"-platform"}, false, 2, "", "Missing value after '-platform'"}));
 
 TEST(CommandLine, HelpListsOnlyTheProgramsOwnOptions) {
     const std::string help = parse({"--help"}).out;

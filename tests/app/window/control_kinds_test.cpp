@@ -69,8 +69,8 @@ TEST_F(ControlsTest, TabWalksEveryStopInOrderAndWraps) {
 
 TEST_F(ControlsTest, EnterPressesTheFocusedButton) {
     // The window is not wired, so the link buttons open nothing.
-    for (const Text* name : {&name::generate_button, &name::restore_button, &name::save_button,
-                             &name::download_link, &name::media_link, &name::messenger_link}) {
+    for (const Text* name : {&name::generate_button, &name::restore_button, &name::save_button, &name::download_link,
+                             &name::media_link, &name::messenger_link}) {
         auto* button = qobject_cast<QAbstractButton*>(widget(*name));
         button->setFocus();
         QSignalSpy clicked(button, &QAbstractButton::clicked);
@@ -86,8 +86,8 @@ TEST_F(ControlsTest, ButtonsShowTheFocus) {
     EXPECT_EQ(QApplication::focusWidget(), widget(name::messenger_link)) << "the focus starts on the feedback button";
     // Edit boxes show it by their caret; every other control that takes the focus draws it.
     for (const Text* name : {&name::download_link, &name::media_link, &name::messenger_link, &name::generate_button,
-                             &name::restore_button, &name::save_button, &name::hot_topics_check,
-                             &name::slot_radio_1, &name::slot_radio_2, &name::slot_radio_3, &name::slot_radio_4}) {
+                             &name::restore_button, &name::save_button, &name::hot_topics_check, &name::slot_radio_1,
+                             &name::slot_radio_2, &name::slot_radio_3, &name::slot_radio_4}) {
         QWidget* button = widget(*name);
         widget(name::count_box)->setFocus();
         const QImage unfocused = button->grab().toImage();
@@ -130,9 +130,9 @@ TEST_F(ControlsTest, EveryFocusableControlHasAnAccessibleName) {
 TEST_F(ControlsTest, AnyEnterOrPastedSeparatorBreaksAListLine) {
     auto* prefix = qobject_cast<QPlainTextEdit*>(widget(name::prefix_box));
     prefix->setFocus();
-    for (const Qt::KeyboardModifiers modifiers : {Qt::KeyboardModifiers(Qt::ShiftModifier),
-                                                  Qt::KeyboardModifiers(Qt::ControlModifier),
-                                                  Qt::KeyboardModifiers(Qt::NoModifier)}) {
+    for (const Qt::KeyboardModifiers modifiers :
+         {Qt::KeyboardModifiers(Qt::ShiftModifier), Qt::KeyboardModifiers(Qt::ControlModifier),
+          Qt::KeyboardModifiers(Qt::NoModifier)}) {
         controls.set_content(name::prefix_box, "AB");
         QTextCursor cursor = prefix->textCursor();
         cursor.setPosition(1);

@@ -11,8 +11,8 @@
 #include <QRadioButton>
 #include <QTextEdit>
 
-#include "app/window/window_widget.h"
 #include "app/window/control_kinds.h"
+#include "app/window/window_widget.h"
 #include "text/codec.h"
 #include "titles/builtin.h"
 
@@ -122,8 +122,9 @@ TEST_F(FormTest, EnumerationByKindFollowsFormOrder) {
         if (row.kind == EditBox) edit_boxes.push_back(from_utf8(row.name));
     }
     EXPECT_EQ(window.controls().names_of_kind(EditBox), edit_boxes);
-    EXPECT_EQ(window.controls().names_of_kind(RadioButton),
-              (std::vector<Text>{from_utf8("单选框4"), from_utf8("单选框3"), from_utf8("单选框2"), from_utf8("单选框1")}));
+    EXPECT_EQ(
+        window.controls().names_of_kind(RadioButton),
+        (std::vector<Text>{from_utf8("单选框4"), from_utf8("单选框3"), from_utf8("单选框2"), from_utf8("单选框1")}));
     EXPECT_EQ(window.controls().names_of_kind(CheckBox), std::vector<Text>{from_utf8("选择框_百度实时热点")});
     EXPECT_EQ(window.controls().names_of_kind(RichTextBox), std::vector<Text>{from_utf8("超级编辑框_结果")});
 }
@@ -144,7 +145,8 @@ TEST_F(FormTest, InitialContentsAreTheBuiltInValues) {
 TEST_F(FormTest, Appearance) {
     QtWindow& controls = window.controls();
     const QColor silver(0xC0, 0xC0, 0xC0);
-    for (const char* name : {"编辑框_前缀", "编辑框_衔接", "编辑框_后缀", "编辑框_标点1", "编辑框_标点2", "编辑框_标点3"}) {
+    for (const char* name :
+         {"编辑框_前缀", "编辑框_衔接", "编辑框_后缀", "编辑框_标点1", "编辑框_标点2", "编辑框_标点3"}) {
         QWidget* box = controls.widget(from_utf8(name));
         EXPECT_EQ(box->palette().color(QPalette::Text), silver) << name;
         EXPECT_EQ(box->palette().color(QPalette::Base), QColor(Qt::white)) << name;
@@ -164,7 +166,8 @@ TEST_F(FormTest, Appearance) {
 
 TEST_F(FormTest, SlotNamesSitOverTheirRadioButtonsCaptions) {
     QtWindow& controls = window.controls();
-    const std::pair<const char*, const char*> slot_boxes[] = {{"编辑框1", "单选框2"}, {"编辑框2", "单选框3"}, {"编辑框3", "单选框4"}};
+    const std::pair<const char*, const char*> slot_boxes[] = {
+        {"编辑框1", "单选框2"}, {"编辑框2", "单选框3"}, {"编辑框3", "单选框4"}};
     for (const auto& [edit_name, radio_name] : slot_boxes) {
         QWidget* edit = controls.widget(from_utf8(edit_name));
         QWidget* radio = controls.widget(from_utf8(radio_name));
@@ -181,7 +184,8 @@ TEST_F(FormTest, CaptionsAreNotClipped) {
         QWidget* widget = window.controls().widget(from_utf8(row.name));
         if (!row.caption || !*row.caption || row.kind == EditBox) continue;
         const QFontMetrics metrics(widget->font());
-        const QRect needed = metrics.boundingRect(QRect(0, 0, 1000, 1000), Qt::AlignLeft, QString::fromUtf8(row.caption));
+        const QRect needed =
+            metrics.boundingRect(QRect(0, 0, 1000, 1000), Qt::AlignLeft, QString::fromUtf8(row.caption));
         int room = widget->width();
         if (row.kind == CheckBox || row.kind == RadioButton) room -= 18;  // the indicator and its spacing
         EXPECT_LE(needed.width(), room + 1) << row.name;  // a glyph's empty right bearing may touch the edge

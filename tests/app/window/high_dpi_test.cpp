@@ -23,9 +23,8 @@ QImage render_feedback_button(qreal scale) {
 }
 
 bool same_pixels(const QImage& a, const QImage& b) {
-    return a.size() == b.size() &&
-           a.convertToFormat(QImage::Format_RGB32).convertToFormat(QImage::Format_RGB888) ==
-               b.convertToFormat(QImage::Format_RGB888);
+    return a.size() == b.size() && a.convertToFormat(QImage::Format_RGB32).convertToFormat(QImage::Format_RGB888) ==
+                                       b.convertToFormat(QImage::Format_RGB888);
 }
 
 TEST(HighDpi, FeedbackFaceIsDrawnFromItsOwnPixelsAt1xAnd2x) {
@@ -37,8 +36,7 @@ TEST(HighDpi, FeedbackFaceIsDrawnFromItsOwnPixelsAt1xAnd2x) {
 
 TEST(HighDpi, FeedbackFaceAt1_5xIsNotAnUpscaled1x) {
     const QImage at_1_5 = render_feedback_button(1.5);
-    QImage from_1x = feedback_face()
-                         .scaled(at_1_5.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    QImage from_1x = feedback_face().scaled(at_1_5.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
     EXPECT_FALSE(same_pixels(at_1_5, from_1x));
 }
 

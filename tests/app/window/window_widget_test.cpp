@@ -10,8 +10,8 @@
 #include "app/window/window_widget.h"
 #include "app/wiring.h"
 #include "config/slots.h"
-#include "text/search.h"
 #include "text/codec.h"
+#include "text/search.h"
 #include "titles/builtin.h"
 
 namespace qinghe {
