@@ -3,8 +3,8 @@
 #include "app/controls/names.h"
 #include "config/control_store.h"
 #include "config/ini_file.h"
-#include "hot/boards.h"
 #include "text/codec.h"
+#include "titles/generator.h"
 #include "titles/platforms.h"
 
 namespace qinghe {
@@ -24,7 +24,7 @@ const std::vector<Option>& options() {
         {name::keyword_box, Kind::Text, {}},
         {name::platform_choice, Kind::Choice, from_utf8(platforms().front().name)},
         {name::no_repeat_check, Kind::Toggle, from_utf8("假")},
-        {name::board_choice, Kind::Choice, from_utf8(hot_boards().front().name)},
+        {name::board_choice, Kind::Choice, default_board_choice()},
     };
     return list;
 }

@@ -17,7 +17,7 @@ room_of() {
 # What each room may include besides itself; generated headers are open to all.
 declare -A allowed=(
   [text]="" [web]="text" [app/controls]="text" [hot]="text web app/controls"
-  [titles]="text app/controls hot" [config]="text app/controls hot titles"
+  [titles]="text app/controls hot" [config]="text app/controls titles"
   [app/form]="text app/controls" [app/desktop]="text"
 )
 no_qt=" text web hot titles config app/controls app/form "

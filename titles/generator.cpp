@@ -107,6 +107,8 @@ Headlines build_headlines(const GeneratorInput& input, const std::function<std::
     return out;
 }
 
+Text default_board_choice() { return from_utf8(hot_boards().front().name); }
+
 GeneratorInput read_generator_input(const Window& window) {
     // Nothing can change the boxes during a run, so each list is read and split once.
     GeneratorInput input;
@@ -186,7 +188,7 @@ private:
     Window& window_;
 };
 
-// The board chosen in the writer's panel; Baidu's when the choice names none.
+// The board chosen in the writer's panel; the first when the choice names none.
 const HotBoard& chosen_board(const Window& window) {
     const Text choice = window.content(name::board_choice);
     for (const HotBoard& board : hot_boards()) {

@@ -74,6 +74,9 @@ Headlines build_headlines(const GeneratorInput& input, const std::function<std::
 // What a run made, for the panel's status line: "10 条 · 12–29 字 · 今日头条 5–30".
 Text run_status(const Headlines& headlines, const Platform* platform);
 
+// The hot-search board choice at its default: the first board's name, Baidu's.
+Text default_board_choice();
+
 // Reads the generator's inputs from the window.
 GeneratorInput read_generator_input(const Window& window);
 
