@@ -8,8 +8,8 @@
 #include <cerrno>
 #include <system_error>
 
-#include "config/new_file.h"
 #include "text/codec.h"
+#include "text/new_file.h"
 #include "text/search.h"
 
 namespace qinghe {
@@ -63,17 +63,6 @@ Text error_text(int error) {
 }
 
 SaveResult failure(int error) { return {error_text(error)}; }
-
-// 0 when all of `bytes` went to `fd`, else the errno of the write that failed.
-int write_all(int fd, TextView bytes) {
-    for (size_t done = 0; done < bytes.size();) {
-        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return n < 0 ? errno : EIO;
-        done += static_cast<size_t>(n);
-    }
-    return 0;
-}
 
 // The file a path names once symbolic links are followed to the end of their chain, a
 // relative link read from the link's own folder. A path naming nothing names itself.
@@ -238,16 +227,8 @@ SaveResult IniFile::save(const std::filesystem::path& path) const {
         (void)!::fchown(fd, old.st_uid, old.st_gid);
         (void)!::fchmod(fd, old.st_mode & 07777);
     }
-    int error = write_all(fd, bytes);
-    // The data must be on disk before the rename makes it the file.
-    if (error == 0 && ::fsync(fd) != 0) error = errno;
-    if (::close(fd) != 0 && error == 0) error = errno;
-    if (error == 0 && ::rename(temporary.c_str(), file.c_str()) != 0) error = errno;
-    if (error != 0) {
-        ::unlink(temporary.c_str());
-        return failure(error);
-    }
-    return {};
+    const int error = replace_with(fd, temporary, file, bytes);
+    return error == 0 ? SaveResult{} : failure(error);
 }
 
 Text read_profile_string(const std::filesystem::path& path, TextView section, TextView key) {

@@ -7,12 +7,12 @@
 #include <cerrno>
 #include <cstdio>
 #include <ctime>
-#include <random>
 #include <system_error>
 
 #include "hot/bounded_json.h"
 #include "hot/title_text.h"
 #include "text/codec.h"
+#include "text/new_file.h"
 
 namespace qinghe {
 namespace {
@@ -63,45 +63,12 @@ Text failure(const std::filesystem::path& file, const char* what, int error = 0)
     return from_utf8(line);
 }
 
-int write_all(int fd, std::string_view bytes) {
-    while (!bytes.empty()) {
-        const ssize_t written = ::write(fd, bytes.data(), bytes.size());
-        if (written < 0 && errno == EINTR) continue;
-        if (written < 0) return errno;
-        bytes.remove_prefix(static_cast<size_t>(written));
-    }
-    return 0;
-}
-
-// A new file beside `file` under a name no one can guess, created by this call alone:
-// an existing file or link of that name makes it try another name.
-int create_temporary(const std::filesystem::path& file, std::filesystem::path& temporary) {
-    std::random_device random;
-    for (int attempt = 0; attempt < 16; ++attempt) {
-        char suffix[17];
-        std::snprintf(suffix, sizeof suffix, "%08x%08x", random(), random());
-        temporary = file;
-        temporary += std::string(".") + suffix;
-        const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
-        if (fd >= 0 || errno != EEXIST) return fd;
-    }
-    return -1;
-}
-
+// Replaces the file atomically, never writing through a link planted beside it.
 Text replace_file(const std::filesystem::path& file, std::string_view bytes) {
     std::filesystem::path temporary;
-    const int fd = create_temporary(file, temporary);
-    if (fd < 0) return failure(file, "cannot be written", errno);
-    int error = write_all(fd, bytes);
-    // The data must be on disk before the rename makes it the file.
-    if (error == 0 && ::fsync(fd) != 0) error = errno;
-    if (::close(fd) != 0 && error == 0) error = errno;
-    if (error == 0 && ::rename(temporary.c_str(), file.c_str()) != 0) error = errno;
-    if (error != 0) {
-        ::unlink(temporary.c_str());
-        return failure(file, "cannot be written", error);
-    }
-    return {};
+    const int fd = create_file_beside(file, 0644, temporary);
+    const int error = fd < 0 ? errno : replace_with(fd, temporary, file, bytes);
+    return error == 0 ? Text{} : failure(file, "cannot be written", error);
 }
 
 std::tm local_time(system_clock::time_point at) {

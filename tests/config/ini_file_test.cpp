@@ -15,11 +15,11 @@
 #include "app/controls/names.h"
 #include "config/control_store.h"
 #include "config/ini_file.h"
-#include "config/new_file.h"
 #include "config/slots.h"
 #include "tests/support/recording_window.h"
 #include "tests/support/temp_folder.h"
 #include "text/codec.h"
+#include "text/new_file.h"
 
 namespace qinghe {
 namespace {

@@ -1,7 +1,8 @@
-#include "config/new_file.h"
+#include "text/new_file.h"
 
 #include <fcntl.h>
 #include <sys/random.h>
+#include <unistd.h>
 
 #include <cerrno>
 
@@ -36,6 +37,27 @@ int create_file_beside(const std::filesystem::path& beside, mode_t mode, std::fi
     }
     errno = EEXIST;
     return -1;
+}
+
+int write_all(int fd, std::string_view bytes) {
+    for (size_t done = 0; done < bytes.size();) {
+        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return n < 0 ? errno : EIO;
+        done += static_cast<size_t>(n);
+    }
+    return 0;
+}
+
+int replace_with(int fd, const std::filesystem::path& temporary, const std::filesystem::path& file,
+                 std::string_view bytes) {
+    int error = write_all(fd, bytes);
+    // The data must be on disk before the rename makes it the file.
+    if (error == 0 && ::fsync(fd) != 0) error = errno;
+    if (::close(fd) != 0 && error == 0) error = errno;
+    if (error == 0 && ::rename(temporary.c_str(), file.c_str()) != 0) error = errno;
+    if (error != 0) ::unlink(temporary.c_str());
+    return error;
 }
 
 }  // namespace qinghe
