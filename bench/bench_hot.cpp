@@ -14,10 +14,10 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
 #include <map>
 #include <string>
 
+#include "bench/process_status.h"
 #include "hot/boards.h"
 #include "hot/boards/board_units.h"
 #include "tests/support/http_server.h"
@@ -27,14 +27,6 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 constexpr size_t kBodyBytes = qinghe::kMaxBodyBytes;
-
-long status_kb(const char* field) {
-    std::ifstream status("/proc/self/status");
-    for (std::string line; std::getline(status, line);) {
-        if (line.rfind(field, 0) == 0) return std::atol(line.c_str() + std::string(field).size());
-    }
-    return 0;
-}
 
 std::string filled(std::string start, const std::string& unit, const std::string& end) {
     start.reserve(kBodyBytes);
@@ -106,12 +98,12 @@ private:
 int child(const std::string& base, const Case& c) {
     qinghe::http_request({.url = base + "/small"});
     BenchServices services(base + c.path);
-    const long rss_before = status_kb("VmRSS:");
+    const long rss_before = bench::status_kb("VmRSS:");
     const Clock::time_point start = services.last = Clock::now();
     const qinghe::HotTopicsFetch fetch = qinghe::find_hot_board(c.board)->fetch(services);
     services.process_pending_messages();  // the stretch from the last call to the return counts as well
     const double total_ms = std::chrono::duration<double, std::milli>(Clock::now() - start).count();
-    const double peak_mb = (status_kb("VmHWM:") - rss_before) / 1024.0;
+    const double peak_mb = (bench::status_kb("VmHWM:") - rss_before) / 1024.0;
     std::printf("%-20s %-6s %9.0f %12.1f %7d %10.0f %8.2fx %7zu\n", c.what, c.board, total_ms, services.longest_ms,
                 services.calls - 1, peak_mb, peak_mb / (kBodyBytes / 1048576.0), fetch.titles.size());
     return 0;

@@ -12,9 +12,9 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
 #include <string>
 
+#include "bench/process_status.h"
 #include "tests/support/http_server.h"
 #include "web/http_request.h"
 
@@ -22,14 +22,6 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 constexpr size_t kBodyBytes = qinghe::kMaxBodyBytes;
-
-long status_kb(const char* field) {
-    std::ifstream status("/proc/self/status");
-    for (std::string line; std::getline(status, line);) {
-        if (line.rfind(field, 0) == 0) return std::atol(line.c_str() + std::string(field).size());
-    }
-    return 0;
-}
 
 // A page of mixed Chinese and ASCII text, in UTF-8 or in GB18030.
 std::string page(bool utf8) {
@@ -68,13 +60,13 @@ int child(const std::string& url, bool want_bytes) {
         ++calls;
     };
     qinghe::ByteArray bytes;
-    const long rss_before = status_kb("VmRSS:");
+    const long rss_before = bench::status_kb("VmRSS:");
     const Clock::time_point start = last = Clock::now();
     const qinghe::Text text =
         qinghe::http_request({.url = url, .response_bytes = want_bytes ? &bytes : nullptr, .process_messages = hook});
     hook();  // the stretch from the last call to the return counts as well
     const double total_ms = std::chrono::duration<double, std::milli>(Clock::now() - start).count();
-    const double peak_mb = (status_kb("VmHWM:") - rss_before) / 1024.0;
+    const double peak_mb = (bench::status_kb("VmHWM:") - rss_before) / 1024.0;
     const double body_mb = kBodyBytes / 1048576.0;
     std::printf("%-6s %-12s %9.0f %12.1f %7d %10.0f %8.2fx   text %.0f MB\n", url.substr(url.rfind('/') + 1).c_str(),
                 want_bytes ? "text, bytes" : "text", total_ms, longest_ms, calls - 1, peak_mb, peak_mb / body_mb,
