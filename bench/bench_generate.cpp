@@ -12,10 +12,10 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
 #include <string>
 
 #include "app/controls/names.h"
+#include "bench/process_status.h"
 #include "bench/program.h"
 #include "bench/runtime_folder.h"
 #include "text/codec.h"
@@ -23,33 +23,31 @@
 
 namespace {
 
-long status_kb(const char* field) {
-    std::ifstream status("/proc/self/status");
-    for (std::string line; std::getline(status, line);) {
-        if (line.rfind(field, 0) == 0) return std::atol(line.c_str() + std::string(field).size());
-    }
-    return 0;
-}
-
 double ms_of(const QElapsedTimer& timer) { return timer.nsecsElapsed() / 1e6; }
+
+// The program's window shown and settled, `count` in its count box; its generate button.
+QAbstractButton* ready_to_generate(bench::Program& program, const char* count) {
+    program.window().show();
+    for (int i = 0; i < 20; ++i) program.app().processEvents();
+    qinghe::QtWindow& controls = program.window().controls();
+    controls.set_content(qinghe::name::count_box, count);
+    return qobject_cast<QAbstractButton*>(controls.widget(qinghe::name::generate_button));
+}
 
 int child(const char* count) {
     bench::Program program;
     QApplication& app = program.app();
     qinghe::WindowWidget& window = program.window();
-    window.show();
-    for (int i = 0; i < 20; ++i) app.processEvents();
     qinghe::QtWindow& controls = window.controls();
-    controls.set_content(qinghe::name::count_box, count);
-    auto* button = qobject_cast<QAbstractButton*>(controls.widget(qinghe::name::generate_button));
+    QAbstractButton* button = ready_to_generate(program, count);
 
-    const long rss_before = status_kb("VmRSS:");
+    const long rss_before = bench::status_kb("VmRSS:");
     QElapsedTimer timer;
     timer.start();
     button->click();
     const double cold = ms_of(timer);
     app.processEvents();  // first paint of the result
-    const long peak_added = status_kb("VmHWM:") - rss_before;
+    const long peak_added = bench::status_kb("VmHWM:") - rss_before;
 
     timer.restart();
     button->click();
@@ -86,11 +84,8 @@ int fitting_child() {
     bench::Program program;
     QApplication& app = program.app();
     qinghe::WindowWidget& window = program.window();
-    window.show();
-    for (int i = 0; i < 20; ++i) app.processEvents();
     qinghe::QtWindow& controls = window.controls();
-    controls.set_content(qinghe::name::count_box, "100000");
-    auto* button = qobject_cast<QAbstractButton*>(controls.widget(qinghe::name::generate_button));
+    QAbstractButton* button = ready_to_generate(program, "100000");
     button->click();  // the cold click
     app.processEvents();
     const double plain = best_click(app, *button);
