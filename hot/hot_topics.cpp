@@ -1,7 +1,5 @@
 #include "hot/hot_topics.h"
 
-#include <algorithm>
-
 #include "hot/board_fetch.h"
 #include "hot/board_page.h"
 #include "hot/title_text.h"
@@ -39,13 +37,10 @@ Text without_separators(TextView title) {
     Text out;
     out.reserve(title.size());
     for (size_t i = 0; i < title.size();) {
-        const auto lead = static_cast<unsigned char>(title[i]);
-        const bool four = lead >= 0x81 && i + 3 < title.size() && title[i + 1] >= '0' && title[i + 1] <= '9';
-        const size_t length = lead < 0x80 ? 1 : four ? 4 : std::min<size_t>(2, title.size() - i);
-        const TextView character = title.substr(i, length);
+        const TextView character = title.substr(i, character_length(title, i));
         if (character == "\x81\x36\xA6\x35" || character == "\x81\x36\xA6\x36") out.push_back(' ');
         else out.append(character);
-        i += length;
+        i += character.size();
     }
     return out;
 }

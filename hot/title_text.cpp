@@ -1,7 +1,5 @@
 #include "hot/title_text.h"
 
-#include <algorithm>
-
 #include "text/codec.h"
 
 namespace qinghe {
@@ -77,10 +75,7 @@ std::string utf8_of_text(TextView text, const std::function<void()>& pump) {
     std::string utf8;
     utf8.reserve(text.size() + text.size() / 2);  // a double-byte character takes three bytes
     for (size_t start = 0, at = 0; at < text.size();) {
-        // One character: a single byte, a double-byte one, or a four-byte one (its second
-        // byte a digit).
-        const bool four = is_lead_byte(text[at]) && at + 1 < text.size() && text[at + 1] >= '0' && text[at + 1] <= '9';
-        at = std::min(text.size(), at + (!is_lead_byte(text[at]) ? 1 : four ? 4 : 2));
+        at += character_length(text, at);
         if (at - start >= kPumpBytes || at == text.size()) {
             utf8 += to_utf8(text.substr(start, at - start));
             start = at;
