@@ -1,7 +1,7 @@
 #include "app/shell_actions.h"
 
-#include "app/controls/names.h"
 #include "app/form/links.h"
+#include "controls/names.h"
 #include "titles/builtin.h"
 
 namespace qinghe {

@@ -1,7 +1,7 @@
 #pragma once
 // The shell's own small actions: focus highlighting of the list boxes, the prefix reset
 // when hot topics are switched off, and the three link buttons.
-#include "app/controls/window.h"
+#include "controls/window.h"
 
 namespace qinghe {
 

@@ -4,12 +4,12 @@
 #include <QFocusEvent>
 #include <exception>
 
-#include "app/controls/names.h"
 #include "app/desktop/exit_signals.h"
 #include "app/shell_actions.h"
 #include "app/window/window_widget.h"
 #include "config/slots.h"
 #include "config/writer_panel.h"
+#include "controls/names.h"
 #include "text/codec.h"
 #include "titles/generator.h"
 #include "titles/restore.h"

@@ -2,7 +2,7 @@
 #include <memory>
 #include <span>
 
-#include "app/controls/window.h"
+#include "controls/window.h"
 
 namespace qinghe {
 

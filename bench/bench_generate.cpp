@@ -14,10 +14,10 @@
 #include <cstdlib>
 #include <string>
 
-#include "app/controls/names.h"
 #include "bench/process_status.h"
 #include "bench/program.h"
 #include "bench/runtime_folder.h"
+#include "controls/names.h"
 #include "text/codec.h"
 #include "titles/generator.h"
 

@@ -3,7 +3,7 @@
 // per control, named after it, in the section named after the kind.
 #include <filesystem>
 
-#include "app/controls/window.h"
+#include "controls/window.h"
 
 namespace qinghe {
 

@@ -2,9 +2,9 @@
 
 #include <array>
 
-#include "app/controls/names.h"
 #include "config/control_store.h"
 #include "config/ini_file.h"
+#include "controls/names.h"
 
 namespace qinghe {
 namespace {

@@ -2,7 +2,7 @@
 // The four configuration slots: slot 1 in config.ini, slots 2 to 4 in config01.ini to
 // config03.ini, in the window's settings folder. A slot keeps the three phrase lists and
 // the hot-topic check box; config.ini also keeps the slot names and the selected slot.
-#include "app/controls/window.h"
+#include "controls/window.h"
 
 namespace qinghe {
 

@@ -1,8 +1,8 @@
 #include "config/writer_panel.h"
 
-#include "app/controls/names.h"
 #include "config/control_store.h"
 #include "config/ini_file.h"
+#include "controls/names.h"
 #include "text/codec.h"
 #include "titles/generator.h"
 #include "titles/platforms.h"

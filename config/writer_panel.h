@@ -5,7 +5,7 @@
 // writes them and reads them. A key is written only once it leaves its default or is in
 // the file already: a file saved with every option at its default is the file the
 // program always wrote.
-#include "app/controls/window.h"
+#include "controls/window.h"
 
 namespace qinghe {
 

@@ -3,7 +3,7 @@
 #include <functional>
 #include <vector>
 
-#include "app/controls/runtime_services.h"
+#include "controls/runtime_services.h"
 
 namespace qinghe {
 

@@ -8,7 +8,7 @@ cd "${1:?source folder}"
 # The room a path lies in: the longest matching folder prefix.
 room_of() {
   case $1 in
-    app/controls/*) echo app/controls ;; app/form/*) echo app/form ;;
+    controls/*) echo controls ;; app/form/*) echo app/form ;;
     app/window/*) echo app/window ;; app/desktop/*) echo app/desktop ;;
     *) echo "${1%%/*}" ;;
   esac
@@ -16,11 +16,11 @@ room_of() {
 
 # What each room may include besides itself; generated headers are open to all.
 declare -A allowed=(
-  [text]="" [web]="text" [app/controls]="text" [hot]="text web app/controls"
-  [titles]="text app/controls hot" [config]="text app/controls titles"
-  [app/form]="text app/controls" [app/desktop]="text"
+  [text]="" [web]="text" [controls]="text" [hot]="text web controls"
+  [titles]="text controls hot" [config]="text controls titles"
+  [app/form]="text controls" [app/desktop]="text"
 )
-no_qt=" text web hot titles config app/controls app/form "
+no_qt=" text web hot titles config controls app/form "
 test_rooms=" tests bench fuzz "
 
 failures=0
@@ -44,6 +44,6 @@ while IFS= read -r file; do
 done < <(git ls-files '*.cpp' '*.h' '*.h.in' 2>/dev/null ||
          find . -path ./build\* -prune -o \( -name '*.cpp' -o -name '*.h' \) -print | sed 's|^\./||')
 
-[ -f app/controls/CMakeLists.txt ] || fail "app/controls has no CMakeLists.txt of its own"
+[ -f controls/CMakeLists.txt ] || fail "controls has no CMakeLists.txt of its own"
 [ $failures -eq 0 ] || { echo "$failures layout rule(s) broken"; exit 1; }
 echo "every source file keeps the layout rules"

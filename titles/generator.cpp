@@ -6,7 +6,7 @@
 
 #include "text/codec.h"
 
-#include "app/controls/names.h"
+#include "controls/names.h"
 #include "hot/boards.h"
 #include "hot/hot_topics.h"
 #include "hot/topic_cache.h"

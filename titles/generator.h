@@ -5,7 +5,7 @@
 #include <span>
 #include <vector>
 
-#include "app/controls/window.h"
+#include "controls/window.h"
 #include "titles/platforms.h"
 
 namespace qinghe {

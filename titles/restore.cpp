@@ -1,6 +1,6 @@
 #include "titles/restore.h"
 
-#include "app/controls/names.h"
+#include "controls/names.h"
 #include "titles/builtin.h"
 
 namespace qinghe {

@@ -1,5 +1,5 @@
 #pragma once
-#include "app/controls/window.h"
+#include "controls/window.h"
 
 namespace qinghe {
 

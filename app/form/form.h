@@ -4,8 +4,8 @@
 // table alone.
 #include <span>
 
-#include "app/controls/names.h"
-#include "app/controls/window.h"
+#include "controls/names.h"
+#include "controls/window.h"
 
 namespace qinghe::form {
 

@@ -6,7 +6,7 @@
 #include <QString>
 #include <QTextCharFormat>
 
-#include "app/controls/window.h"
+#include "controls/window.h"
 #include "text/text.h"
 
 namespace qinghe {

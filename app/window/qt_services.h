@@ -5,7 +5,7 @@
 #include <functional>
 #include <map>
 
-#include "app/controls/runtime_services.h"
+#include "controls/runtime_services.h"
 
 namespace qinghe {
 

@@ -4,7 +4,7 @@
 #include <QWidget>
 #include <vector>
 
-#include "app/controls/window.h"
+#include "controls/window.h"
 
 class QAbstractButton;
 

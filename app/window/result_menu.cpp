@@ -9,9 +9,9 @@
 #include <QTextBlock>
 #include <QTextEdit>
 
-#include "app/controls/names.h"
 #include "app/window/qt_convert.h"
 #include "app/window/qt_window.h"
+#include "controls/names.h"
 #include "titles/generator.h"
 
 namespace qinghe {

@@ -7,9 +7,9 @@
 #include <QScreen>
 #include <QTextEdit>
 
-#include "app/controls/names.h"
 #include "app/form/form.h"
 #include "app/window/form_builder.h"
+#include "controls/names.h"
 #include "text/codec.h"
 
 namespace qinghe {

@@ -5,10 +5,10 @@
 #include <QTest>
 #include <QUrl>
 
-#include "app/controls/names.h"
 #include "app/form/links.h"
 #include "app/window/window_widget.h"
 #include "app/wiring.h"
+#include "controls/names.h"
 #include "text/codec.h"
 #include "titles/builtin.h"
 

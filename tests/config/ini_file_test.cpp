@@ -12,10 +12,10 @@
 #include <random>
 #include <set>
 
-#include "app/controls/names.h"
 #include "config/control_store.h"
 #include "config/ini_file.h"
 #include "config/slots.h"
+#include "controls/names.h"
 #include "tests/support/recording_window.h"
 #include "tests/support/temp_folder.h"
 #include "text/codec.h"

@@ -6,11 +6,11 @@
 #include <fstream>
 #include <memory>
 
-#include "app/controls/names.h"
 #include "app/window/window_widget.h"
 #include "app/wiring.h"
 #include "config/control_store.h"
 #include "config/ini_file.h"
+#include "controls/names.h"
 #include "tests/support/temp_folder.h"
 #include "text/codec.h"
 #include "titles/builtin.h"

@@ -10,9 +10,9 @@
 #include <chrono>
 #include <filesystem>
 
-#include "app/controls/names.h"
 #include "app/window/window_widget.h"
 #include "app/wiring.h"
+#include "controls/names.h"
 #include "hot/boards.h"
 #include "hot/topic_cache.h"
 #include "tests/support/http_server.h"

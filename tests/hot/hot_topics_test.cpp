@@ -9,9 +9,9 @@
 #include <QTextEdit>
 #include <QTimer>
 
-#include "app/controls/names.h"
 #include "app/window/window_widget.h"
 #include "app/wiring.h"
+#include "controls/names.h"
 #include "hot/board_page.h"
 #include "hot/hot_topics.h"
 #include "tests/support/http_server.h"

@@ -5,7 +5,7 @@
 #include <utility>
 #include <vector>
 
-#include "app/controls/window.h"
+#include "controls/window.h"
 
 namespace qinghe {
 

@@ -11,10 +11,10 @@
 #include <QFile>
 #include <set>
 
-#include "app/controls/names.h"
 #include "app/window/qt_convert.h"
 #include "app/window/window_widget.h"
 #include "app/wiring.h"
+#include "controls/names.h"
 #include "tests/support/temp_folder.h"
 #include "text/codec.h"
 #include "text/search.h"

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "app/controls/names.h"
+#include "controls/names.h"
 #include "tests/support/recording_window.h"
 #include "titles/builtin.h"
 #include "titles/restore.h"

@@ -7,11 +7,11 @@
 #include <QTimer>
 #include <memory>
 
-#include "app/controls/names.h"
 #include "app/desktop/exit_signals.h"
 #include "app/window/window_widget.h"
 #include "app/wiring.h"
 #include "config/ini_file.h"
+#include "controls/names.h"
 #include "tests/support/temp_folder.h"
 #include "text/codec.h"
 

@@ -15,10 +15,10 @@
 #include <fstream>
 #include <memory>
 
-#include "app/controls/names.h"
 #include "app/form/form.h"
 #include "app/window/window_widget.h"
 #include "app/wiring.h"
+#include "controls/names.h"
 #include "tests/support/temp_folder.h"
 #include "text/codec.h"
 #include "titles/builtin.h"

@@ -5,8 +5,8 @@
 #include <QTextBlock>
 #include <QTextEdit>
 
-#include "app/controls/names.h"
 #include "app/window/window_widget.h"
+#include "controls/names.h"
 #include "text/codec.h"
 
 namespace qinghe {

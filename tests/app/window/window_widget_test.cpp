@@ -6,10 +6,10 @@
 #include <QSignalSpy>
 #include <QTest>
 
-#include "app/controls/names.h"
 #include "app/window/window_widget.h"
 #include "app/wiring.h"
 #include "config/slots.h"
+#include "controls/names.h"
 #include "text/codec.h"
 #include "text/search.h"
 #include "titles/builtin.h"

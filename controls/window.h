@@ -7,7 +7,7 @@
 #include <span>
 #include <vector>
 
-#include "app/controls/runtime_services.h"
+#include "controls/runtime_services.h"
 #include "text/text.h"
 
 namespace qinghe {
