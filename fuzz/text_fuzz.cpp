@@ -1,10 +1,12 @@
 // The text routines on arbitrary bytes: searches land on character starts and on the
-// needle, splitting and joining give the text back, markers give pieces of the source.
+// needle, splitting and joining give the text back, markers give pieces of the source,
+// the word matcher's matches cover the words.
 #include <vector>
 
 #include "fuzz/fuzz_input.h"
 #include "text/markers.h"
 #include "text/search.h"
+#include "text/word_matcher.h"
 
 namespace qinghe {
 namespace {
@@ -63,6 +65,23 @@ void check_markers(TextView source, TextView left, TextView right, int start, bo
     FUZZ_CHECK(capital.size() == left.size() && (left.empty() || TextView(capital).substr(1) == left.substr(1)));
 }
 
+// Each match covers whole characters whose reading holds the word's.
+void check_words(TextView text, TextView first, TextView second) {
+    WordMatcher matcher;
+    const TextView words[] = {first, second};
+    for (TextView word : words) matcher.add(word);
+    const std::vector<WordMatcher::Match> matches = matcher.find_all(text);
+    FUZZ_CHECK(matcher.find_first(text) == !matches.empty());
+    for (const WordMatcher::Match& m : matches) {
+        FUZZ_CHECK(m.word < 2 && m.begin < m.end && m.end <= text.size() && m.first_char < m.end_char);
+        size_t start = 0;
+        while (start < m.begin) start += character_length(text, start);
+        FUZZ_CHECK(start == m.begin);
+        const std::string reading = WordMatcher::normalised(text.substr(m.begin, m.end - m.begin));
+        FUZZ_CHECK(reading.find(WordMatcher::normalised(words[m.word])) != std::string::npos);
+    }
+}
+
 ExtractOptions extract_options(fuzz::Input& in) {
     ExtractOptions options;
     options.ignore_case = in.flag();
@@ -109,5 +128,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     check_replace(source, needle, other);
     check_markers(source, needle, other, start, ignore_case);
     check_extract(options, source, needle, other);
+    check_words(source, needle, other);
     return 0;
 }
