@@ -32,6 +32,8 @@ public:
     virtual void process_pending_messages() = 0;
     // Hands an address to the desktop's handler for it; a failure shows nothing.
     virtual void open_address(TextView address) = 0;
+    // Whether the user asked to stop what is under way: a request then ends at once.
+    virtual bool cancelled() const { return false; }
 };
 
 }  // namespace qinghe

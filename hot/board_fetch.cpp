@@ -22,7 +22,8 @@ HotTopicsFetch read_board(RuntimeServices& services, const BoardRequest& request
                   .status_text = &status,
                   .response_bytes = &body,
                   .connect_to = services.connect_to(),
-                  .process_messages = pump});
+                  .process_messages = pump,
+                  .cancelled = [&services] { return services.cancelled(); }});
     fetch.titles = reader(body, pump);
     if (answered) *answered = !headers.empty();
     if (fetch.titles.empty()) fetch.reason = reason_for(status, !headers.empty());

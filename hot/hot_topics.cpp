@@ -23,7 +23,8 @@ HotTopicsFetch read_page(RuntimeServices& services, TextView address) {
                               .status_text = &status,
                               .response_bytes = &raw,
                               .connect_to = services.connect_to(),
-                              .process_messages = process_messages});
+                              .process_messages = process_messages,
+                              .cancelled = [&services] { return services.cancelled(); }});
     fetch.titles = page_titles(std::move(page), std::move(raw), process_messages);
     if (fetch.titles.empty()) fetch.reason = reason_for(status, !headers.empty());
     return fetch;

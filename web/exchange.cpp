@@ -146,6 +146,7 @@ CURLcode perform(CURL* easy, const Receiver& receiver) {
         if (has_hook && (ready == 0 || Clock::now() - last_call >= std::chrono::milliseconds(25))) {
             (*settings.process_messages)();
             last_call = Clock::now();
+            if (settings.cancelled && *settings.cancelled && (*settings.cancelled)()) return CURLE_ABORTED_BY_CALLBACK;
         }
         const curl_off_t moved =
             activity + info(easy, CURLINFO_SIZE_UPLOAD_T) + static_cast<curl_off_t>(receiver.received);
@@ -185,6 +186,10 @@ Exchange run_exchange(CURL* easy, const ExchangeSettings& settings) {
         return exchange;
     }
     const CURLcode result = perform(easy, receiver);
+    if (result == CURLE_ABORTED_BY_CALLBACK) {
+        exchange.outcome = Exchange::Cancelled;
+        return exchange;
+    }
     if (receiver.answered && !receiver.headers_too_large) {
         exchange.outcome = Exchange::Answered;
         exchange.answer = std::move(receiver.answer);

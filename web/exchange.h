@@ -19,6 +19,7 @@ struct ExchangeSettings {
     bool secure = false;          // https: the request is not sent before TLS is established
     size_t upload_size = 0;       // bytes of the request body
     const std::function<void()>* process_messages = nullptr;
+    const std::function<bool()>* cancelled = nullptr;  // asked after the hook: true drops the transfer
 };
 
 struct Answer {
@@ -29,7 +30,7 @@ struct Answer {
 };
 
 struct Exchange {
-    enum Outcome { Answered, NotSent, Unanswered } outcome = Unanswered;
+    enum Outcome { Answered, NotSent, Unanswered, Cancelled } outcome = Unanswered;
     Answer answer;  // when Answered
 };
 

@@ -57,7 +57,9 @@ Outcome exchange_following_redirects(CURL* easy, const HttpRequest& r, RequestAd
                                                 .through_tunnel = !r.proxy.empty() && address.secure,
                                                 .secure = address.secure,
                                                 .upload_size = has_body ? body.size() : 0,
-                                                .process_messages = &r.process_messages});
+                                                .process_messages = &r.process_messages,
+                                                .cancelled = &r.cancelled});
+        if (exchange.outcome == Exchange::Cancelled) return {Failure::Cancelled, {}};
         if (exchange.outcome == Exchange::NotSent) return {first ? Failure::Send : Failure::NoResponse, {}};
         if (exchange.outcome == Exchange::Unanswered) return {Failure::NoResponse, {}};
         RequestAddress target;
@@ -142,6 +144,7 @@ Text http_request(const HttpRequest& r) {
         if (r.status_text) *r.status_text = message_of(failure);
         return Text();
     };
+    if (r.cancelled && r.cancelled()) return fail(Failure::Cancelled);
     if (!curl_library()) return fail(Failure::NoService);
     RequestAddress address;
     if (!split_address(r.url, address)) return fail(Failure::BadUrl);

@@ -41,6 +41,10 @@ struct HttpRequest {
     // line, and between pieces of work on a large body (copying, charset conversion), so
     // that the window can process its pending messages.
     std::function<void()> process_messages = {};
+    // Asked before the request goes out and whenever the message hook has run: once it
+    // answers true the request ends at once, the transfer dropped unfinished, with the
+    // message "714 已取消" and nothing else written.
+    std::function<bool()> cancelled = {};
 };
 
 Text http_request(const HttpRequest& request);

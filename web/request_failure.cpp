@@ -19,6 +19,7 @@ Text message_of(Failure failure) {
         case Failure::Send: return from_utf8("711 发送请求失败!");
         case Failure::NoResponse: return from_utf8("712 服务器未响应!");
         case Failure::Read: return from_utf8("713 读取数据失败!");
+        case Failure::Cancelled: return from_utf8("714 已取消");
     }
     return {};
 }

@@ -18,7 +18,8 @@ enum class Failure {
     Headers,
     Send,
     NoResponse,
-    Read
+    Read,
+    Cancelled  // the caller asked to stop
 };
 
 Text message_of(Failure failure);
