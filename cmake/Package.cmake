@@ -24,10 +24,11 @@ set(CPACK_DEBIAN_PACKAGE_SECTION text)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 # dpkg-shlibdeps finds the libraries the program links. libcurl is opened by name at the
 # first hot-topic fetch, and Qt's platform plugins are loaded at start (libqt6gui6 only
-# recommends them), so both are named here. The CJK font the form asks for and the
+# recommends them), so both are named here, and so are Qt's translations, which give its
+# own menus and dialogs the window's language. The CJK font the form asks for and the
 # Wayland plugin are recommended: the window opens without them.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "libcurl4, qt6-qpa-plugins")
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "libcurl4, qt6-qpa-plugins, qt6-translations-l10n")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-arphic-uming, qt6-wayland")
 
 # Built as Debian builds its packages: with the compiler and linker flags of

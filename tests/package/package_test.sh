@@ -25,7 +25,7 @@ has_packages() {  # FIELD NAME...
   shift
   for name; do [[ $value == *" $name "* ]] || fail "$name is not in: $value"; done
 }
-has_packages Depends qt6-qpa-plugins libcurl4 libqt6gui6
+has_packages Depends qt6-qpa-plugins qt6-translations-l10n libcurl4 libqt6gui6
 has_packages Recommends fonts-arphic-uming qt6-wayland
 
 contents=$(dpkg-deb -c "$deb")

@@ -1,6 +1,8 @@
 // The command line is read before any application object or display exists.
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
+#include <QTranslator>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -29,7 +31,21 @@ void PrintTo(const Case& c, std::ostream* out) {
     for (const char* argument : c.arguments) *out << ' ' << argument;
 }
 
-class CommandLineTest : public testing::TestWithParam<Case> {};
+// The program reads its command line before the application exists, so before Qt's
+// translations are installed; the tests' application has them, so they step aside.
+class CommandLineTest : public testing::TestWithParam<Case> {
+protected:
+    void SetUp() override {
+        if (QCoreApplication* app = QCoreApplication::instance()) translators_ = app->findChildren<QTranslator*>();
+        for (QTranslator* translator : translators_) QCoreApplication::removeTranslator(translator);
+    }
+    void TearDown() override {
+        for (QTranslator* translator : translators_) QCoreApplication::installTranslator(translator);
+    }
+
+private:
+    QList<QTranslator*> translators_;
+};
 
 TEST_P(CommandLineTest, Outcome) {
     const Case& expected = GetParam();
