@@ -11,7 +11,7 @@ void highlight_list_box(Window& window, TextView box) { window.set_text_colour(b
 void dim_list_box(Window& window, TextView box) { window.set_text_colour(box, 0xC0C0C0); }
 
 void reset_prefix_list(Window& window) {
-    if (!window.checked(name::hot_topics_check)) window.set_content(name::prefix_box, builtin_prefix_list());
+    if (!window.checked(name::hot_topics_check)) window.replace_content(name::prefix_box, builtin_prefix_list());
 }
 
 void open_download_page(Window& window) { window.services().open_address(kDownloadPage); }

@@ -1,6 +1,7 @@
 #include "app/wiring.h"
 
 #include <QAbstractButton>
+#include <QComboBox>
 #include <QFocusEvent>
 #include <exception>
 
@@ -32,6 +33,7 @@ constexpr Binding kBindings[] = {
     {name::utf8::slot_radio_3, Clicked, select_slot_3},
     {name::utf8::slot_radio_4, Clicked, select_slot_4},
     {name::utf8::hot_topics_check, Clicked, reset_prefix_list},
+    {name::utf8::board_choice, Changed, note_board_choice},
     {name::utf8::prefix_box, GotFocus, nullptr, highlight_list_box},
     {name::utf8::prefix_box, LostFocus, nullptr, dim_list_box},
     {name::utf8::link_box, GotFocus, nullptr, highlight_list_box},
@@ -95,6 +97,11 @@ void wire_events(WindowWidget& window) {
             case Clicked:
                 if (auto* button = qobject_cast<QAbstractButton*>(control)) {
                     QObject::connect(button, &QAbstractButton::clicked, &window, run);
+                }
+                break;
+            case Changed:
+                if (auto* choice = qobject_cast<QComboBox*>(control)) {
+                    QObject::connect(choice, &QComboBox::activated, &window, run);
                 }
                 break;
             case GotFocus:

@@ -9,7 +9,8 @@ namespace qinghe {
 class ExitSignals;
 class WindowWidget;
 
-enum class Event { Created, AboutToBeDestroyed, Clicked, GotFocus, LostFocus };
+// Changed: the user chose another entry of a drop-down list.
+enum class Event { Created, AboutToBeDestroyed, Clicked, Changed, GotFocus, LostFocus };
 using Action = void (*)(Window&);
 // An action that acts on the control whose event it is.
 using ControlAction = void (*)(Window&, TextView control);

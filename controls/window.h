@@ -54,6 +54,12 @@ public:
     // that text, and a text that is no entry changes nothing).
     virtual Text content(TextView name) const = 0;
     virtual void set_content(TextView name, TextView text) = 0;
+    // Sets the content of a multi-line edit box as one edit the user can take back: the
+    // box's undo (Ctrl+Z, its menu's 撤销) brings back what it held. Elsewhere as set_content.
+    virtual void replace_content(TextView name, TextView text) { set_content(name, text); }
+    // An edit box that is read-only takes no typing and shows so; its content can still
+    // be set.
+    virtual void set_read_only(TextView name, bool read_only) = 0;
     virtual void set_text_colour(TextView name, Colour colour) = 0;
 
     // Checked state of a check box, a radio button or a push button that toggles.

@@ -46,12 +46,12 @@ constexpr std::uint32_t draw_once(std::uint32_t seed) {
     return (state >> 16) & 0x7FFF;
 }
 
+}  // namespace
+
 CharFormat result_line_format(Colour colour) {
     static const Text song_ti = from_utf8("宋体");
     return CharFormat{.face = song_ti, .size_twips = 200, .colour = colour};
 }
-
-}  // namespace
 
 int parse_count(TextView text) {
     const Text normal = normalise_full_width(text);
@@ -152,144 +152,6 @@ Text run_status(const Headlines& headlines, const Platform* platform) {
 void append_result_line(Window& window, TextView line, Colour colour) {
     const ColouredLine one{line, colour};
     window.append_lines(name::result_box, result_line_format(colour), {&one, 1});
-}
-
-namespace {
-
-// While a run lasts (a hot-topic fetch can take up to the request's time-out, with the
-// window processing events), the cursor says "busy" and every control whose action reads
-// or writes the lists or the slots is off: generating again, the slot buttons, saving,
-// restoring, the hot-topic box and the board. So the titles, or the list put back after a
-// failed fetch, land in the slot selected when the run began, and nothing half-fetched is
-// saved. Typing into the boxes stays possible. All comes back however the run ends.
-class RunInProgress {
-public:
-    explicit RunInProgress(Window& window) : window_(window) {
-        for (const Text* control : controls()) window_.set_enabled(*control, false);
-        window_.set_busy(true);
-    }
-    ~RunInProgress() {
-        window_.set_busy(false);
-        for (const Text* control : controls()) window_.set_enabled(*control, true);
-    }
-    RunInProgress(const RunInProgress&) = delete;
-    RunInProgress& operator=(const RunInProgress&) = delete;
-
-private:
-    static std::span<const Text* const> controls() {
-        static const Text* const kControls[] = {
-            &name::generate_button, &name::slot_radio_1,     &name::slot_radio_2,
-            &name::slot_radio_3,    &name::slot_radio_4,     &name::save_button,
-            &name::restore_button,  &name::hot_topics_check, &name::board_choice,
-        };
-        return kControls;
-    }
-
-    Window& window_;
-};
-
-// The board chosen in the writer's panel; the first when the choice names none.
-const HotBoard& chosen_board(const Window& window) {
-    const Text choice = window.content(name::board_choice);
-    for (const HotBoard& board : hot_boards()) {
-        if (from_utf8(board.name) == choice) return board;
-    }
-    return hot_boards().front();
-}
-
-// What planting hot topics gave: whether titles went in, whether a grey line stands
-// above the headlines, and the panel's line naming the board and when its titles were
-// fetched.
-struct Planted {
-    bool done = false;
-    bool notice = false;
-    Text board_status = {};
-};
-
-// Replaces the prefix list by the chosen board's live titles, each followed by CR LF,
-// and keeps them as the board's last good titles. When the board gives none, its kept
-// titles go in instead, with a grey line giving their age; without kept titles the list
-// is put back and the grey line says why.
-Planted plant_hot_topics(Window& window) {
-    const HotBoard& board = chosen_board(window);
-    const Text board_name = from_utf8(board.name);
-    RuntimeServices& services = window.services();
-    const Text own_list = window.content(name::prefix_box);
-    window.set_content(name::prefix_box, {});
-    HotTopicsFetch fetch = board.fetch(services);
-    const auto now = std::chrono::system_clock::now();
-    Planted planted{.done = true};
-    std::vector<Text> titles;
-    auto fetched = now;
-    if (!fetch.titles.empty()) {
-        const Text problem = store_topics(services.settings_folder(), board.key, fetch.titles, now);
-        if (!problem.empty()) services.report_problem(problem);
-        titles = std::move(fetch.titles);
-    } else {
-        services.report_problem(fetch.address + ": " + fetch.reason);
-        std::optional<CachedTopics> cached = load_topics(services.settings_folder(), board.key);
-        if (!cached) {
-            window.set_content(name::prefix_box, own_list);
-            const Text notice = from_utf8("未能获取实时热点（") + fetch.reason + from_utf8("），前缀列表保持不变。");
-            append_result_line(window, notice, kNoticeColour);
-            return {};
-        }
-        append_result_line(window, cached_topics_notice(fetch.reason, board_name, *cached, now), kNoticeColour);
-        planted.notice = true;
-        titles = std::move(cached->titles);
-        fetched = cached->fetched;
-    }
-    // Whatever was typed into the box during the fetch stays ahead of the titles; all
-    // titles go in with one write.
-    Text content = window.content(name::prefix_box);
-    for (const Text& title : titles) content.append(title).append(kCrLf);
-    window.set_content(name::prefix_box, content);
-    planted.board_status = fetched_status(board_name, fetched, now);
-    return planted;
-}
-
-}  // namespace
-
-void generate_titles(Window& window) {
-    const RunInProgress run(window);
-    window.set_content(name::result_box, {});
-    Planted planted;
-    if (window.checked(name::hot_topics_check)) {
-        planted = plant_hot_topics(window);
-        if (!planted.done) {
-            window.set_content(name::status_label, {});
-            return;
-        }
-    }
-    const GeneratorInput input = read_generator_input(window);
-    RuntimeServices& services = window.services();
-    const Headlines headlines = build_headlines(
-        input, [&services] { return services.tick_count(); }, [&services] { services.process_pending_messages(); });
-
-    std::vector<ColouredLine> lines;
-    lines.reserve(headlines.ends.size());
-    size_t begin = 0;
-    for (size_t i = 0; i < headlines.ends.size(); ++i) {
-        const size_t end = headlines.ends[i];
-        lines.push_back(
-            {TextView(headlines.text).substr(begin, end - begin), i % 2 == 0 ? kFirstLineColour : kSecondLineColour});
-        begin = end;
-    }
-    window.append_lines(name::result_box, result_line_format(kFirstLineColour), lines);
-    if (!headlines.shortfall.empty()) append_result_line(window, headlines.shortfall, kNoticeColour);
-    if (headlines.shortfall.empty() && !planted.notice) {
-        window.copy_content_to_clipboard(name::result_box);
-    } else {
-        // The clipboard takes the headlines alone, ready to publish.
-        Text text;
-        text.reserve(headlines.text.size() + headlines.ends.size() * 2);
-        begin = 0;
-        for (size_t end : headlines.ends) text.append(headlines.text, begin, end - begin).append(kCrLf), begin = end;
-        window.copy_text_to_clipboard(text);
-    }
-    Text status = run_status(headlines, input.writer.platform);
-    if (!planted.board_status.empty()) status.append(kCrLf).append(planted.board_status);
-    window.set_content(name::status_label, status);
 }
 
 }  // namespace qinghe

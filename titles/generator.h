@@ -80,14 +80,25 @@ Text default_board_choice();
 // Reads the generator's inputs from the window.
 GeneratorInput read_generator_input(const Window& window);
 
+// The result box's lines: 宋体 10 pt in the given colour.
+CharFormat result_line_format(Colour colour);
 // Appends one line in 宋体 10 pt with the given colour to the result box.
 void append_result_line(Window& window, TextView line, Colour colour);
 
 // The click action of the generate button. When live hot topics are wanted, the board
-// chosen in the writer's panel gives the prefix list; when it gives no title, its last
-// good titles stand in with a grey line giving their age, and without them the prefix
-// list is put back as it was, no headline is made, the clipboard is left alone, and one
-// grey line in the result box (and one on standard error) says why.
+// chosen in the writer's panel gives the prefix list (one edit the box can undo); when
+// it gives no title, its last good titles stand in with a grey line giving their age,
+// and without them the prefix list stays as it was, no headline is made, the clipboard
+// is left alone, and one grey line in the result box (and one on standard error) says
+// why. While the fetch waits the prefix box takes no typing and the button, captioned
+// "取消获取", stops it: a click then ends the request at once and the run with it.
 void generate_titles(Window& window);
+
+// Shows a note under the last run's lines in the panel's status line: what an action did
+// since ("已复制：…"), or a hint. A new note replaces the earlier one; the run's lines stay.
+void show_status_note(Window& window, TextView note);
+
+// The board choice was changed: a hint when it has no effect until hot topics are on.
+void note_board_choice(Window& window);
 
 }  // namespace qinghe

@@ -127,7 +127,7 @@ constexpr std::array kControls{
     panel_caption(name::utf8::keyword_caption, 24, "关键词（填入 ____）", name::utf8::keyword_box),
     ControlRow{.name = name::utf8::keyword_box, .kind = EditBox, .geometry = {577, 45, 180, 24},
                .background = kWhite, .edge = Edge::Client, .tab_order = 24, .accessible_name = "关键词",
-               .panel = true},
+               .panel = true, .placeholder = "多个关键词用 | 分隔"},
     panel_caption(name::utf8::platform_caption, 82, "发布平台", name::utf8::platform_choice),
     ControlRow{.name = name::utf8::platform_choice, .kind = ComboBox, .geometry = {577, 101, 180, 24},
                .builtin = Builtin::Platforms, .tab_order = 25, .accessible_name = "发布平台", .panel = true},

@@ -64,6 +64,7 @@ struct ControlRow {
     bool word_wrap = false;                 // labels: long text wraps at word boundaries
     bool toggles = false;                   // push buttons: checked and unchecked by turns
     const char* labels = nullptr;           // labels: the control it names (UTF-8), for screen readers
+    const char* placeholder = nullptr;      // single-line edit boxes: the grey hint an empty box shows (UTF-8)
 };
 
 struct WindowRow {

@@ -92,6 +92,7 @@ QWidget* make_edit_box(const ControlRow& row, QWidget* parent) {
     }
     auto* edit = new EdgedLineEdit(row.edge, parent);
     edit->setText(text);
+    if (row.placeholder) edit->setPlaceholderText(QString::fromUtf8(row.placeholder));
     edit->setCursorPosition(0);
     set_colours(*edit, row, QPalette::Text, QPalette::Base);
     return edit;

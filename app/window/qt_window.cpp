@@ -78,6 +78,7 @@ Text QtWindow::content(TextView name) const {
         return from_qstring(label->text().replace(QLatin1Char('\n'), QLatin1String("\r\n")));
     }
     if (auto* choice = qobject_cast<QComboBox*>(control->widget)) return from_qstring(choice->currentText());
+    if (auto* button = qobject_cast<QAbstractButton*>(control->widget)) return from_qstring(button->text());
     return from_qstring(widget_text(name).replace(QLatin1Char('\n'), QLatin1String("\r\n")));
 }
 
@@ -95,6 +96,39 @@ void QtWindow::set_content(TextView name, TextView text) {
         plain->setPlainText(to_document_text(text));
     } else if (auto* rich = qobject_cast<QTextEdit*>(control->widget)) {
         rich->setPlainText(to_document_text(text));
+    } else if (auto* button = qobject_cast<QAbstractButton*>(control->widget)) {
+        // A caption that changes is what a screen reader announces, too.
+        const QString caption = to_document_text(text);
+        if (button->accessibleName() == button->text()) button->setAccessibleName(caption);
+        button->setText(caption);
+    }
+}
+
+void QtWindow::replace_content(TextView name, TextView text) {
+    auto* plain = find_as<QPlainTextEdit>(name, ControlKind::EditBox);
+    if (!plain) return set_content(name, text);
+    const QString content = to_document_text(text);
+    if (plain->document()->toRawText().replace(QChar::ParagraphSeparator, QLatin1Char('\n')) == content) return;
+    // Everything selected and typed over, in one edit block: one step of the box's undo.
+    QTextCursor cursor(plain->document());
+    cursor.beginEditBlock();
+    cursor.select(QTextCursor::Document);
+    cursor.insertText(content);
+    cursor.endEditBlock();
+    cursor.movePosition(QTextCursor::Start);
+    plain->setTextCursor(cursor);
+}
+
+void QtWindow::set_read_only(TextView name, bool read_only) {
+    const Control* control = find(name);
+    if (!control || control->kind != ControlKind::EditBox) return;
+    if (auto* line = qobject_cast<QLineEdit*>(control->widget)) line->setReadOnly(read_only);
+    if (auto* plain = qobject_cast<QPlainTextEdit*>(control->widget)) {
+        plain->setReadOnly(read_only);
+        // On the button face, as the controls that are off stand, while its scroll bar and
+        // selection still work.
+        plain->viewport()->setBackgroundRole(read_only ? QPalette::Window : QPalette::Base);
+        plain->viewport()->update();
     }
 }
 
@@ -180,10 +214,13 @@ void QtWindow::set_enabled(TextView name, bool enabled) {
     // Qt moves the focus off a control it disables; when the control comes back and the
     // focus is still where Qt put it, the focus returns too (a button pressed with the
     // keyboard keeps it, and a later key does not land on its neighbour).
+    // Controls turned off one after another pass the focus along: it goes back to the
+    // first of them, not to the one it passed last.
     const bool had_focus = control->hasFocus();
     control->setEnabled(enabled);
     if (!enabled && had_focus) {
-        refocus_ = {control, QApplication::focusWidget()};
+        if (refocus_.control && refocus_.moved_to == control) refocus_.moved_to = QApplication::focusWidget();
+        else refocus_ = {control, QApplication::focusWidget()};
     } else if (enabled && refocus_.control == control) {
         if (QApplication::focusWidget() == refocus_.moved_to) control->setFocus();
         refocus_ = {};

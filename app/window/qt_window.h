@@ -21,6 +21,8 @@ public:
 
     Text content(TextView name) const override;
     void set_content(TextView name, TextView text) override;
+    void replace_content(TextView name, TextView text) override;
+    void set_read_only(TextView name, bool read_only) override;
     void set_text_colour(TextView name, Colour colour) override;
     bool checked(TextView name) const override;
     void set_checked(TextView name, bool checked) override;

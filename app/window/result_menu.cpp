@@ -24,6 +24,14 @@ bool is_headline(const QTextBlock& block) {
     return first.atEnd() || first.fragment().charFormat().foreground().color() != to_qcolor(kNoticeColour);
 }
 
+// Whether the box holds a headline at all; the first line usually is one.
+bool holds_headline(const QTextDocument& document) {
+    for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
+        if (is_headline(block)) return true;
+    }
+    return false;
+}
+
 QString choose_with_dialog(QWidget* parent, const QString& suggested) {
     return QFileDialog::getSaveFileName(parent, QStringLiteral("导出全部标题"), suggested,
                                         QStringLiteral("文本文件 (*.txt);;所有文件 (*)"));
@@ -38,22 +46,27 @@ ResultMenu::ResultMenu(QTextEdit& box, QtWindow& controls)
 }
 
 void ResultMenu::show_menu(const QPoint& position) {
-    QMenu* menu = box_.createStandardContextMenu(box_.viewport()->mapToGlobal(position));
+    QMenu* menu = menu_at(position);
     menu->setAttribute(Qt::WA_DeleteOnClose);
+    menu->popup(box_.viewport()->mapToGlobal(position));
+}
+
+QMenu* ResultMenu::menu_at(const QPoint& position) {
+    QMenu* menu = box_.createStandardContextMenu(box_.viewport()->mapToGlobal(position));
     menu->addSeparator();
     QAction* copy =
         menu->addAction(QStringLiteral("复制这一条"), this, [this, position] { copy_headline_at(position); });
     copy->setEnabled(is_headline(box_.cursorForPosition(position).block()));
     QAction* save = menu->addAction(QStringLiteral("导出全部…"), this, &ResultMenu::export_all);
-    save->setEnabled(!box_.document()->isEmpty());
-    menu->popup(box_.viewport()->mapToGlobal(position));
+    save->setEnabled(holds_headline(*box_.document()));
+    return menu;
 }
 
 void ResultMenu::copy_headline_at(const QPoint& position) {
     const QTextBlock block = box_.cursorForPosition(position).block();
     if (!is_headline(block)) return;
     if (QClipboard* clipboard = QGuiApplication::clipboard()) clipboard->setText(block.text());
-    controls_.set_content(name::status_label, from_qstring(QStringLiteral("已复制：") + block.text()));
+    show_status_note(controls_, from_qstring(QStringLiteral("已复制：") + block.text()));
 }
 
 void ResultMenu::export_all() {
@@ -70,7 +83,7 @@ void ResultMenu::export_all() {
     const bool saved = file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.commit();
     const QString status = saved ? QStringLiteral("已导出 %1 条到 %2").arg(count).arg(QDir::toNativeSeparators(path))
                                  : QStringLiteral("导出失败：%1").arg(file.errorString());
-    controls_.set_content(name::status_label, from_qstring(status));
+    show_status_note(controls_, from_qstring(status));
 }
 
 }  // namespace qinghe

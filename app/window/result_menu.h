@@ -7,6 +7,7 @@
 #include <QString>
 #include <functional>
 
+class QMenu;
 class QTextEdit;
 class QPoint;
 
@@ -27,6 +28,9 @@ public:
     // viewport; every headline into the file the chooser names.
     void copy_headline_at(const QPoint& position);
     void export_all();
+    // The menu a right click at that point of the viewport opens; the caller owns it.
+    // 导出全部… is off while the box holds no headline.
+    QMenu* menu_at(const QPoint& position);
 
 private:
     void show_menu(const QPoint& position);

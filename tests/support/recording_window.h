@@ -61,6 +61,7 @@ public:
     void copy_content_to_clipboard(TextView) override { ++other_calls; }
     void copy_text_to_clipboard(TextView) override { ++other_calls; }
     void set_enabled(TextView, bool) override { ++other_calls; }
+    void set_read_only(TextView, bool) override { ++other_calls; }
     void set_busy(bool) override { ++other_calls; }
     RuntimeServices& services() const override { return recorded; }
 };

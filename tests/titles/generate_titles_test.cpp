@@ -185,7 +185,11 @@ TEST_F(GenerateTitles, AShortRunSaysWhyAndLeavesItsReasonOutOfClipboardAndExport
     const QRect second_line = box->cursorRect(QTextCursor(result_document()->findBlockByNumber(1)));
     window_widget.result_menu().copy_headline_at(second_line.center());
     EXPECT_EQ(QGuiApplication::clipboard()->text(), to_qstring(lines[1]));
-    EXPECT_EQ(window.content(name::status_label), from_utf8("已复制：") + lines[1]);
+    // The copy is confirmed under the run's line, which stays.
+    const Text run_line = split_list(window.content(name::status_label), kCrLf).front();
+    EXPECT_TRUE(to_utf8(run_line).starts_with("4 条 · 3 字"));
+    window_widget.result_menu().copy_headline_at(second_line.center());
+    EXPECT_EQ(window.content(name::status_label), run_line + "\r\n" + from_utf8("已复制：") + lines[1]);
 }
 
 }  // namespace

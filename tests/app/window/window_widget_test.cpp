@@ -2,7 +2,10 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QComboBox>
 #include <QLineEdit>
+#include <QMenu>
+#include <QPlainTextEdit>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -13,6 +16,7 @@
 #include "text/codec.h"
 #include "text/search.h"
 #include "titles/builtin.h"
+#include "titles/generator.h"
 
 namespace qinghe {
 namespace {
@@ -96,6 +100,73 @@ TEST_F(WindowWidgetTest, RestoreButtonPutsTheBuiltInValuesBack) {
     EXPECT_EQ(controls.content(name::result_box), "keep too");
     EXPECT_TRUE(controls.checked(name::hot_topics_check));
     EXPECT_TRUE(controls.checked(name::slot_radio_3));
+}
+
+// After a run the keyboard focus is where it was: a second Enter runs again instead of
+// landing on a neighbour such as 恢复默认 and wiping the lists.
+TEST_F(WindowWidgetTest, EnterAfterARunRunsAgainAndLeavesTheListsAlone) {
+    controls.set_content(name::prefix_box, "mine\r\n");
+    QWidget* generate = controls.widget(name::generate_button);
+    generate->setFocus();
+    for (int run = 0; run < 2; ++run) {
+        QTest::keyClick(generate, Qt::Key_Return);
+        EXPECT_EQ(QApplication::focusWidget(), generate) << "after run " << run + 1;
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    }
+    EXPECT_EQ(controls.content(name::prefix_box), "mine\r\n");
+    EXPECT_EQ(split_list(controls.content(name::result_box), kCrLf).size(), 10u);
+}
+
+// 恢复默认 is an edit of each list box: Ctrl+Z, or the box's own (Chinese) menu, takes it back.
+TEST_F(WindowWidgetTest, RestoringTheListsCanBeUndoneInEachBox) {
+    controls.set_content(name::prefix_box, "mine\r\n");
+    controls.set_content(name::link_box, "my link\r\n");
+    QTest::mouseClick(qobject_cast<QAbstractButton*>(controls.widget(name::restore_button)), Qt::LeftButton);
+    ASSERT_EQ(controls.content(name::prefix_box), builtin_prefix_list());
+    auto* prefix = qobject_cast<QPlainTextEdit*>(controls.widget(name::prefix_box));
+    prefix->setFocus();
+    QTest::keyClick(prefix, Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(controls.content(name::prefix_box), "mine\r\n");
+    EXPECT_EQ(controls.content(name::link_box), builtin_link_list()) << "each box takes back its own";
+
+    auto* link = qobject_cast<QPlainTextEdit*>(controls.widget(name::link_box));
+    std::unique_ptr<QMenu> menu(link->createStandardContextMenu());
+    const QList<QAction*> actions = menu->actions();
+    QStringList texts;
+    for (QAction* action : actions) texts << action->text();
+    const auto undo = std::find_if(actions.begin(), actions.end(),
+                                   [](QAction* action) { return action->text().startsWith(QStringLiteral("撤销")); });
+    ASSERT_NE(undo, actions.end()) << texts.join(QLatin1Char('|')).toStdString();
+    EXPECT_TRUE(texts.join(QLatin1Char('|')).contains(QStringLiteral("全选")));
+    (*undo)->trigger();
+    EXPECT_EQ(controls.content(name::link_box), "my link\r\n");
+}
+
+// The board choice alone does nothing; the status line says what it waits for.
+TEST_F(WindowWidgetTest, ChoosingABoardWithoutHotTopicsSaysHowItTakesEffect) {
+    controls.set_content(name::status_label, from_utf8("10 条"));
+    auto* board = qobject_cast<QComboBox*>(controls.widget(name::board_choice));
+    board->setFocus();
+    QTest::keyClick(board, Qt::Key_Down);
+    ASSERT_EQ(board->currentIndex(), 1);
+    EXPECT_EQ(controls.content(name::status_label), from_utf8("10 条\r\n勾选「植入实时热点」后生效"));
+    controls.set_checked(name::hot_topics_check, true);
+    controls.set_content(name::status_label, "");
+    QTest::keyClick(board, Qt::Key_Down);
+    EXPECT_EQ(controls.content(name::status_label), "");
+}
+
+// Nothing to export (an empty box, or only a grey line): 导出全部… is off.
+TEST_F(WindowWidgetTest, ExportIsOfferedOnlyWithHeadlines) {
+    const auto export_enabled = [this] {
+        std::unique_ptr<QMenu> menu(window.result_menu().menu_at(QPoint(5, 5)));
+        return menu->actions().back()->isEnabled();
+    };
+    EXPECT_FALSE(export_enabled());
+    append_result_line(controls, from_utf8("未能获取实时热点（404），前缀列表保持不变。"), kNoticeColour);
+    EXPECT_FALSE(export_enabled());
+    append_result_line(controls, "A-x", kFirstLineColour);
+    EXPECT_TRUE(export_enabled());
 }
 
 // An unknown name makes a call do nothing, so a misspelt one would go unnoticed.

@@ -1,0 +1,239 @@
+// The generate button's action: the hot-topic planting that may come first, the run,
+// and what the window shows and copies afterwards.
+#include <chrono>
+#include <optional>
+
+#include "controls/names.h"
+#include "hot/boards.h"
+#include "hot/topic_cache.h"
+#include "text/codec.h"
+#include "text/search.h"
+#include "titles/generator.h"
+
+namespace qinghe {
+namespace {
+
+// While a run lasts (a hot-topic fetch can take up to the request's time-out, with the
+// window processing events), the cursor says "busy" and every control whose action reads
+// or writes the lists or the slots is off: the slot buttons, saving, restoring, the
+// hot-topic box and the board. So the titles land in the slot selected when the run
+// began, and nothing half-fetched is saved. All comes back however the run ends. The
+// generate button is off too, except while a fetch waits: then it stops the fetch.
+class RunInProgress {
+public:
+    explicit RunInProgress(Window& window) : window_(window) {
+        for (const Text* control : controls()) window_.set_enabled(*control, false);
+        window_.set_busy(true);
+    }
+    ~RunInProgress() {
+        window_.set_busy(false);
+        window_.set_enabled(name::generate_button, true);
+        for (const Text* control : controls()) window_.set_enabled(*control, true);
+    }
+    RunInProgress(const RunInProgress&) = delete;
+    RunInProgress& operator=(const RunInProgress&) = delete;
+
+    // From here on the run only builds headlines: the button is off.
+    void building() { window_.set_enabled(name::generate_button, false); }
+
+private:
+    static std::span<const Text* const> controls() {
+        static const Text* const kControls[] = {
+            &name::slot_radio_1, &name::slot_radio_2,   &name::slot_radio_3,     &name::slot_radio_4,
+            &name::save_button,  &name::restore_button, &name::hot_topics_check, &name::board_choice,
+        };
+        return kControls;
+    }
+
+    Window& window_;
+};
+
+// The window's services for one fetch, with a stop the writer can ask for.
+class StoppableServices final : public RuntimeServices {
+public:
+    explicit StoppableServices(RuntimeServices& inner) : inner_(inner) {}
+
+    std::uint32_t tick_count() const override { return inner_.tick_count(); }
+    std::filesystem::path settings_folder() const override { return inner_.settings_folder(); }
+    void report_problem(TextView line) override { inner_.report_problem(line); }
+    Text address_for(TextView address) const override { return inner_.address_for(address); }
+    std::vector<Text> connect_to() const override { return inner_.connect_to(); }
+    void process_pending_messages() override { inner_.process_pending_messages(); }
+    void open_address(TextView address) override { inner_.open_address(address); }
+    bool cancelled() const override { return stopped_ || inner_.cancelled(); }
+
+    void stop() { stopped_ = true; }
+
+private:
+    RuntimeServices& inner_;
+    bool stopped_ = false;
+};
+
+// The fetch waiting now, if any: the generate button's click stops it. Runs happen on the
+// GUI thread, one fetch at a time.
+StoppableServices* fetch_under_way = nullptr;
+
+// While a fetch waits: the prefix box takes no typing (what it holds is what the run
+// keeps should the fetch fail), and the generate button reads "取消获取".
+class FetchUnderWay {
+public:
+    FetchUnderWay(Window& window, StoppableServices& services) : window_(window) {
+        window_.set_read_only(name::prefix_box, true);
+        window_.set_content(name::generate_button, from_utf8("取消获取"));
+        fetch_under_way = &services;
+    }
+    ~FetchUnderWay() {
+        fetch_under_way = nullptr;
+        window_.set_content(name::generate_button, from_utf8("生成标题"));
+        window_.set_read_only(name::prefix_box, false);
+    }
+    FetchUnderWay(const FetchUnderWay&) = delete;
+    FetchUnderWay& operator=(const FetchUnderWay&) = delete;
+
+private:
+    Window& window_;
+};
+
+// The board chosen in the writer's panel; the first when the choice names none.
+const HotBoard& chosen_board(const Window& window) {
+    const Text choice = window.content(name::board_choice);
+    for (const HotBoard& board : hot_boards()) {
+        if (from_utf8(board.name) == choice) return board;
+    }
+    return hot_boards().front();
+}
+
+// What planting hot topics gave: whether titles went in (else the run ends), whether a
+// grey line stands above the headlines, and the panel's line: the board and when its
+// titles were fetched, or why the run ended.
+struct Planted {
+    bool done = false;
+    bool notice = false;
+    Text status = {};
+};
+
+// Replaces the prefix list by the chosen board's live titles, each followed by CR LF, in
+// one write, and keeps them as the board's last good titles. When the board gives none,
+// its kept titles go in instead, with a grey line giving their age; without kept titles
+// the grey line says why. The box is written only once everything else has been done,
+// so a run that fails or is stopped on the way leaves it as it was.
+Planted plant_hot_topics(Window& window) {
+    const HotBoard& board = chosen_board(window);
+    const Text board_name = from_utf8(board.name);
+    StoppableServices services(window.services());
+    HotTopicsFetch fetch;
+    {
+        const FetchUnderWay waiting(window, services);
+        fetch = board.fetch(services);
+    }
+    if (services.cancelled()) return {.status = from_utf8("已取消")};
+    const auto now = std::chrono::system_clock::now();
+    Planted planted{.done = true};
+    std::vector<Text> titles;
+    auto fetched = now;
+    Text notice;
+    if (!fetch.titles.empty()) {
+        const Text problem = store_topics(services.settings_folder(), board.key, fetch.titles, now);
+        if (!problem.empty()) services.report_problem(problem);
+        titles = std::move(fetch.titles);
+    } else {
+        services.report_problem(fetch.address + ": " + fetch.reason);
+        std::optional<CachedTopics> cached = load_topics(services.settings_folder(), board.key);
+        if (!cached) {
+            append_result_line(window,
+                               from_utf8("未能获取实时热点（") + fetch.reason + from_utf8("），前缀列表保持不变。"),
+                               kNoticeColour);
+            return {};
+        }
+        notice = cached_topics_notice(fetch.reason, board_name, *cached, now);
+        titles = std::move(cached->titles);
+        fetched = cached->fetched;
+    }
+    Text content;
+    for (const Text& title : titles) content.append(title).append(kCrLf);
+    planted.status = fetched_status(board_name, fetched, now);
+    window.replace_content(name::prefix_box, content);
+    if (!notice.empty()) {
+        append_result_line(window, notice, kNoticeColour);
+        planted.notice = true;
+    }
+    return planted;
+}
+
+// The headlines into the result box in their two colours, then onto the clipboard.
+void show_headlines(Window& window, const Headlines& headlines, bool notice_above) {
+    std::vector<ColouredLine> lines;
+    lines.reserve(headlines.ends.size());
+    size_t begin = 0;
+    for (size_t i = 0; i < headlines.ends.size(); ++i) {
+        const size_t end = headlines.ends[i];
+        lines.push_back(
+            {TextView(headlines.text).substr(begin, end - begin), i % 2 == 0 ? kFirstLineColour : kSecondLineColour});
+        begin = end;
+    }
+    window.append_lines(name::result_box, result_line_format(kFirstLineColour), lines);
+    if (!headlines.shortfall.empty()) append_result_line(window, headlines.shortfall, kNoticeColour);
+    if (headlines.shortfall.empty() && !notice_above) {
+        window.copy_content_to_clipboard(name::result_box);
+        return;
+    }
+    // The clipboard takes the headlines alone, ready to publish.
+    Text text;
+    text.reserve(headlines.text.size() + headlines.ends.size() * 2);
+    begin = 0;
+    for (size_t end : headlines.ends) text.append(headlines.text, begin, end - begin).append(kCrLf), begin = end;
+    window.copy_text_to_clipboard(text);
+}
+
+// The beginnings of the notes that stand under a run's lines.
+constexpr const char* kNotePrefixes[] = {"已复制：", "已导出 ", "导出失败：", "勾选「"};
+
+bool is_note(TextView line) {
+    for (const char* prefix : kNotePrefixes) {
+        if (line.starts_with(from_utf8(prefix))) return true;
+    }
+    return false;
+}
+
+}  // namespace
+
+void show_status_note(Window& window, TextView note) {
+    Text status;
+    for (const Text& line : split_list(window.content(name::status_label), kCrLf)) {
+        if (!is_note(line)) status.append(line).append(kCrLf);
+    }
+    window.set_content(name::status_label, status.append(note));
+}
+
+void note_board_choice(Window& window) {
+    if (!window.checked(name::hot_topics_check)) show_status_note(window, from_utf8("勾选「植入实时热点」后生效"));
+}
+
+void generate_titles(Window& window) {
+    // A click while the fetch waits (the button then reads "取消获取") stops it.
+    if (fetch_under_way) {
+        fetch_under_way->stop();
+        return;
+    }
+    RunInProgress run(window);
+    window.set_content(name::result_box, {});
+    Planted planted;
+    if (window.checked(name::hot_topics_check)) {
+        planted = plant_hot_topics(window);
+        if (!planted.done) {
+            window.set_content(name::status_label, planted.status);
+            return;
+        }
+    }
+    run.building();
+    const GeneratorInput input = read_generator_input(window);
+    RuntimeServices& services = window.services();
+    const Headlines headlines = build_headlines(
+        input, [&services] { return services.tick_count(); }, [&services] { services.process_pending_messages(); });
+    show_headlines(window, headlines, planted.notice);
+    Text status = run_status(headlines, input.writer.platform);
+    if (!planted.status.empty()) status.append(kCrLf).append(planted.status);
+    window.set_content(name::status_label, status);
+}
+
+}  // namespace qinghe
