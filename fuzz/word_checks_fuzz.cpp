@@ -1,10 +1,12 @@
 // The risk check on arbitrary bytes and writer's words: hits cover whole characters inside
 // the text, in order and never nested, with a valid entry that applies to the platform;
-// a run read in one pass gives each headline the hits it has alone.
+// a run read in one pass gives each headline the hits it has alone. The hot-topic filter
+// on the same pieces as titles: it keeps some of them in order and counts the rest.
 #include <memory>
 #include <vector>
 
 #include "fuzz/fuzz_input.h"
+#include "hot/topic_filter.h"
 #include "titles/risk_words.h"
 
 namespace qinghe {
@@ -75,12 +77,28 @@ void check_risks(const RiskChecker& checker, TextView text, const Platform* plat
     }
 }
 
+void check_filter(const TopicFilterOptions& options, const std::vector<Text>& titles) {
+    const TopicFilter filter(options);
+    const FilteredTopics result = filter.apply(titles);
+    FUZZ_CHECK(result.seen == titles.size() && result.kept.size() + result.left_out() == titles.size());
+    FUZZ_CHECK(filter_status(result).empty() == (result.left_out() == 0));
+    if (!options.any()) FUZZ_CHECK(result.kept == titles);
+    size_t next = 0;  // the kept titles are the ones judged kept, in order
+    for (const Text& title : titles) {
+        if (filter.judge(title) != TopicVerdict::kept) continue;
+        FUZZ_CHECK(next < result.kept.size() && result.kept[next] == title);
+        ++next;
+    }
+    FUZZ_CHECK(next == result.kept.size());
+}
+
 }  // namespace
 }  // namespace qinghe
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using namespace qinghe;
     fuzz::Input in(data, size);
+    const bool avoid_disasters = in.flag();
     const std::span<const Platform> all = platforms();
     const size_t choice = in.number(static_cast<unsigned>(all.size()));
     const Platform* platform = choice < all.size() ? &all[choice] : nullptr;
@@ -98,5 +116,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     ends.push_back(text.size());
     check_risks(checker_for(custom, allowed), text, platform, ends);
+    std::vector<Text> titles;
+    for (size_t i = 0, start = 0; i < ends.size(); start = ends[i++])
+        titles.push_back(text.substr(start, ends[i] - start));
+    check_filter({.avoid_disasters = avoid_disasters, .excluded = {custom}, .included = {allowed}}, titles);
     return 0;
 }
