@@ -6,6 +6,7 @@
 // text costs a table look-up per character once its characters have been seen.
 #include <cstddef>
 #include <cstdint>
+#include <span>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -20,6 +21,7 @@ public:
         size_t word;                  // the number add() gave the word
         size_t begin, end;            // byte offsets of the matched characters in the text
         size_t first_char, end_char;  // the same as character positions (end past the last)
+        size_t piece = 0;             // for a text read in pieces: the piece's number
     };
 
     // Adds a word (program text) and returns its number, counted from 0 in the order of
@@ -35,6 +37,12 @@ public:
         find_all(text, out);
         return out;
     }
+    // The same over a text cut into pieces that end at `ends` (ascending byte offsets; the
+    // text after the last is not read), in one pass: each piece reads as a text of its own,
+    // so no occurrence crosses from one piece into the next, and a match's positions are
+    // counted from its piece's start. Ordered by piece, then as above.
+    void find_all(TextView text, std::span<const size_t> ends, std::vector<Match>& out) const;
+
     // Whether any word occurs in `text`; when one does, `found` (if given) is the first to end.
     bool find_first(TextView text, Match* found = nullptr) const;
 
@@ -43,11 +51,15 @@ public:
 
 private:
     using Symbol = std::uint32_t;  // a character of the words; 0 stands for any other
+    struct Edge {
+        Symbol symbol;
+        std::uint32_t child;
+        bool operator<(const Edge& other) const { return symbol < other.symbol; }
+    };
     struct Node {
-        std::vector<std::pair<Symbol, std::uint32_t>> next;  // sorted by symbol
+        std::uint32_t first_edge = 0, end_edge = 0;  // its children in edges_, sorted by symbol
         std::uint32_t fail = 0;
         std::uint32_t output = 0;  // 1 + index into outputs_ of the longest word ending here
-        std::uint32_t depth = 0;   // in symbols
     };
     struct Output {
         std::uint32_t word;
@@ -59,8 +71,8 @@ private:
     template <class OnMatch>
     void scan(TextView text, OnMatch&& on_match) const;
     void build() const;
-    // The symbols one character of the text reads as: `count` of them at `symbols`.
-    const Symbol* symbols_of(TextView text, size_t at, size_t length, size_t& count) const;
+    // The cache entry of the character at `at`, `length` bytes long, made on first sight.
+    std::uint32_t read_character(TextView text, size_t at, size_t length) const;
     std::uint32_t step(std::uint32_t node, Symbol symbol) const;
 
     size_t words_ = 0;
@@ -69,11 +81,14 @@ private:
     mutable bool built_ = false;
     mutable std::unordered_map<char32_t, Symbol> alphabet_;
     mutable std::vector<Node> nodes_;
+    mutable std::vector<Edge> edges_;
     mutable std::vector<std::uint32_t> root_;  // the root's transitions, dense by symbol
     mutable std::vector<Output> outputs_;
-    // Characters seen so far: the symbols each reads as. For ASCII and two-byte
-    // characters, 1 + offset into symbol_pool_ (where a count precedes the symbols) by
+    // Characters seen so far: the symbols each reads as, kOneSymbol | the symbol for a
+    // character that reads as one, else 1 + offset into symbol_pool_ (where a count
+    // precedes the symbols); 0 for one not seen yet. For ASCII and two-byte characters by
     // the character's bytes as a number; four-byte characters in a map.
+    static constexpr std::uint32_t kOneSymbol = 0x80000000u;
     mutable std::vector<std::uint32_t> short_cache_;
     mutable std::unordered_map<std::uint32_t, std::uint32_t> long_cache_;
     mutable std::vector<Symbol> symbol_pool_;

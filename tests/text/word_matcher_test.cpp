@@ -99,6 +99,26 @@ TEST(WordMatcher, AgreesWithAPlainSearch) {
             EXPECT_EQ(to_utf8(text.substr(m.begin, m.end - m.begin)), span);
         }
         ASSERT_EQ(got, expected) << utf8;
+        // Read in pieces, the text gives each piece's own matches, counted from its start.
+        std::vector<size_t> ends;
+        for (size_t at = 0; at < text.size(); at += character_length(text, at)) {
+            if (random() % 3 == 0) ends.push_back(at);
+        }
+        ends.push_back(text.size());
+        std::vector<WordMatcher::Match> pieces_read, one_by_one;
+        matcher.find_all(text, ends, pieces_read);
+        for (size_t piece = 0, start = 0; piece < ends.size(); start = ends[piece++]) {
+            for (WordMatcher::Match m : matcher.find_all(TextView(text).substr(start, ends[piece] - start))) {
+                m.piece = piece;
+                one_by_one.push_back(m);
+            }
+        }
+        const auto key = [](const std::vector<WordMatcher::Match>& matches) {
+            std::vector<std::tuple<size_t, size_t, size_t, size_t, size_t, size_t>> out;
+            for (const auto& m : matches) out.emplace_back(m.piece, m.word, m.begin, m.end, m.first_char, m.end_char);
+            return out;
+        };
+        ASSERT_EQ(key(pieces_read), key(one_by_one)) << utf8;
     }
 }
 
