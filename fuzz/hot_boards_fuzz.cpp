@@ -1,8 +1,11 @@
-// Every board's reader and the topic cache's on arbitrary bytes: never a crash or an
-// exception, and every title is one non-blank line without control characters.
+// Every board's reader, the site's words in an error body and the topic cache's reader on
+// arbitrary bytes: never a crash or an exception, every title one non-blank line without
+// control characters, the site's words one short line.
 #include "fuzz/fuzz_input.h"
+#include "hot/board_fetch.h"
 #include "hot/board_page.h"
 #include "hot/boards/board_units.h"
+#include "hot/title_text.h"
 #include "hot/topic_cache.h"
 #include "text/codec.h"
 
@@ -10,11 +13,15 @@ namespace {
 
 using Reader = std::vector<qinghe::Text> (*)(std::string_view, const std::function<void()>&);
 
+bool is_line_unit(char16_t unit) {
+    return unit >= 0x20 && !(unit >= 0x7F && unit <= 0x9F) && unit != 0x2028 && unit != 0x2029;
+}
+
 void check_titles(const std::vector<qinghe::Text>& titles) {
     for (const qinghe::Text& title : titles) {
         bool blank = true;
         for (const char16_t unit : qinghe::decode(title)) {
-            FUZZ_CHECK(unit >= 0x20 && !(unit >= 0x7F && unit <= 0x9F) && unit != 0x2028 && unit != 0x2029);
+            FUZZ_CHECK(is_line_unit(unit));
             if (unit != u' ' && unit != u'\u3000') blank = false;
         }
         FUZZ_CHECK(!blank);
@@ -32,6 +39,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         check_titles(reader(bytes, [&pumps] { ++pumps; }));
         FUZZ_CHECK(static_cast<size_t>(pumps) <= 2 * (size >> 20) + 1);  // the scan, then the parse
     }
+    const std::u16string words = qinghe::decode(site_words(bytes));
+    FUZZ_CHECK(words.size() <= 2 * qinghe::kMaxReasonCharacters + 1);  // a character may take two units, "…" one
+    for (const char16_t unit : words) FUZZ_CHECK(is_line_unit(unit));
     for (const char* key : {"weibo", "baidu"}) {
         if (const auto cached = topics_from_cache(bytes, key)) {
             FUZZ_CHECK(!cached->titles.empty());

@@ -1,7 +1,9 @@
 #pragma once
 // Today's ranking board: a server-rendered page whose entries stand as JSON in an HTML
-// comment "<!--s-data:{...}-->". The titles are the "word" of each entry of the first
-// card, in page order; a pinned entry ("isTop": true) is not a ranking entry.
+// comment "<!--s-data:{...}-->", or the same JSON from the board's API. The titles are
+// the "word" of each entry of the first card, in page order; a pinned entry ("isTop":
+// true) and an advert (its brandInfo, a JSON text, with "mode":"ad") are not ranking
+// entries.
 #include <functional>
 #include <string_view>
 #include <vector>

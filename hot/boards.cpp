@@ -6,9 +6,9 @@ namespace qinghe {
 namespace {
 
 constexpr HotBoard kBoards[] = {
-    {"baidu", "百度热搜", fetch_hot_topics},    {"weibo", "微博热搜", fetch_weibo},
-    {"zhihu", "知乎热榜", fetch_zhihu},         {"douyin", "抖音热点", fetch_douyin},
-    {"toutiao", "今日头条热榜", fetch_toutiao}, {"bilibili", "哔哩哔哩热搜", fetch_bilibili},
+    {"baidu", kBaiduBoardName, fetch_hot_topics}, {"weibo", kWeiboName, fetch_weibo},
+    {"zhihu", kZhihuName, fetch_zhihu},           {"douyin", kDouyinName, fetch_douyin},
+    {"toutiao", kToutiaoName, fetch_toutiao},     {"bilibili", kBilibiliName, fetch_bilibili},
 };
 
 }  // namespace

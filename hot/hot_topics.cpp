@@ -12,7 +12,7 @@ namespace {
 void release(std::string& text) { std::string().swap(text); }
 
 // One request and what its page holds. Baidu's pages get the routine's own headers, as
-// the program always sent them.
+// the program always sent them (its JSON route too).
 HotTopicsFetch read_page(RuntimeServices& services, TextView address) {
     const auto process_messages = [&services] { services.process_pending_messages(); };
     HotTopicsFetch fetch{.address = services.address_for(address)};
@@ -25,8 +25,10 @@ HotTopicsFetch read_page(RuntimeServices& services, TextView address) {
                               .connect_to = services.connect_to(),
                               .process_messages = process_messages,
                               .cancelled = [&services] { return services.cancelled(); }});
+    // A small body is kept for the site's words, should it hold no titles.
+    const ByteArray small_body = raw.size() <= kMaxErrorBodyBytes ? raw : ByteArray();
     fetch.titles = page_titles(std::move(page), std::move(raw), process_messages);
-    if (fetch.titles.empty()) fetch.reason = reason_for(status, !headers.empty());
+    if (fetch.titles.empty()) explain(fetch, kBaiduBoardName, status, small_body, !headers.empty());
     return fetch;
 }
 
@@ -84,9 +86,17 @@ std::vector<Text> page_titles(Text page, ByteArray raw_body, const std::function
 
 HotTopicsFetch fetch_hot_topics(RuntimeServices& services) {
     return guarded(services, kHotTopicsAddress, [&services] {
-        HotTopicsFetch fetch = read_page(services, kHotTopicsAddress);
-        if (fetch.titles.empty()) fetch = read_page(services, kHotTopicsBoardAddress);
-        return fetch;
+        HotTopicsFetch legacy = read_page(services, kHotTopicsAddress);
+        if (!legacy.titles.empty()) return legacy;
+        HotTopicsFetch board = read_page(services, kHotTopicsBoardAddress);
+        if (!board.titles.empty()) return board;
+        // The JSON stands on the board's host: when that did not answer, neither would it.
+        const bool answered = board.telling != Telling::no_answer;
+        HotTopicsFetch fetch = more_telling(std::move(legacy), std::move(board));
+        if (!answered) return fetch;
+        return more_telling(
+            std::move(fetch),
+            read_board(services, {.address = kHotTopicsApiAddress, .board = kBaiduBoardName}, board_titles_from_json));
     });
 }
 

@@ -8,10 +8,15 @@
 namespace qinghe {
 
 // The pages read for hot topics, in order: the ranking page the program was made for
-// (its "list-title" entries), and today's board, asked only when the first page gives
-// no titles. Tests point them at servers of their own through RuntimeServices::address_for.
+// (its "list-title" entries); today's board, asked only when the first page gives no
+// titles; and the same board as plain JSON, asked only when the board page answered
+// without titles (its embedded data missing or broken). Tests point them at servers of
+// their own through RuntimeServices::address_for.
 inline constexpr TextView kHotTopicsAddress = "http://top.baidu.com/buzz?b=1";
 inline constexpr TextView kHotTopicsBoardAddress = "https://top.baidu.com/board?tab=realtime";
+inline constexpr TextView kHotTopicsApiAddress = "https://top.baidu.com/api/board?platform=web&tab=realtime";
+// UTF-8, as the board table names it; the reasons that quote the site begin with it.
+inline constexpr const char* kBaiduBoardName = "百度热搜";
 
 // The titles on a page of the first kind: the anchor text of every "list-title" entry,
 // byte for byte.
@@ -22,16 +27,25 @@ std::vector<Text> hot_topic_titles(TextView page, const std::function<void()>& a
 // longer needed is let go while the rest is read.
 std::vector<Text> page_titles(Text page, ByteArray raw_body, const std::function<void()>& after_entry = {});
 
-struct HotTopicsFetch {
-    std::vector<Text> titles = {};
-    // Without titles: the address asked last and why it gave none (no control characters
-    // or line breaks, so it fits one line).
-    Text address = {};
-    Text reason = {};
+// How much a fetch without titles tells about why, so that of two addresses that both
+// failed the more telling one is reported.
+enum class Telling {
+    no_answer,   // the request failed: no response came
+    answer,      // a status that is not a success, or a page without entries
+    site_words,  // the site said why in its error body
 };
 
-// Baidu's fetch: asks the second page only when the first gives none; without titles the
-// result says why. The window's events are processed while it waits. Never throws.
+struct HotTopicsFetch {
+    std::vector<Text> titles = {};
+    // Without titles: the address that failed most tellingly and why it gave none (one
+    // line without control characters; with the site's words "知乎热榜：身份未经过验证（401）").
+    Text address = {};
+    Text reason = {};
+    Telling telling = Telling::no_answer;
+};
+
+// Baidu's fetch: asks each later page only when the ones before give none; without titles
+// the result says why. The window's events are processed while it waits. Never throws.
 HotTopicsFetch fetch_hot_topics(RuntimeServices& services);
 
 }  // namespace qinghe

@@ -68,6 +68,13 @@ Text one_line_title(std::string_view utf8) {
 Text clean_reason(TextView text) {
     std::u16string units = decode(text);
     std::erase_if(units, [](char16_t unit) { return is_control(unit); });
+    size_t cut = 0;
+    for (size_t characters = 0; cut < units.size() && characters < kMaxReasonCharacters; ++characters) {
+        const bool pair = cut + 1 < units.size() && units[cut] >= 0xD800 && units[cut] <= 0xDBFF &&
+                          units[cut + 1] >= 0xDC00 && units[cut + 1] <= 0xDFFF;
+        cut += pair ? 2 : 1;
+    }
+    if (cut < units.size()) units.replace(cut, std::u16string::npos, u"\u2026");
     return encode(units);
 }
 

@@ -20,8 +20,12 @@ inline constexpr size_t kMaxTitleBytes = 4096;
 // title is longer than kMaxTitleBytes.
 Text one_line_title(std::string_view utf8);
 
-// A server's text (a status line, a failure message) without its control characters and
-// line or paragraph separators.
+// A reason is one short line: a longer one is cut there, "…" marking the cut.
+inline constexpr size_t kMaxReasonCharacters = 100;
+
+// A server's text (a status line, a failure message, a site's own words) without its
+// control characters and line or paragraph separators, at most kMaxReasonCharacters
+// characters long.
 Text clean_reason(TextView text);
 
 // Whether `bytes` is well-formed UTF-8: no overlong forms, surrogates or values past

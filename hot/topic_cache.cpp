@@ -4,10 +4,12 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <ctime>
 #include <system_error>
+#include <utility>
 
 #include "hot/bounded_json.h"
 #include "hot/title_text.h"
@@ -26,34 +28,90 @@ constexpr long long kLastSecond = 7258118399;
 
 std::filesystem::path cache_file(const std::filesystem::path& folder) { return folder / kTopicCacheFileName; }
 
-// The file's bytes when it is a regular file (not a link) of at most kMaxTopicCacheBytes.
+// The file's bytes when it is a regular file (not a link) of at most kMaxTopicCacheBytes;
+// a larger one is refused by its size, unread, and one that grows past it while read.
 std::optional<std::string> read_cache_file(const std::filesystem::path& file) {
     const int fd = ::open(file.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
     if (fd < 0) return std::nullopt;
     struct stat info {};
     std::optional<std::string> bytes;
     if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && static_cast<size_t>(info.st_size) <= kMaxTopicCacheBytes) {
-        std::string read(kMaxTopicCacheBytes + 1, '\0');
-        size_t size = 0;
-        for (ssize_t got; size < read.size() && (got = ::read(fd, read.data() + size, read.size() - size)) != 0;) {
+        std::string read;
+        read.reserve(static_cast<size_t>(info.st_size));
+        char chunk[16384];
+        bool whole = true;
+        for (ssize_t got; whole && (got = ::read(fd, chunk, sizeof chunk)) != 0;) {
             if (got < 0 && errno == EINTR) continue;
-            if (got < 0) break;
-            size += static_cast<size_t>(got);
+            whole = got > 0 && read.size() + static_cast<size_t>(got) <= kMaxTopicCacheBytes;
+            if (whole) read.append(chunk, static_cast<size_t>(got));
         }
-        if (size <= kMaxTopicCacheBytes) bytes = read.substr(0, size);
+        if (whole) bytes = std::move(read);
     }
     ::close(fd);
     return bytes;
 }
 
-// The whole document when it is ours, else an empty one of ours.
-Json cache_document(std::string_view utf8) {
-    Json document = parse_bounded_json(utf8);
-    if (!document.is_object() || !json_at(document, {kMarker}) || !json_at(document, {"boards"}) ||
-        !json_at(document, {"boards"})->is_object()) {
-        document = {{kMarker, 1}, {"boards", Json::object()}};
+// A key that can name a board: short, of ASCII letters, digits, "_" and "-", so that it
+// never needs escaping.
+bool is_board_key(std::string_view key) {
+    if (key.empty() || key.size() > kMaxBoardKeyBytes) return false;
+    for (const char c : key) {
+        const bool fits =
+            (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_' || c == '-';
+        if (!fits) return false;
     }
-    return document;
+    return true;
+}
+
+// A board's kept titles, UTF-8: each cleaned as a board's (a blank or longer one
+// skipped), the first kMaxCachedTitles that fit kMaxCachedBoardBytes as written. A title
+// costs its JSON string with the indent and separator around it.
+class KeptTitles {
+public:
+    // Takes the title unless the board's bounds are reached; false once they are.
+    bool add(std::string_view utf8) {
+        if (titles_.size() >= kMaxCachedTitles) return false;
+        const Text clean = one_line_title(utf8);
+        if (clean.empty()) return true;
+        std::string title = to_utf8(clean);
+        const size_t cost = Json(title).dump(-1, ' ', false, Json::error_handler_t::replace).size() + 6;
+        if (bytes_ + cost > kMaxCachedBoardBytes) return false;
+        bytes_ += cost;
+        titles_.push_back(std::move(title));
+        return true;
+    }
+    std::vector<std::string>& titles() { return titles_; }
+
+private:
+    std::vector<std::string> titles_;
+    size_t bytes_ = 0;
+};
+
+// One board's entry, its titles within the bounds.
+struct BoardEntry {
+    long long fetched = 0;
+    std::vector<std::string> titles;
+};
+
+// A board's entry as the file holds it; nothing when it is damaged or holds no title.
+std::optional<BoardEntry> entry_of(const Json& board) {
+    const Json* fetched = json_at(board, {"fetched"});
+    const Json* titles = json_array_at(board, {"titles"});
+    if (!fetched || !fetched->is_number_integer() || !titles) return std::nullopt;
+    const long long seconds = fetched->get<long long>();
+    if (seconds < 0 || seconds > kLastSecond) return std::nullopt;
+    KeptTitles kept;
+    for (const Json& title : *titles) {
+        if (title.is_string() && !kept.add(title.get_ref<const std::string&>())) break;
+    }
+    if (kept.titles().empty()) return std::nullopt;
+    return BoardEntry{.fetched = seconds, .titles = std::move(kept.titles())};
+}
+
+// The boards of a document of ours (the marker and a boards object); nullptr for any other.
+const Json* boards_of(const Json& document) {
+    const Json* boards = json_at(document, {"boards"});
+    return json_at(document, {kMarker}) && boards && boards->is_object() ? boards : nullptr;
 }
 
 // "<file>: <what>[: <system's message>]" as program text (paths and messages are UTF-8).
@@ -115,13 +173,36 @@ Text store_topics(const std::filesystem::path& folder, std::string_view board_ke
                   system_clock::time_point fetched) {
     if (folder.empty() || titles.empty()) return {};
     const std::filesystem::path file = cache_file(folder);
+    if (!is_board_key(board_key)) return failure(file, "cannot keep a board of that name; titles not kept");
     try {
-        Json document = cache_document(read_cache_file(file).value_or(std::string()));
-        Json kept = Json::array();
-        for (size_t i = 0; i < titles.size() && i < kMaxCachedTitles; ++i) kept.push_back(to_utf8(titles[i]));
+        KeptTitles kept;
+        for (const Text& title : titles) {
+            if (!kept.add(to_utf8(title))) break;
+        }
+        if (kept.titles().empty()) return failure(file, "no title short enough to keep; titles not kept");
+        // The other boards as they were, the most recently fetched first; an unreadable file
+        // is started afresh.
+        std::vector<std::pair<std::string, BoardEntry>> others;
+        const Json old = parse_bounded_json(read_cache_file(file).value_or(std::string()));
+        if (const Json* boards = boards_of(old)) {
+            for (const auto& [key, board] : boards->items()) {
+                if (key == board_key || !is_board_key(key)) continue;
+                if (std::optional<BoardEntry> entry = entry_of(board)) others.emplace_back(key, std::move(*entry));
+            }
+        }
+        std::stable_sort(others.begin(), others.end(),
+                         [](const auto& a, const auto& b) { return a.second.fetched > b.second.fetched; });
+        if (others.size() >= kMaxCachedBoards) others.resize(kMaxCachedBoards - 1);
+
+        Json boards = Json::object();
+        for (auto& [key, entry] : others)
+            boards[key] = {{"fetched", entry.fetched}, {"titles", std::move(entry.titles)}};
         const long long seconds = std::chrono::duration_cast<std::chrono::seconds>(fetched.time_since_epoch()).count();
-        document["boards"][std::string(board_key)] = {{"fetched", seconds}, {"titles", std::move(kept)}};
+        boards[std::string(board_key)] = {{"fetched", seconds}, {"titles", std::move(kept.titles())}};
+        const Json document = {{kMarker, 1}, {"boards", std::move(boards)}};
         const std::string bytes = document.dump(1, ' ', false, Json::error_handler_t::replace) + "\n";
+        // The bounds keep every file within kMaxTopicCacheBytes; should they ever fail to,
+        // no file is written that the next load would refuse.
         if (bytes.size() > kMaxTopicCacheBytes) return failure(file, "would be too large; titles not kept");
         return replace_file(file, bytes);
     } catch (const std::exception&) {
@@ -136,21 +217,15 @@ std::optional<CachedTopics> load_topics(const std::filesystem::path& folder, std
 }
 
 std::optional<CachedTopics> topics_from_cache(std::string_view utf8, std::string_view board_key) {
+    if (utf8.size() > kMaxTopicCacheBytes) return std::nullopt;
     const Json document = parse_bounded_json(utf8);
-    if (!json_at(document, {kMarker})) return std::nullopt;
-    const Json* board = json_at(document, {"boards", board_key});
-    const Json* fetched = board ? json_at(*board, {"fetched"}) : nullptr;
-    const Json* titles = board ? json_array_at(*board, {"titles"}) : nullptr;
-    if (!fetched || !fetched->is_number_integer() || !titles) return std::nullopt;
-    const long long seconds = fetched->get<long long>();
-    if (seconds < 0 || seconds > kLastSecond) return std::nullopt;
-    CachedTopics cached{.titles = {}, .fetched = system_clock::time_point(std::chrono::seconds(seconds))};
-    for (const Json& title : *titles) {
-        if (!title.is_string()) continue;
-        Text clean = one_line_title(title.get_ref<const std::string&>());
-        if (!clean.empty()) cached.titles.push_back(std::move(clean));
-    }
-    if (cached.titles.empty()) return std::nullopt;
+    const Json* boards = boards_of(document);
+    const Json* board = boards ? json_at(*boards, {board_key}) : nullptr;
+    std::optional<BoardEntry> entry = board ? entry_of(*board) : std::nullopt;
+    if (!entry) return std::nullopt;
+    CachedTopics cached{.titles = {}, .fetched = system_clock::time_point(std::chrono::seconds(entry->fetched))};
+    cached.titles.reserve(entry->titles.size());
+    for (const std::string& title : entry->titles) cached.titles.push_back(from_utf8(title));
     return cached;
 }
 

@@ -12,6 +12,8 @@ std::vector<Text> bilibili_titles(std::string_view utf8, const std::function<voi
     if (!entries) return {};
     std::vector<Text> titles;
     for (const Json& entry : *entries) {
+        const Json* stats = json_at(entry, {"stat_datas"});
+        if (stats && json_true(*stats, "is_commercial")) continue;
         // show_name is the word as the site shows it; older entries carry the keyword alone.
         Text title = json_title(entry, {"show_name"});
         if (title.empty()) title = json_title(entry, {"keyword"});
@@ -23,6 +25,7 @@ std::vector<Text> bilibili_titles(std::string_view utf8, const std::function<voi
 HotTopicsFetch fetch_bilibili(RuntimeServices& services) {
     return guarded(services, kBilibiliAddress, [&services] {
         const BoardRequest request{.address = kBilibiliAddress,
+                                   .board = kBilibiliName,
                                    .headers = Text(kBrowserHeaders) + "\r\nReferer: https://www.bilibili.com/"};
         return read_board(services, request, bilibili_titles);
     });

@@ -1,9 +1,9 @@
 #pragma once
-// The boards besides Baidu's (hot_topics.h), one unit each in this folder: its public
-// addresses, its reader (a pure function from the JSON body, UTF-8, to the titles in
-// board order, cleaned as one_line_title says, blank ones skipped) and its fetch, which
-// tries the addresses in turn until one gives titles. A board that changes is mended in
-// its own file.
+// The boards besides Baidu's (hot_topics.h), one unit each in this folder: its name, its
+// public addresses, its reader (a pure function from the JSON body, UTF-8, to the titles
+// in board order, cleaned as one_line_title says, blank ones skipped) and its fetch,
+// which tries the addresses in turn until one gives titles and, when none does, reports
+// the most telling failure (board_fetch.h). A board that changes is mended in its own file.
 #include <functional>
 #include <string_view>
 #include <vector>
@@ -12,19 +12,28 @@
 
 namespace qinghe {
 
-// 微博热搜: data.realtime[].word, entries with a true is_ad left out.
+// 微博热搜: data.realtime[].word, else its word_scheme without the "#" around it; entries
+// with a true is_ad left out. Asked with weibo.com as Referer, without which it answers 403.
+inline constexpr const char* kWeiboName = "微博热搜";
 inline constexpr TextView kWeiboAddress = "https://weibo.com/ajax/side/hotSearch";
 std::vector<Text> weibo_titles(std::string_view utf8, const std::function<void()>& pump = {});
 HotTopicsFetch fetch_weibo(RuntimeServices& services);
 
-// 知乎热榜: data[].target.title.
-inline constexpr TextView kZhihuAddress =
+// 知乎热榜: data[].target.title, else data[].target.title_area.text; questions, articles
+// and events alike. The API answers without a login; the desktop list, asked second,
+// wants one.
+inline constexpr const char* kZhihuName = "知乎热榜";
+inline constexpr TextView kZhihuAddress = "https://api.zhihu.com/topstory/hot-lists/total?limit=50";
+inline constexpr TextView kZhihuDesktopAddress =
     "https://www.zhihu.com/api/v3/feed/topstory/hot-lists/total?limit=50&desktop=true";
 std::vector<Text> zhihu_titles(std::string_view utf8, const std::function<void()>& pump = {});
 HotTopicsFetch fetch_zhihu(RuntimeServices& services);
 
-// 抖音热点: the guide page for its cookies, then with them the web list
-// (data.word_list[].word); else the billboard (word_list[].word).
+// 抖音热点: the cookies from the login page (else from the older guide page), then with
+// them the web list (data.word_list[].word, adverts and the pinned topic left out);
+// else the billboard (word_list[].word, adverts left out).
+inline constexpr const char* kDouyinName = "抖音热点";
+inline constexpr TextView kDouyinLoginAddress = "https://login.douyin.com/";
 inline constexpr TextView kDouyinCookieAddress =
     "https://www.douyin.com/passport/general/login_guiding_strategy/?aid=6383";
 inline constexpr TextView kDouyinListAddress = "https://www.douyin.com/aweme/v1/web/hot/search/list/"
@@ -34,11 +43,14 @@ std::vector<Text> douyin_titles(std::string_view utf8, const std::function<void(
 HotTopicsFetch fetch_douyin(RuntimeServices& services);
 
 // 今日头条热榜: data[].Title; the pinned fixed_top_data stands apart and is left out.
+inline constexpr const char* kToutiaoName = "今日头条热榜";
 inline constexpr TextView kToutiaoAddress = "https://www.toutiao.com/hot-event/hot-board/?origin=toutiao_pc";
 std::vector<Text> toutiao_titles(std::string_view utf8, const std::function<void()>& pump = {});
 HotTopicsFetch fetch_toutiao(RuntimeServices& services);
 
-// 哔哩哔哩热搜: list[].show_name, else the entry's keyword.
+// 哔哩哔哩热搜: list[].show_name, else the entry's keyword; commercial entries
+// (stat_datas.is_commercial) left out.
+inline constexpr const char* kBilibiliName = "哔哩哔哩热搜";
 inline constexpr TextView kBilibiliAddress = "https://s.search.bilibili.com/main/hotword?limit=30";
 std::vector<Text> bilibili_titles(std::string_view utf8, const std::function<void()>& pump = {});
 HotTopicsFetch fetch_bilibili(RuntimeServices& services);

@@ -1,5 +1,6 @@
 // 今日头条热榜: the PC hot board. Its pinned entry stands in fixed_top_data, beside the
-// ranking, and is not read.
+// ranking, and is not read. An entry's ClusterId is a number past a double's exact
+// integers (its string form stands in ClusterIdStr); only Title is read.
 #include "hot/board_fetch.h"
 #include "hot/boards/board_units.h"
 #include "hot/bounded_json.h"
@@ -20,7 +21,9 @@ std::vector<Text> toutiao_titles(std::string_view utf8, const std::function<void
 
 HotTopicsFetch fetch_toutiao(RuntimeServices& services) {
     return guarded(services, kToutiaoAddress, [&services] {
-        return read_board(services, {.address = kToutiaoAddress, .headers = Text(kBrowserHeaders)}, toutiao_titles);
+        return read_board(services,
+                          {.address = kToutiaoAddress, .board = kToutiaoName, .headers = Text(kBrowserHeaders)},
+                          toutiao_titles);
     });
 }
 

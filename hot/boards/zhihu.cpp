@@ -1,4 +1,5 @@
-// 知乎热榜: the desktop hot list; each entry's question stands in its target.
+// 知乎热榜: the hot list; each entry's question, article or event stands in its target,
+// its title in title (the API's shape) or title_area.text (the desktop list's since 2021).
 #include "hot/board_fetch.h"
 #include "hot/boards/board_units.h"
 #include "hot/bounded_json.h"
@@ -12,6 +13,7 @@ std::vector<Text> zhihu_titles(std::string_view utf8, const std::function<void()
     std::vector<Text> titles;
     for (const Json& entry : *entries) {
         Text title = json_title(entry, {"target", "title"});
+        if (title.empty()) title = json_title(entry, {"target", "title_area", "text"});
         if (!title.empty()) titles.push_back(std::move(title));
     }
     return titles;
@@ -19,7 +21,15 @@ std::vector<Text> zhihu_titles(std::string_view utf8, const std::function<void()
 
 HotTopicsFetch fetch_zhihu(RuntimeServices& services) {
     return guarded(services, kZhihuAddress, [&services] {
-        return read_board(services, {.address = kZhihuAddress, .headers = Text(kBrowserHeaders)}, zhihu_titles);
+        const Text headers(kBrowserHeaders);
+        HotTopicsFetch api =
+            read_board(services, {.address = kZhihuAddress, .board = kZhihuName, .headers = headers}, zhihu_titles);
+        if (!api.titles.empty()) return api;
+        // The desktop list answers anonymous requests 401 today; its words still say why.
+        return more_telling(
+            std::move(api),
+            read_board(services, {.address = kZhihuDesktopAddress, .board = kZhihuName, .headers = headers},
+                       zhihu_titles));
     });
 }
 

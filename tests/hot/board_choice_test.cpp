@@ -47,16 +47,20 @@ Script answer(const ReceivedRequest& request) {
         return {send(response("200 OK", "<meta charset=utf-8><a class=\"list-title\">百度一</a>"
                                         "<a class=\"list-title\">百度二</a>"))};
     }
-    if (host == "weibo.com") {
-        return {
-            send(json(R"({"data":{"realtime":[{"word":"微博一"},{"word":"广告","is_ad":true},{"word":"微博二"}]}})"))};
+    if (host == "weibo.com" && request.header("Referer") == "https://weibo.com/") {
+        return {send(json(R"({"data":{"realtime":[{"word":"微博一"},{"word":"广告","is_ad":true},)"
+                          R"({"word_scheme":"#微博二#"}]}})"))};
     }
-    if (host == "www.zhihu.com") return {send(json(R"({"data":[{"target":{"title":"知乎一"}},{"target":{}}]})"))};
-    if (host == "www.douyin.com" && target.starts_with("/passport/")) {
-        return {send(json("{}", "Set-Cookie: ttwid=guide; Path=/\r\n"))};
+    if (host == "weibo.com") return {send(response("403 Forbidden", R"({"error":"Forbidden"})"))};
+    if (host == "api.zhihu.com") return {send(json(R"({"data":[{"target":{"title":"知乎一"}},{"target":{}}]})"))};
+    if (host == "www.zhihu.com") {
+        return {send(response("401 Unauthorized", R"({"error":{"code":101,"message":"身份未经过验证"}})"))};
     }
-    if (host == "www.douyin.com" && request.header("Cookie").find("ttwid=guide") != std::string::npos) {
-        return {send(json(R"({"data":{"word_list":[{"word":"抖音一"},{"word":""},{"word":"抖音二"}]}})"))};
+    if (host == "login.douyin.com") return {send(json("{}", "Set-Cookie: ttwid=login; Path=/\r\n"))};
+    if (host == "www.douyin.com" && request.header("Cookie").find("ttwid=login") != std::string::npos) {
+        return {send(json(R"({"data":{"word_list":[{"word":"专题：置顶"},{"word":"抖音一","position":1},)"
+                          R"({"word":"","position":2},{"word":"广告","position":"3","ad_data":{"id":1}},)"
+                          R"({"word":"抖音二","position":3}]}})"))};
     }
     if (host == "www.toutiao.com") {
         return {send(json(R"({"data":[{"Title":"头条一"},{"Title":"头条二"}],"fixed_top_data":[{"Title":"置顶"}]})"))};
@@ -87,8 +91,8 @@ protected:
     // leaves the machine.
     void connect_hosts(int plain_port, int tls_port) {
         std::vector<Text> entries;
-        for (const char* host : {"top.baidu.com", "weibo.com", "www.zhihu.com", "www.douyin.com", "www.iesdouyin.com",
-                                 "www.toutiao.com", "s.search.bilibili.com"}) {
+        for (const char* host : {"top.baidu.com", "weibo.com", "api.zhihu.com", "www.zhihu.com", "login.douyin.com",
+                                 "www.douyin.com", "www.iesdouyin.com", "www.toutiao.com", "s.search.bilibili.com"}) {
             entries.push_back(std::string(host) + ":80:127.0.0.1:" + std::to_string(plain_port));
             entries.push_back(std::string(host) + ":443:127.0.0.1:" + std::to_string(tls_port));
         }
@@ -157,6 +161,32 @@ TEST_F(BoardChoiceRun, EachBoardFillsThePrefixesWithItsOwnTitlesThenItsKeptOnesW
     testing::internal::GetCapturedStderr();
     EXPECT_EQ(window.content(name::prefix_box), from_utf8("我的前缀"));
     EXPECT_EQ(result_lines().size(), 1u);
+}
+
+TEST_F(BoardChoiceRun, TheGreyLineGivesTheBoardTheSitesWordsAndTheStatus) {
+    TempFolder certificate_folder;
+    const TlsFiles tls = make_self_signed_certificate(certificate_folder.path().string());
+    ScriptedServer secure(
+        [](const ReceivedRequest& request) {
+            if (request.header("Host") != "www.zhihu.com") return Script{send(response("404 Not Found", "gone"))};
+            return Script{
+                send(response("401 Unauthorized",
+                              R"({"error":{"code":101,"name":"AuthenticationError","message":"身份未经过验证"}})"))};
+        },
+        &tls);
+    connect_hosts(secure.port(), secure.port());
+    choose(*find_hot_board("zhihu"));
+    window.set_content(name::prefix_box, from_utf8("我的前缀"));
+    testing::internal::CaptureStderr();
+    click_generate();
+    const std::string error = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(to_utf8(window.content(name::result_box)),
+              "未能获取实时热点（知乎热榜：身份未经过验证（401）），前缀列表保持不变。\r\n");
+    EXPECT_NE(
+        error.find("https://www.zhihu.com/api/v3/feed/topstory/hot-lists/total?limit=50&desktop=true: 知乎热榜："),
+        std::string::npos)
+        << error;
+    EXPECT_EQ(window.content(name::prefix_box), from_utf8("我的前缀"));
 }
 
 }  // namespace

@@ -35,41 +35,61 @@ struct BoardSample {
     std::vector<std::string> titles;
 };
 
+// The shapes the sites answer today, beside older ones the readers still take.
 const BoardSample kSamples[] = {
     {"weibo",
      weibo_titles,
      R"({"ok":1,"data":{"realtime":[{"word":"第一条","num":5,"is_ad":false},{"word":"广告","is_ad":true},)"
-     R"({"word":"广告二","is_ad":1},{"word":""},{"word":"段落\u2029分隔"},{"word":"表情😀","is_ad":0},{"num":1}],)"
+     R"({"word":"广告二","is_ad":1},{"word":""},{"word":"段落\u2029分隔"},{"word":"表情😀","is_ad":0},{"num":1},)"
+     R"({"word_scheme":"#话题无词#","num":3},{"word_scheme":"#"},{"word_scheme":"半#边"},{"word_scheme":"##"}],)"
      R"("hotgovs":[{"word":"置顶"}]}})",
-     {"第一条", "段落 分隔", "表情😀"}},
-    {"zhihu",
+     {"第一条", "段落 分隔", "表情😀", "话题无词", "半#边"}},
+    {"zhihu",  // the desktop list since 2021: title_area, questions, articles and events
+     zhihu_titles,
+     R"({"data":[{"card_id":"Q_1","target":{"title_area":{"text":"…船长的哪些操作很关键？"},"link":{"url":"x"}}},)"
+     R"({"card_id":"AT_2","target":{"title_area":{"text":"文章一"}}},{"card_id":"EV_3","target":{"title_area":{}}},)"
+     R"({"card_id":"EV_4","target":{"title_area":{"text":"事件\n二"}}},{"target":{"title_area":"x"}}],"fresh_text":"y"})",
+     {"…船长的哪些操作很关键？", "文章一", "事件 二"}},
+    {"zhihu",  // the API: the classic shape
      zhihu_titles,
      R"({"data":[{"type":"hot_list_feed","target":{"title":"问题一？","excerpt":"x"}},{"target":{"title":" \u3000 "}},)"
      R"({"target":{"title":"换行\n问题"}},{"target":{}},{"target":"title"},{"target":{"title":"最后"}}],"paging":{}})",
      {"问题一？", "换行 问题", "最后"}},
-    {"douyin",
+    {"douyin",  // the web list: an advert with a rank, a pinned topic without a position
      douyin_titles,
-     R"({"status_code":0,"data":{"word_list":[{"word":"抖音一","hot_value":9},{"word":"\t制表\u2028"},{"word":null},)"
-     R"({"word":"抖音三"}],"trending_list":[{"word":"趋势"}]}})",
-     {"抖音一", " 制表 ", "抖音三"}},
-    {"douyin",
+     R"({"status_code":0,"data":{"word_list":[{"word":"专题：置顶","hot_value":1,"position":null},)"
+     R"({"word":"抖音一","hot_value":9,"position":1},{"word":"\t制表\u2028","position":2},{"word":null,"position":3},)"
+     R"({"word":"推广","position":"6","ad_data":{"ad_id":7}},{"word":"无广告数据","position":4,"ad_data":{}},)"
+     R"({"word":"抖音三","position":5,"ad_data":""},{"word":"无位置"}],"trending_list":[{"word":"趋势","position":1}]}})",
+     {"抖音一", " 制表 ", "无广告数据", "抖音三"}},
+    {"douyin",  // the billboard
      douyin_titles,
-     R"({"status_code":0,"word_list":[{"word":"榜单一"},{"word":"榜单二"}]})",
+     R"({"status_code":0,"word_list":[{"word":"榜单一"},{"word":"广告","ad_data":[1]},{"word":"榜单二","position":2}]})",
      {"榜单一", "榜单二"}},
     {"toutiao",
      toutiao_titles,
-     R"({"data":[{"ClusterId":1,"Title":"头条一","HotValue":"100"},{"Title":""},{"Title":"C1\u0085控制\u007f"},)"
+     R"({"data":[{"ClusterId":7380987654321098765,"ClusterIdStr":"7380987654321098765","Title":"头条一",)"
+     R"("HotValue":"100"},{"Title":"","ClusterId":123456789012345678901234567890},{"Title":"C1\u0085控制\u007f"},)"
      R"({"Title":"头条三"}],"fixed_top_data":[{"Title":"置顶头条"}],"status":"success"})",
      {"头条一", "C1 控制 ", "头条三"}},
     {"bilibili",
      bilibili_titles,
-     R"({"code":0,"list":[{"keyword":"kw","show_name":"显示一"},{"keyword":"关键词二","show_name":""},)"
-     R"({"keyword":"关键词三"},{"show_name":"emoji🎉"},{"keyword":""}]})",
-     {"显示一", "关键词二", "关键词三", "emoji🎉"}},
-    {"baidu",
-     [](std::string_view utf8, const std::function<void()>& pump) { return board_titles_from_json(utf8, pump); },
-     R"({"data":{"cards":[{"content":[{"word":"置顶","isTop":true},{"word":"词\u2029条"},{"word":"\r\n"},{"word":"尾"}]}]}})",
-     {"词 条", "尾"}},
+     R"({"code":0,"list":[{"keyword":"EDGJieJie已起诉多家企业","show_name":"EDG 起诉"},{"keyword":"关键词二",)"
+     R"("show_name":""},{"keyword":"关键词三"},{"show_name":"emoji🎉","stat_datas":{"is_commercial":false}},)"
+     R"({"keyword":"商业","stat_datas":{"is_commercial":true}},{"keyword":"商业二","stat_datas":{"is_commercial":1}},)"
+     R"({"keyword":""}]})",
+     {"EDG 起诉", "关键词二", "关键词三", "emoji🎉"}},
+    {"baidu",  // today: the pinned entry apart in topContent, adverts inside the ranking
+     board_titles_from_json,
+     R"({"success":true,"data":{"cards":[{"topContent":[{"word":"置顶"}],"content":[{"word":"第一","index":0},)"
+     R"({"word":"广告","index":-100,"brandInfo":"{\"mode\":\"ad\",\"name\":\"x\"}","extraInfo":"{\"ad_brand\":1}"},)"
+     R"({"word":"品牌","brandInfo":"{\"mode\":\"brand\"}"},{"word":"坏品牌","brandInfo":"{"},)"
+     R"({"word":"对象广告","brandInfo":{"mode":"ad"}},{"word":"词\u2029条"},{"word":"\r\n"},{"word":"尾"}]}]}})",
+     {"第一", "品牌", "坏品牌", "词 条", "尾"}},
+    {"baidu",  // earlier pages pinned an entry inside the ranking
+     board_titles_from_json,
+     R"({"data":{"cards":[{"content":[{"word":"置顶","isTop":true},{"word":"词条"}]}]}})",
+     {"词条"}},
 };
 
 TEST(BoardReaders, TitlesInBoardOrderCleanedWithoutPinnedAdsOrBlanks) {
@@ -106,6 +126,11 @@ TEST(TitleText, ReasonsLoseControlCharactersAndSeparators) {
     EXPECT_EQ(clean_reason("404 Not\r\n Found\x1b[2J\x7f"), "404 Not Found[2J");
     EXPECT_EQ(clean_reason(from_utf8("502 坏\u2029网关\u0085")), from_utf8("502 坏网关"));
     EXPECT_EQ(clean_reason(from_utf8("711 发送请求失败!")), from_utf8("711 发送请求失败!"));
+    // Bounded in characters, never cutting one; "…" marks the cut.
+    const std::string long_words = std::string(kMaxReasonCharacters - 1, 'x') + "😀😀";
+    EXPECT_EQ(clean_reason(from_utf8(long_words)), from_utf8(long_words.substr(0, long_words.size() - 4) + "…"));
+    EXPECT_EQ(clean_reason(from_utf8(long_words.substr(0, long_words.size() - 4))),
+              from_utf8(long_words.substr(0, long_words.size() - 4)));
 }
 
 TEST(TitleText, Utf8Validity) {
@@ -136,6 +161,12 @@ TEST(BoundedJson, DepthAndCountBounds) {
         EXPECT_TRUE(parse_bounded_json(long_token).is_discarded()) << token;
     }
     EXPECT_FALSE(parse_bounded_json("[\"" + std::string(kMaxJsonTokenBytes - 2, 'x') + "\"]").is_discarded());
+    // Integers past a double's exact range stay exact; past 64 bits they still parse.
+    const Json big = parse_bounded_json("[7380987654321098765,-9007199254740993,123456789012345678901234567890]");
+    ASSERT_EQ(big.size(), 3u);
+    EXPECT_EQ(big[0].get<std::uint64_t>(), 7380987654321098765u);
+    EXPECT_EQ(big[1].get<std::int64_t>(), -9007199254740993);
+    EXPECT_TRUE(big[2].is_number_float());
     // Keys count as values: each member here costs two.
     std::string members = "{";
     for (size_t i = 0; i < kMaxJsonValues / 2; ++i) members += "\"" + std::to_string(i) + "\":0,";
@@ -184,8 +215,11 @@ protected:
         const std::pair<TextView, const char*> addresses[] = {
             {kHotTopicsAddress, "/baidu/legacy"},
             {kHotTopicsBoardAddress, "/baidu/board"},
+            {kHotTopicsApiAddress, "/baidu/api"},
             {kWeiboAddress, "/weibo"},
             {kZhihuAddress, "/zhihu"},
+            {kZhihuDesktopAddress, "/zhihu/desktop"},
+            {kDouyinLoginAddress, "/douyin/login"},
             {kDouyinCookieAddress, "/douyin/guide"},
             {kDouyinListAddress, "/douyin/list"},
             {kDouyinBillboardAddress, "/douyin/billboard"},
@@ -203,6 +237,14 @@ protected:
         }
         return nullptr;
     }
+    // The paths asked since the last call.
+    std::vector<std::string> paths_asked() {
+        std::vector<std::string> paths;
+        const std::vector<ReceivedRequest> all = server.requests();
+        for (size_t i = seen; i < all.size(); ++i) paths.push_back(all[i].target);
+        seen = all.size();
+        return paths;
+    }
 
     std::map<std::string, ScriptedServer::Handler> answers;
     ScriptedServer server{[this](const ReceivedRequest& r) {
@@ -210,17 +252,23 @@ protected:
         return it != answers.end() ? it->second(r) : Script{send(response("404 Not Found", "gone"))};
     }};
     std::vector<ReceivedRequest> requests;
+    size_t seen = 0;
     RecordingServices services;
 };
 
+ScriptedServer::Handler reply(const std::string& status, const std::string& body, const std::string& headers = "") {
+    return [=](const ReceivedRequest&) { return Script{send(response(status, body, headers))}; };
+}
 ScriptedServer::Handler json(const std::string& body, const std::string& headers = "") {
-    return [body, headers](const ReceivedRequest&) { return Script{send(response("200 OK", body, headers))}; };
+    return reply("200 OK", body, headers);
 }
 
 TEST_F(BoardFetchTest, EachBoardFromItsAddressWithItsHeaders) {
     const std::map<std::string, std::string> paths = {
         {"weibo", "/weibo"},     {"zhihu", "/zhihu"},       {"douyin", "/douyin/billboard"},
         {"toutiao", "/toutiao"}, {"bilibili", "/bilibili"}, {"baidu", "/baidu/board"}};
+    const std::map<std::string, std::string> referers = {{"weibo", "https://weibo.com/"},
+                                                         {"bilibili", "https://www.bilibili.com/"}};
     for (const BoardSample& sample : kSamples) {
         if (sample.key == std::string("douyin") && sample.body.find("\"data\"") != std::string::npos) continue;
         const std::string path = paths.at(sample.key);
@@ -232,50 +280,118 @@ TEST_F(BoardFetchTest, EachBoardFromItsAddressWithItsHeaders) {
         ASSERT_NE(request, nullptr) << sample.key;
         const bool browser = request->header("User-Agent").find("Windows NT 10.0") != std::string::npos;
         EXPECT_EQ(browser, sample.key != std::string("baidu")) << sample.key << ": " << request->header("User-Agent");
-        EXPECT_EQ(request->header("Referer"), sample.key == std::string("bilibili") ? "https://www.bilibili.com/" : "")
-            << sample.key;
+        const auto referer = referers.find(sample.key);
+        EXPECT_EQ(request->header("Referer"), referer != referers.end() ? referer->second : "") << sample.key;
     }
 }
 
-TEST_F(BoardFetchTest, FailuresSayWhyOnOneLine) {
-    answers = {{"/weibo", json(R"({"data":{"realtime":[{"word":"cut)")},
-               {"/zhihu", [](const ReceivedRequest&) { return Script{send(response("503 Busy\x01\x7f Now", "{}"))}; }}};
+TEST_F(BoardFetchTest, FailuresSayWhatTheSiteSaid) {
+    const std::string unauthenticated =
+        R"({"error":{"code":101,"name":"AuthenticationError","message":"身份未经过验证"}})";
     const struct {
         const char* key;
-        const char* reason;
-    } cases[] = {{"weibo", "页面上没有热搜条目"}, {"zhihu", "503 Busy Now"}, {"toutiao", "404 Not Found"}};
+        std::map<std::string, ScriptedServer::Handler> answers;
+        std::string reason;
+        TextView address;
+    } cases[] = {
+        {"weibo", {{"/weibo", json(R"({"data":{"realtime":[{"word":"cut)")}}, "页面上没有热搜条目", kWeiboAddress},
+        {"weibo",
+         {{"/weibo", json(R"({"ok":1,"msg":"success","data":{"realtime":[]}})")}},
+         "页面上没有热搜条目",
+         kWeiboAddress},
+        {"weibo",
+         {{"/weibo", reply("403 Forbidden", R"({"error":"Forbidden"})")}},
+         "微博热搜：Forbidden（403）",
+         kWeiboAddress},
+        {"weibo",
+         {{"/weibo", json(R"({"ok":-100,"msg":"请先\r\n登录"})")}},
+         "微博热搜：请先登录（200）",
+         kWeiboAddress},
+        {"weibo",
+         {{"/weibo", reply("403 Forbidden", R"({"error":")" + std::string(300, 'x') + R"("})")}},
+         "微博热搜：" + std::string(kMaxReasonCharacters, 'x') + "…（403）",
+         kWeiboAddress},
+        // Two addresses failing: the site's words beat a bare status, else the later one tells.
+        {"zhihu",
+         {{"/zhihu/desktop", reply("401 Unauthorized", unauthenticated)}},
+         "知乎热榜：身份未经过验证（401）",
+         kZhihuDesktopAddress},
+        {"zhihu",
+         {{"/zhihu", reply("401 Unauthorized", unauthenticated)}},
+         "知乎热榜：身份未经过验证（401）",
+         kZhihuAddress},
+        {"zhihu", {{"/zhihu/desktop", reply("503 Busy\x01\x7f Now", "{}")}}, "503 Busy Now", kZhihuDesktopAddress},
+        {"toutiao", {}, "404 Not Found", kToutiaoAddress},
+        {"bilibili",
+         {{"/bilibili", json(R"({"code":0,"message":"0","list":[]})")}},
+         "页面上没有热搜条目",
+         kBilibiliAddress},
+        {"bilibili",
+         {{"/bilibili", reply("412 Precondition Failed", R"({"code":-412,"message":"请求被拦截"})")}},
+         "哔哩哔哩热搜：请求被拦截（412）",
+         kBilibiliAddress},
+        {"douyin",
+         {{"/douyin/billboard", json(R"({"status_code":2053,"status_msg":"系统繁忙"})")}},
+         "抖音热点：系统繁忙（200）",
+         kDouyinBillboardAddress},
+        {"baidu",
+         {{"/baidu/board", json("<html></html>")},
+          {"/baidu/api", json(R"({"success":false,"error":{"code":1,"message":"参数错误"}})")}},
+         "百度热搜：参数错误（200）",
+         kHotTopicsApiAddress},
+    };
     for (const auto& c : cases) {
+        answers = c.answers;
         const HotTopicsFetch fetched = fetch(c.key);
         EXPECT_TRUE(fetched.titles.empty());
         EXPECT_EQ(to_utf8(fetched.reason), c.reason) << c.key;
-        EXPECT_EQ(fetched.address, services.address_for(c.key == std::string("weibo")   ? kWeiboAddress
-                                                        : c.key == std::string("zhihu") ? kZhihuAddress
-                                                                                        : kToutiaoAddress));
+        EXPECT_EQ(fetched.address, services.address_for(c.address)) << c.reason;
     }
 }
 
-TEST_F(BoardFetchTest, DouyinSendsTheGuideCookiesThenFallsBackToTheBillboard) {
-    answers = {
-        {"/douyin/guide", json("{}", "Set-Cookie: ttwid=abc; Path=/\r\nSet-Cookie: s_v_web_id=xyz\r\n")},
-        {"/douyin/list",
-         [](const ReceivedRequest& r) {
-             const bool cookies = r.header("Cookie").find("ttwid=abc") != std::string::npos &&
-                                  r.header("Cookie").find("s_v_web_id=xyz") != std::string::npos;
-             return Script{send(response("200 OK", cookies ? R"({"data":{"word_list":[{"word":"有饼干"}]}})" : ""))};
-         }},
-        {"/douyin/billboard", json(R"({"word_list":[{"word":"榜单"}]})")}};
-    EXPECT_EQ(fetch("douyin").titles, program_texts({"有饼干"}));
-    EXPECT_EQ(request_for("/douyin/billboard"), nullptr);
+TEST_F(BoardFetchTest, BaiduAsksItsJsonWhenThePageDataIsBroken) {
+    const std::string api = R"({"success":true,"data":{"cards":[{"content":[{"word":"接口一"},{"word":"接口二"}]}]}})";
+    answers = {{"/baidu/board", json(R"(<!--s-data:{"data":{"cards":[{"content":[{"word":"未完-->)")},
+               {"/baidu/api", json(api)}};
+    EXPECT_EQ(fetch("baidu").titles, program_texts({"接口一", "接口二"}));
+    EXPECT_EQ(paths_asked(), (std::vector<std::string>{"/baidu/legacy", "/baidu/board", "/baidu/api"}));
+    EXPECT_EQ(request_for("/baidu/api")->header("User-Agent").find("Windows NT 10.0"), std::string::npos);
 
-    answers["/douyin/guide"] = json("{}");  // no cookies: the list answers empty
-    EXPECT_EQ(fetch("douyin").titles, program_texts({"榜单"}));
+    answers["/baidu/board"] = json(R"(<!--s-data:{"data":{"cards":[{"content":[{"word":"页面"}]}]}}-->)");
+    EXPECT_EQ(fetch("baidu").titles, program_texts({"页面"}));
+    EXPECT_EQ(paths_asked(), (std::vector<std::string>{"/baidu/legacy", "/baidu/board"}));
 
-    // An unreachable guide page: the list on the same host is not asked.
-    services.addresses.erase(Text(kDouyinCookieAddress));
-    const size_t before = server.requests().size();
+    // The board's host unreachable: its JSON is not asked either.
+    services.addresses.erase(Text(kHotTopicsBoardAddress));
+    EXPECT_TRUE(fetch("baidu").titles.empty());
+    EXPECT_EQ(paths_asked(), std::vector<std::string>{"/baidu/legacy"});
+}
+
+TEST_F(BoardFetchTest, DouyinTakesTheLoginCookiesElseTheGuideOnesElseTheBillboard) {
+    // The list names the cookies it was asked with.
+    answers = {{"/douyin/login", json("{}", "Set-Cookie: ttwid=login; Path=/\r\nSet-Cookie: s_v_web_id=xyz\r\n")},
+               {"/douyin/guide", json("{}", "Set-Cookie: ttwid=guide\r\n")},
+               {"/douyin/list",
+                [](const ReceivedRequest& r) {
+                    return Script{send(response("200 OK", R"({"data":{"word_list":[{"word":")" + r.header("Cookie") +
+                                                              R"(","position":1}]}})"))};
+                }},
+               {"/douyin/billboard", json(R"({"word_list":[{"word":"榜单"}]})")}};
+    EXPECT_EQ(fetch("douyin").titles, program_texts({"ttwid=login; s_v_web_id=xyz"}));
+    EXPECT_EQ(paths_asked(), (std::vector<std::string>{"/douyin/login", "/douyin/list"}));
+
+    answers["/douyin/login"] = json("{}");
+    EXPECT_EQ(fetch("douyin").titles, program_texts({"ttwid=guide"}));
+    EXPECT_EQ(paths_asked(), (std::vector<std::string>{"/douyin/login", "/douyin/guide", "/douyin/list"}));
+
+    answers["/douyin/guide"] = json("{}");  // no cookies: the list, which wants them, is not asked
     EXPECT_EQ(fetch("douyin").titles, program_texts({"榜单"}));
-    ASSERT_EQ(server.requests().size(), before + 1);
-    EXPECT_EQ(server.requests().back().target, "/douyin/billboard");
+    EXPECT_EQ(paths_asked(), (std::vector<std::string>{"/douyin/login", "/douyin/guide", "/douyin/billboard"}));
+
+    answers["/douyin/login"] = json("{}", "Set-Cookie: ttwid=stale\r\n");
+    answers["/douyin/list"] = json(R"({"data":{"word_list":[]}})");  // cookies it does not take
+    EXPECT_EQ(fetch("douyin").titles, program_texts({"榜单"}));
+    EXPECT_EQ(paths_asked(), (std::vector<std::string>{"/douyin/login", "/douyin/list", "/douyin/billboard"}));
 }
 
 TEST(BoardFetchByHostName, RealHttpsAddressConnectedToALocalServer) {

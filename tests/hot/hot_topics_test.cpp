@@ -110,8 +110,10 @@ TEST(HotTopicTitles, BoardPagesThatHoldNoTitles) {
 // The fetch against scripted servers, on a window without widgets.
 class HotTopicsFetchTest : public testing::Test {
 protected:
-    void point_at(const Text& legacy, const Text& board) {
-        services.addresses = {{Text(kHotTopicsAddress), legacy}, {Text(kHotTopicsBoardAddress), board}};
+    void point_at(const Text& legacy, const Text& board, const Text& api = refused_address()) {
+        services.addresses = {{Text(kHotTopicsAddress), legacy},
+                              {Text(kHotTopicsBoardAddress), board},
+                              {Text(kHotTopicsApiAddress), api}};
     }
     RecordingServices services;
 };
@@ -155,19 +157,22 @@ TEST_F(HotTopicsFetchTest, BothFailingSayWhy) {
     ScriptedServer legacy(page("<html>gone</html>", 0, "404 Not Found"));
     ScriptedServer empty(page("<html>nothing here</html>"));
     ScriptedServer missing(page("<html>gone</html>", 0, "404 Not Found"));
+    // The board page unreachable, its JSON is not asked; else the JSON's failure is the
+    // one reported.
+    const Text refused = refused_address();
     const struct {
-        Text board;
+        Text board, api, address;
         Text reason;
     } cases[] = {
-        {refused_address(), from_utf8("711 发送请求失败!")},
-        {missing.url(), "404 Not Found"},
-        {empty.url(), from_utf8("页面上没有热搜条目")},
+        {refused, missing.url(), refused, from_utf8("711 发送请求失败!")},
+        {empty.url(), missing.url(), missing.url(), "404 Not Found"},
+        {missing.url(), empty.url(), empty.url(), from_utf8("页面上没有热搜条目")},
     };
     for (const auto& c : cases) {
-        point_at(legacy.url(), c.board);
+        point_at(legacy.url(), c.board, c.api);
         const HotTopicsFetch fetch = fetch_hot_topics(services);
         EXPECT_TRUE(fetch.titles.empty());
-        EXPECT_EQ(fetch.address, c.board);
+        EXPECT_EQ(fetch.address, c.address);
         EXPECT_EQ(fetch.reason, c.reason) << to_utf8(fetch.reason);
     }
 }
@@ -182,9 +187,11 @@ protected:
         window.set_checked(name::hot_topics_check, true);
         window.set_content(name::count_box, "4");
     }
-    void point_at(const Text& legacy, const Text& board = refused_address()) {
-        window_widget.services().set_address_map(
-            {{Text(kHotTopicsAddress), legacy}, {Text(kHotTopicsBoardAddress), board}});
+    // Every Baidu address mapped: none reaches the real site.
+    void point_at(const Text& legacy, const Text& board = refused_address(), const Text& api = refused_address()) {
+        window_widget.services().set_address_map({{Text(kHotTopicsAddress), legacy},
+                                                  {Text(kHotTopicsBoardAddress), board},
+                                                  {Text(kHotTopicsApiAddress), api}});
     }
     void click_generate() {
         QTest::mouseClick(qobject_cast<QAbstractButton*>(window.widget(name::generate_button)), Qt::LeftButton);
@@ -245,8 +252,8 @@ TEST_F(HotTopicsRun, FailedFetchKeepsTheListAndTheClipboardAndSaysWhy) {
     window.set_content(name::result_box, "old");
     QGuiApplication::clipboard()->setText(QStringLiteral("before"));
     ScriptedServer missing(page("<html>gone</html>", 0, "404 Not Found"));
-    const Text board = missing.url("/board");
-    point_at(refused_address(), board);
+    const Text board = missing.url("/api/board");
+    point_at(refused_address(), missing.url("/board"), board);
     testing::internal::CaptureStderr();
     click_generate();
     const std::string error = testing::internal::GetCapturedStderr();
@@ -323,7 +330,7 @@ TEST_F(HotTopicsRun, SlotsAndSavingWaitWhileAFailingFetchRuns) {
     const Text own_list = from_utf8("一号前缀");
     window.set_content(name::prefix_box, own_list);
     ScriptedServer slow(page("<html>gone</html>", 400, "404 Not Found"));
-    point_at(slow.url(), slow.url());
+    point_at(slow.url(), slow.url(), slow.url());
     bool clicked = false;
     QTimer::singleShot(100, [&] {
         clicked = true;

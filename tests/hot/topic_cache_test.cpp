@@ -3,10 +3,12 @@
 // give their age.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <ctime>
 #include <fstream>
 
+#include "hot/title_text.h"
 #include "hot/topic_cache.h"
 #include "tests/support/temp_folder.h"
 #include "text/codec.h"
@@ -107,6 +109,47 @@ TEST_F(TopicCacheTest, AFailedStoreSaysWhy) {
     const std::vector<Text> huge(kMaxCachedTitles, Text(kMaxTopicCacheBytes / kMaxCachedTitles, 'x'));
     EXPECT_NE(store_topics(folder.path(), "weibo", huge, kFetched), "");
     EXPECT_FALSE(std::filesystem::exists(file()));
+}
+
+TEST_F(TopicCacheTest, NoBoardCrowdsOutAnother) {
+    ASSERT_EQ(store_topics(folder.path(), "weibo", weibo, kFetched), "");
+    // 1,000 titles of 4 KiB, half of them quotes that the file writes as two bytes each.
+    std::vector<Text> flood;
+    for (int i = 0; i < 1000; ++i) {
+        const std::string number = std::to_string(1000 + i);
+        flood.push_back(number + std::string(kMaxTitleBytes - number.size(), i % 2 ? '"' : 'x'));
+    }
+    const auto first_titles_of = [&flood](const std::optional<CachedTopics>& kept) {
+        return kept && !kept->titles.empty() && kept->titles.size() <= kMaxCachedTitles &&
+               std::equal(kept->titles.begin(), kept->titles.end(), flood.begin());
+    };
+    ASSERT_EQ(store_topics(folder.path(), "douyin", flood, kFetched + minutes(30)), "");
+    EXPECT_EQ(load_topics(folder.path(), "weibo")->titles, weibo);
+    EXPECT_TRUE(first_titles_of(load_topics(folder.path(), "douyin")));
+
+    // Every board at its bounds: all kept, the file within its bound; one board more
+    // pushes out the one fetched longest ago.
+    const auto store_board = [&](size_t i) {
+        const std::string key = "board" + std::to_string(i);
+        ASSERT_EQ(store_topics(folder.path(), key, flood, kFetched + hours(1 + i)), "") << key;
+        EXPECT_LE(std::filesystem::file_size(file()), kMaxTopicCacheBytes) << key;
+    };
+    for (size_t i = 0; i + 2 < kMaxCachedBoards; ++i) store_board(i);
+    EXPECT_EQ(load_topics(folder.path(), "weibo")->titles, weibo);
+    store_board(kMaxCachedBoards - 2);
+    EXPECT_EQ(load_topics(folder.path(), "weibo"), std::nullopt);
+    EXPECT_TRUE(first_titles_of(load_topics(folder.path(), "douyin")));
+    for (size_t i = 0; i + 1 < kMaxCachedBoards; ++i) {
+        EXPECT_TRUE(first_titles_of(load_topics(folder.path(), "board" + std::to_string(i)))) << i;
+    }
+
+    // Short titles: the first kMaxCachedTitles.
+    std::vector<Text> many;
+    for (int i = 0; i < 1000; ++i) many.push_back("t" + std::to_string(i));
+    ASSERT_EQ(store_topics(folder.path(), "zhihu", many, kFetched), "");
+    EXPECT_EQ(load_topics(folder.path(), "zhihu")->titles,
+              std::vector<Text>(many.begin(), many.begin() + kMaxCachedTitles));
+    EXPECT_NE(store_topics(folder.path(), "no such/board", weibo, kFetched), "");
 }
 
 class TopicAgeTest : public testing::Test {
