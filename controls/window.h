@@ -40,9 +40,18 @@ struct CharFormat {
     bool strike_out = false;
 };
 
+// A stretch of a line underlined with a wave in `colour`, the way a spell checker marks a
+// word, with a tooltip; the line's text and colour stay as they are.
+struct LineMark {
+    size_t begin, end;  // byte offsets in the line
+    Colour colour;
+    TextView tooltip;
+};
+
 struct ColouredLine {
     TextView text;
     Colour colour;
+    std::span<const LineMark> marks = {};  // ordered, not overlapping
 };
 
 class Window {
@@ -77,6 +86,10 @@ public:
     // for each line: selection to the end, `format` in the line's colour, and the line
     // plus CR LF replacing the selection.
     virtual void append_lines(TextView name, const CharFormat& format, std::span<const ColouredLine> lines) = 0;
+
+    // Multi-line edit box: takes the keyboard focus with the cursor at the start of `line`
+    // (from 1; past the end, the last line), scrolled into view.
+    virtual void set_cursor_line(TextView name, size_t line) = 0;
 
     // Whether a control takes input.
     virtual void set_enabled(TextView name, bool enabled) = 0;

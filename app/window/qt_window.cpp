@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QTextBlock>
 #include <QTextEdit>
 
 #include "app/window/qt_convert.h"
@@ -25,12 +26,26 @@ void insert_lines(QTextCursor& cursor, const QTextCharFormat& format, std::span<
         formats.emplace_back(colour, format).second.setForeground(to_qcolor(colour));
         return formats.back().second;
     };
+    const auto as_text = [](TextView piece) {
+        QString text = to_qstring(piece);
+        if (text.contains(QLatin1Char('\r')) || text.contains(QLatin1Char('\n'))) text = to_document_text(piece);
+        return text;
+    };
     cursor.beginEditBlock();
     for (const ColouredLine& line : lines) {
-        QString text = to_qstring(line.text);
-        if (text.contains(QLatin1Char('\r')) || text.contains(QLatin1Char('\n'))) text = to_document_text(line.text);
-        text.append(QLatin1Char('\n'));
-        cursor.insertText(text, format_for(line.colour));
+        const QTextCharFormat& coloured = format_for(line.colour);
+        size_t at = 0;
+        for (const LineMark& mark : line.marks) {
+            if (mark.begin < at || mark.end > line.text.size() || mark.end <= mark.begin) continue;
+            cursor.insertText(as_text(line.text.substr(at, mark.begin - at)), coloured);
+            QTextCharFormat marked = coloured;
+            marked.setUnderlineStyle(QTextCharFormat::WaveUnderline);
+            marked.setUnderlineColor(to_qcolor(mark.colour));
+            marked.setToolTip(to_document_text(mark.tooltip));
+            cursor.insertText(as_text(line.text.substr(mark.begin, mark.end - mark.begin)), marked);
+            at = mark.end;
+        }
+        cursor.insertText(as_text(line.text.substr(at)).append(QLatin1Char('\n')), coloured);
     }
     cursor.endEditBlock();
 }
@@ -117,6 +132,18 @@ void QtWindow::replace_content(TextView name, TextView text) {
     cursor.endEditBlock();
     cursor.movePosition(QTextCursor::Start);
     plain->setTextCursor(cursor);
+}
+
+void QtWindow::set_cursor_line(TextView name, size_t line) {
+    auto* plain = find_as<QPlainTextEdit>(name, ControlKind::EditBox);
+    if (!plain) return;
+    const int count = plain->document()->blockCount();
+    const int number = static_cast<int>(std::min<size_t>(std::max<size_t>(line, 1), static_cast<size_t>(count))) - 1;
+    QTextCursor cursor(plain->document()->findBlockByNumber(number));
+    plain->setTextCursor(cursor);
+    plain->ensureCursorVisible();
+    plain->setFocus(Qt::OtherFocusReason);
+    plain->window()->activateWindow();
 }
 
 void QtWindow::set_read_only(TextView name, bool read_only) {

@@ -23,6 +23,7 @@ public:
     void set_content(TextView name, TextView text) override;
     void replace_content(TextView name, TextView text) override;
     void set_read_only(TextView name, bool read_only) override;
+    void set_cursor_line(TextView name, size_t line) override;
     void set_text_colour(TextView name, Colour colour) override;
     bool checked(TextView name) const override;
     void set_checked(TextView name, bool checked) override;

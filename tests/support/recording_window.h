@@ -62,6 +62,7 @@ public:
     void copy_text_to_clipboard(TextView) override { ++other_calls; }
     void set_enabled(TextView, bool) override { ++other_calls; }
     void set_read_only(TextView, bool) override { ++other_calls; }
+    void set_cursor_line(TextView, size_t) override { ++other_calls; }
     void set_busy(bool) override { ++other_calls; }
     RuntimeServices& services() const override { return recorded; }
 };
