@@ -6,6 +6,7 @@
 #include "text/codec.h"
 #include "titles/generator.h"
 #include "titles/platforms.h"
+#include "titles/run_checks.h"
 
 namespace qinghe {
 namespace {
@@ -25,6 +26,8 @@ const std::vector<Option>& options() {
         {name::platform_choice, Kind::Choice, from_utf8(platforms().front().name)},
         {name::no_repeat_check, Kind::Toggle, from_utf8("假")},
         {name::board_choice, Kind::Choice, default_board_choice()},
+        {name::avoid_disasters_check, Kind::Toggle, from_utf8("假")},
+        {name::risk_choice, Kind::Choice, from_utf8(risk_mode_names().front())},
     };
     return list;
 }

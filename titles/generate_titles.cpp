@@ -6,9 +6,11 @@
 #include "controls/names.h"
 #include "hot/boards.h"
 #include "hot/topic_cache.h"
+#include "hot/topic_filter.h"
 #include "text/codec.h"
 #include "text/search.h"
 #include "titles/generator.h"
+#include "titles/run_checks.h"
 
 namespace qinghe {
 namespace {
@@ -117,7 +119,7 @@ struct Planted {
 // its kept titles go in instead, with a grey line giving their age; without kept titles
 // the grey line says why. The box is written only once everything else has been done,
 // so a run that fails or is stopped on the way leaves it as it was.
-Planted plant_hot_topics(Window& window) {
+Planted plant_hot_topics(Window& window, const RunChecks& checks) {
     const HotBoard& board = chosen_board(window);
     const Text board_name = from_utf8(board.name);
     StoppableServices services(window.services());
@@ -149,9 +151,22 @@ Planted plant_hot_topics(Window& window) {
         titles = std::move(cached->titles);
         fetched = cached->fetched;
     }
-    Text content;
-    for (const Text& title : titles) content.append(title).append(kCrLf);
+    const TopicFilterOptions filter{.avoid_disasters = window.checked(name::avoid_disasters_check),
+                                    .excluded = checks.excluded_topics,
+                                    .included = checks.included_topics};
+    const FilteredTopics filtered = filter_topics(std::move(titles), filter);
     planted.status = fetched_status(board_name, fetched, now);
+    if (filtered.left_out() > 0) planted.status.append(kCrLf).append(filter_status(filtered));
+    if (filtered.kept.empty()) {
+        if (!notice.empty()) append_result_line(window, notice, kNoticeColour);
+        append_result_line(window,
+                           from_utf8("热点筛选留下了 0/") + from_utf8(std::to_string(filtered.seen)) +
+                               from_utf8(" 条热点，前缀列表保持不变。"),
+                           kNoticeColour);
+        return {.status = planted.status};
+    }
+    Text content;
+    for (const Text& title : filtered.kept) content.append(title).append(kCrLf);
     window.replace_content(name::prefix_box, content);
     if (!notice.empty()) {
         append_result_line(window, notice, kNoticeColour);
@@ -161,14 +176,15 @@ Planted plant_hot_topics(Window& window) {
 }
 
 // The headlines into the result box in their two colours, then onto the clipboard.
-void show_headlines(Window& window, const Headlines& headlines, bool notice_above) {
+void show_headlines(Window& window, const Headlines& headlines, bool notice_above, const RunMarks* marks) {
     std::vector<ColouredLine> lines;
     lines.reserve(headlines.ends.size());
     size_t begin = 0;
     for (size_t i = 0; i < headlines.ends.size(); ++i) {
         const size_t end = headlines.ends[i];
-        lines.push_back(
-            {TextView(headlines.text).substr(begin, end - begin), i % 2 == 0 ? kFirstLineColour : kSecondLineColour});
+        lines.push_back({TextView(headlines.text).substr(begin, end - begin),
+                         i % 2 == 0 ? kFirstLineColour : kSecondLineColour,
+                         marks ? marks->of(i) : std::span<const LineMark>()});
         begin = end;
     }
     window.append_lines(name::result_box, result_line_format(kFirstLineColour), lines);
@@ -186,7 +202,7 @@ void show_headlines(Window& window, const Headlines& headlines, bool notice_abov
 }
 
 // The beginnings of the notes that stand under a run's lines.
-constexpr const char* kNotePrefixes[] = {"已复制：", "已导出 ", "导出失败：", "勾选「"};
+constexpr const char* kNotePrefixes[] = {"已复制：", "已导出 ", "导出失败：", "勾选「", "检查词组："};
 
 bool is_note(TextView line) {
     for (const char* prefix : kNotePrefixes) {
@@ -209,7 +225,7 @@ void note_board_choice(Window& window) {
     if (!window.checked(name::hot_topics_check)) show_status_note(window, from_utf8("勾选「植入实时热点」后生效"));
 }
 
-void generate_titles(Window& window) {
+void generate_titles(Window& window, const RunChecks& checks) {
     // A click while the fetch waits (the button then reads "取消获取") stops it.
     if (fetch_under_way) {
         fetch_under_way->stop();
@@ -219,19 +235,26 @@ void generate_titles(Window& window) {
     window.set_content(name::result_box, {});
     Planted planted;
     if (window.checked(name::hot_topics_check)) {
-        planted = plant_hot_topics(window);
+        planted = plant_hot_topics(window, checks);
         if (!planted.done) {
             window.set_content(name::status_label, planted.status);
             return;
         }
     }
     run.building();
-    const GeneratorInput input = read_generator_input(window);
+    GeneratorInput input = read_generator_input(window);
+    const RiskMode risk_mode = risk_mode_of(window.content(name::risk_choice));
+    std::shared_ptr<const RiskChecker> checker;
+    if (risk_mode != RiskMode::off) checker = risk_checker_for(checks.risk_words, checks.allowed_words);
+    if (risk_mode == RiskMode::avoid) input.writer.blocking_word = blocking_word_hook(checker, input.writer.platform);
     RuntimeServices& services = window.services();
     const Headlines headlines = build_headlines(
         input, [&services] { return services.tick_count(); }, [&services] { services.process_pending_messages(); });
-    show_headlines(window, headlines, planted.notice);
+    std::optional<RunMarks> marks;
+    if (checker) marks = mark_run(*checker, headlines.text, headlines.ends, input.writer.platform);
+    show_headlines(window, headlines, planted.notice, marks ? &*marks : nullptr);
     Text status = run_status(headlines, input.writer.platform);
+    if (marks) status.append(kCrLf).append(risk_counts(*marks));
     if (!planted.status.empty()) status.append(kCrLf).append(planted.status);
     window.set_content(name::status_label, status);
 }

@@ -32,14 +32,20 @@ const Text& pick_random_entry(std::span<const Text> entries, std::uint32_t tick)
 size_t pick_random_index(size_t count, std::uint32_t tick);
 
 // The writer's panel: a topic keyword for the blanks, a platform's title lengths, no
-// repeats. With none of them (the default) a run is exactly the designed one.
+// repeats, words a headline must not hold. With none of them (the default) a run is
+// exactly the designed one.
 struct WriterOptions {
     std::vector<Text> keywords = {};     // headline i fills its blanks with keyword i mod k
     const Platform* platform = nullptr;  // nullptr, or one without limit: any length
+    // No phrase of a list comes back before every phrase of that list that can stand in
+    // an allowed headline has been drawn once, and no headline comes twice.
     bool no_repeat = false;
+    // Given a composed headline, the word that keeps it from being made, or empty when it
+    // may stand. Empty: no check.
+    std::function<Text(TextView)> blocking_word = {};
 
     bool limits_length() const { return platform && platform->limited(); }
-    bool any() const { return !keywords.empty() || limits_length() || no_repeat; }
+    bool any() const { return !keywords.empty() || limits_length() || no_repeat || blocking_word; }
 };
 
 struct GeneratorInput {
@@ -92,7 +98,7 @@ void append_result_line(Window& window, TextView line, Colour colour);
 // is left alone, and one grey line in the result box (and one on standard error) says
 // why. While the fetch waits the prefix box takes no typing and the button, captioned
 // "取消获取", stops it: a click then ends the request at once and the run with it.
-void generate_titles(Window& window);
+void generate_titles(Window& window, const struct RunChecks& checks);
 
 // Shows a note under the last run's lines in the panel's status line: what an action did
 // since ("已复制：…"), or a hint. A new note replaces the earlier one; the run's lines stay.
