@@ -8,6 +8,7 @@
 #include "app/desktop/exit_signals.h"
 #include "app/shell_actions.h"
 #include "app/window/window_widget.h"
+#include "app/word_actions.h"
 #include "config/slots.h"
 #include "config/writer_panel.h"
 #include "controls/names.h"
@@ -25,7 +26,7 @@ constexpr Binding kBindings[] = {
     {nullptr, Created, restore_writer_panel},
     {nullptr, AboutToBeDestroyed, store_at_close},
     {nullptr, AboutToBeDestroyed, store_writer_panel},
-    {name::utf8::generate_button, Clicked, generate_titles},
+    {name::utf8::generate_button, Clicked, generate_with_word_lists},
     {name::utf8::restore_button, Clicked, restore_defaults},
     {name::utf8::save_button, Clicked, save_configuration},
     {name::utf8::slot_radio_1, Clicked, select_slot_1},
@@ -34,6 +35,9 @@ constexpr Binding kBindings[] = {
     {name::utf8::slot_radio_4, Clicked, select_slot_4},
     {name::utf8::hot_topics_check, Clicked, reset_prefix_list},
     {name::utf8::board_choice, Changed, note_board_choice},
+    {name::utf8::topic_filter_button, Clicked, edit_topic_filter},
+    {name::utf8::risk_words_button, Clicked, edit_risk_words},
+    {name::utf8::check_lists_button, Clicked, check_list_boxes},
     {name::utf8::prefix_box, GotFocus, nullptr, highlight_list_box},
     {name::utf8::prefix_box, LostFocus, nullptr, dim_list_box},
     {name::utf8::link_box, GotFocus, nullptr, highlight_list_box},

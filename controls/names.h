@@ -47,6 +47,12 @@ inline constexpr const char* no_repeat_check = "选择框_不重复";
 inline constexpr const char* board_caption = "标签_热榜";
 inline constexpr const char* board_choice = "组合框_热榜";
 inline constexpr const char* status_label = "标签_状态";
+inline constexpr const char* avoid_disasters_check = "选择框_避开灾难";
+inline constexpr const char* topic_filter_button = "按钮_热点筛选";
+inline constexpr const char* risk_caption = "标签_体检";
+inline constexpr const char* risk_choice = "组合框_体检";
+inline constexpr const char* risk_words_button = "按钮_风险词表";
+inline constexpr const char* check_lists_button = "按钮_检查词组";
 
 }  // namespace utf8
 
@@ -78,5 +84,10 @@ inline const Text platform_choice = from_utf8(utf8::platform_choice);
 inline const Text no_repeat_check = from_utf8(utf8::no_repeat_check);
 inline const Text board_choice = from_utf8(utf8::board_choice);
 inline const Text status_label = from_utf8(utf8::status_label);
+inline const Text avoid_disasters_check = from_utf8(utf8::avoid_disasters_check);
+inline const Text topic_filter_button = from_utf8(utf8::topic_filter_button);
+inline const Text risk_choice = from_utf8(utf8::risk_choice);
+inline const Text risk_words_button = from_utf8(utf8::risk_words_button);
+inline const Text check_lists_button = from_utf8(utf8::check_lists_button);
 
 }  // namespace qinghe::name

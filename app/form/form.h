@@ -28,6 +28,7 @@ enum class Builtin {
     Count,
     Platforms,
     HotBoards,
+    RiskModes,
 };
 
 struct Geometry {

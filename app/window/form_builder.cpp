@@ -14,6 +14,7 @@
 #include "text/codec.h"
 #include "titles/builtin.h"
 #include "titles/platforms.h"
+#include "titles/run_checks.h"
 
 namespace qinghe {
 namespace {
@@ -42,7 +43,8 @@ const Text& builtin_value(form::Builtin builtin) {
         case form::Builtin::Punctuation3: return builtin_punctuation_3();
         case form::Builtin::Count: return builtin_count();
         case form::Builtin::Platforms:
-        case form::Builtin::HotBoards: return none;
+        case form::Builtin::HotBoards:
+        case form::Builtin::RiskModes: return none;
     }
     return none;
 }
@@ -54,6 +56,8 @@ QStringList builtin_entries(form::Builtin builtin) {
         for (const Platform& platform : platforms()) entries.append(QString::fromUtf8(platform.name));
     } else if (builtin == form::Builtin::HotBoards) {
         for (const HotBoard& board : hot_boards()) entries.append(QString::fromUtf8(board.name));
+    } else if (builtin == form::Builtin::RiskModes) {
+        for (const char* mode : risk_mode_names()) entries.append(QString::fromUtf8(mode));
     }
     return entries;
 }

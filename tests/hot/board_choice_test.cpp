@@ -6,12 +6,17 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QClipboard>
+#include <QDialogButtonBox>
+#include <QPlainTextEdit>
+#include <QPushButton>
 #include <QTest>
 #include <chrono>
 #include <filesystem>
 
 #include "app/window/window_widget.h"
+#include "app/window/word_dialogs.h"
 #include "app/wiring.h"
+#include "config/word_lists.h"
 #include "controls/names.h"
 #include "hot/boards.h"
 #include "hot/topic_cache.h"
@@ -187,6 +192,43 @@ TEST_F(BoardChoiceRun, TheGreyLineGivesTheBoardTheSitesWordsAndTheStatus) {
         std::string::npos)
         << error;
     EXPECT_EQ(window.content(name::prefix_box), from_utf8("我的前缀"));
+}
+
+// 热点筛选 in the real window: the writer ticks 避开灾难伤亡类热点 and sets an 排除词 in its
+// dialog; the run plants only the other titles and says what it left out. When nothing
+// is left, nothing is planted and the grey line says so.
+TEST_F(BoardChoiceRun, TheFilterLeavesOutDisastersAndExcludedWordsInAnyWriting) {
+    TempFolder certificate_folder;
+    const TlsFiles tls = make_self_signed_certificate(certificate_folder.path().string());
+    ScriptedServer secure(
+        [](const ReceivedRequest&) {
+            return Script{send(json(R"({"data":{"realtime":[{"word":"台风致三人遇难"},{"word":"某地發生車禍"},)"
+                                    R"({"word":"新品发布会"},{"word":"ＡＢＣ大会开幕"}]}})"))};
+        },
+        &tls);
+    connect_hosts(secure.port(), secure.port());
+    choose(*find_hot_board("weibo"));
+    QTest::mouseClick(qobject_cast<QAbstractButton*>(window.widget(name::avoid_disasters_check)), Qt::LeftButton);
+    QTest::mouseClick(qobject_cast<QAbstractButton*>(window.widget(name::topic_filter_button)), Qt::LeftButton);
+    auto* dialog = window_widget.findChild<TopicFilterDialog*>();
+    ASSERT_NE(dialog, nullptr);
+    dialog->excluded_box().setPlainText(QStringLiteral("abc\n"));
+    dialog->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok)->click();
+    EXPECT_EQ(load_word_lists(settings.path()).hot_excluded, std::vector<Text>{"abc"});
+
+    click_generate();
+    EXPECT_EQ(prefixes(), program_texts({"新品发布会"}));
+    EXPECT_EQ(result_lines().size(), 4u);
+    const std::string status = to_utf8(window.content(name::status_label));
+    EXPECT_NE(status.find("已排除 3/4：灾难伤亡 2 · 排除词 1"), std::string::npos) << status;
+
+    WordLists lists = load_word_lists(settings.path());
+    lists.hot_excluded.push_back(from_utf8("新品"));
+    ASSERT_TRUE(save_word_lists(settings.path(), lists));
+    window.set_content(name::prefix_box, from_utf8("我的前缀"));
+    click_generate();
+    EXPECT_EQ(window.content(name::prefix_box), from_utf8("我的前缀"));
+    EXPECT_EQ(to_utf8(window.content(name::result_box)), "热点筛选留下了 0/4 条热点，前缀列表保持不变。\r\n");
 }
 
 }  // namespace

@@ -2,11 +2,14 @@
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
+#include <QApplication>
 #include <QClipboard>
 #include <QGuiApplication>
+#include <QHelpEvent>
 #include <QTest>
 #include <QTextBlock>
 #include <QTextEdit>
+#include <QToolTip>
 
 #include <QFile>
 #include <set>
@@ -190,6 +193,66 @@ TEST_F(GenerateTitles, AShortRunSaysWhyAndLeavesItsReasonOutOfClipboardAndExport
     EXPECT_TRUE(to_utf8(run_line).starts_with("4 条 · 3 字"));
     window_widget.result_menu().copy_headline_at(second_line.center());
     EXPECT_EQ(window.content(name::status_label), run_line + "\r\n" + from_utf8("已复制：") + lines[1]);
+}
+
+// 标题体检 仅标注 with 微信公众号, from the built-in lists: every headline opening with a
+// fake notice or a pressure to delete is marked 高风险 with a red wave and a tooltip, 最近才知道
+// (added to them) is not marked, and the text, its colours and the clipboard are what
+// "关闭" gives.
+TEST_F(GenerateTitles, MarkingUnderlinesRiskyWordsAndChangesNothingElse) {
+    window.set_content(name::prefix_box, builtin_prefix_list() + from_utf8("\r\n最近才知道"));
+    window.set_content(name::count_box, "600");
+    window.set_content(name::platform_choice, from_utf8("微信公众号"));
+    const auto run = [&](const char* mode) {
+        window.set_content(name::risk_choice, from_utf8(mode));
+        seed_accumulator() = 0;
+        std::uint32_t clock = 0;
+        window_widget.services().set_tick_source([&clock] { return clock += 3; });
+        click_generate();
+        return QGuiApplication::clipboard()->text();
+    };
+    const QString plain = run("关闭");
+    const std::vector<QColor> plain_colours = line_colours();
+    const QString marked = run("仅标注");
+    EXPECT_EQ(marked, plain);
+    EXPECT_EQ(line_colours(), plain_colours);
+    EXPECT_NE(to_utf8(window.content(name::status_label)).find("高风险 "), std::string::npos);
+
+    int notices = 0, recent = 0;
+    for (QTextBlock block = result_document()->begin(); block.isValid(); block = block.next()) {
+        const QTextCharFormat first = block.begin().fragment().charFormat();
+        const bool waved = first.underlineStyle() == QTextCharFormat::WaveUnderline;
+        if (block.text().startsWith(QStringLiteral("紧急通知")) ||
+            block.text().startsWith(QStringLiteral("速看，马上删除"))) {
+            ++notices;
+            EXPECT_TRUE(waved) << block.text().toStdString();
+            EXPECT_EQ(first.underlineColor(), QColor(220, 0, 0));
+            EXPECT_TRUE(first.toolTip().startsWith(QStringLiteral("高风险 · "))) << first.toolTip().toStdString();
+        } else if (block.text().startsWith(QStringLiteral("最近才知道"))) {
+            ++recent;
+            EXPECT_FALSE(waved) << block.text().toStdString();
+        }
+    }
+    EXPECT_GT(notices, 0);
+    EXPECT_GT(recent, 0);
+
+    // Hovering a marked word shows its tooltip.
+    auto* box = qobject_cast<QTextEdit*>(window.widget(name::result_box));
+    window_widget.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window_widget));
+    for (QTextBlock block = result_document()->begin(); block.isValid(); block = block.next()) {
+        if (!block.text().startsWith(QStringLiteral("紧急通知"))) continue;
+        box->setTextCursor(QTextCursor(block));
+        box->ensureCursorVisible();
+        QTextCursor inside(block);
+        inside.movePosition(QTextCursor::NextCharacter, QTextCursor::MoveAnchor, 2);
+        const QPoint point = box->cursorRect(inside).center();
+        QHelpEvent hover(QEvent::ToolTip, point, box->viewport()->mapToGlobal(point));
+        QApplication::sendEvent(box->viewport(), &hover);
+        EXPECT_TRUE(QToolTip::isVisible());
+        EXPECT_TRUE(QToolTip::text().contains(QStringLiteral("混淆官方"))) << QToolTip::text().toStdString();
+        break;
+    }
 }
 
 }  // namespace

@@ -1,0 +1,79 @@
+#pragma once
+// The writer's panel's dialogs over the word checks: 热点筛选's two word lists, the risk
+// words (the built-in list to read and search, the writer's own words to edit), and the
+// hits of 检查词组. Each opens without blocking the window (tests drive them as a writer
+// would); the first two save what the writer accepts through the callback they are given.
+#include <QDialog>
+#include <functional>
+#include <vector>
+
+#include "text/text.h"
+#include "titles/risk_words.h"
+
+class QLabel;
+class QLineEdit;
+class QPlainTextEdit;
+class QTreeWidget;
+
+namespace qinghe {
+
+// Two lists, one word a line: titles holding an 排除词 are left out; with 包含词, only
+// titles holding one of them are planted.
+class TopicFilterDialog : public QDialog {
+public:
+    using Accept = std::function<void(std::vector<Text> excluded, std::vector<Text> included)>;
+    TopicFilterDialog(QWidget* parent, const std::vector<Text>& excluded, const std::vector<Text>& included,
+                      Accept accept);
+
+    QPlainTextEdit& excluded_box() { return *excluded_; }
+    QPlainTextEdit& included_box() { return *included_; }
+
+private:
+    QPlainTextEdit* excluded_;
+    QPlainTextEdit* included_;
+};
+
+// The built-in entries by category, read-only and searchable, and the writer's two lists:
+// 自定义风险词 (each marked 高风险 for every platform) and 放行词 (never marked).
+class RiskWordsDialog : public QDialog {
+public:
+    using Accept = std::function<void(std::vector<Text> custom, std::vector<Text> allowed)>;
+    RiskWordsDialog(QWidget* parent, const std::vector<Text>& custom, const std::vector<Text>& allowed, Accept accept);
+
+    QLineEdit& search_box() { return *search_; }
+    QTreeWidget& entries() { return *entries_; }
+    QPlainTextEdit& custom_box() { return *custom_; }
+    QPlainTextEdit& allowed_box() { return *allowed_; }
+
+private:
+    void show_matching(const QString& search);
+
+    QLineEdit* search_;
+    QTreeWidget* entries_;
+    QPlainTextEdit* custom_;
+    QPlainTextEdit* allowed_;
+};
+
+// One row a risky word in a phrase of the three list boxes. Double-clicking a row calls
+// `go_to` with the row's list box and line (from 1).
+struct ListHit {
+    Text list_box;      // the control's name
+    Text list_caption;  // 前缀 / 衔接 / 后缀
+    size_t line;
+    Text phrase, word;
+    RiskEntry entry;
+};
+
+class ListCheckDialog : public QDialog {
+public:
+    using GoTo = std::function<void(const Text& list_box, size_t line)>;
+    ListCheckDialog(QWidget* parent, std::vector<ListHit> hits, GoTo go_to);
+
+    QTreeWidget& rows() { return *rows_; }
+
+private:
+    std::vector<ListHit> hits_;
+    QTreeWidget* rows_;
+};
+
+}  // namespace qinghe

@@ -1,0 +1,109 @@
+#include "app/word_actions.h"
+
+#include "app/window/qt_window.h"
+#include "app/window/word_dialogs.h"
+#include "config/word_lists.h"
+#include "controls/names.h"
+#include "text/codec.h"
+#include "titles/generator.h"
+#include "titles/run_checks.h"
+
+namespace qinghe {
+namespace {
+
+// Without a settings folder the lists last as long as the program runs.
+WordLists& unsaved_lists() {
+    static WordLists lists;
+    return lists;
+}
+
+WordLists current_lists(const Window& window) {
+    return window.services().settings_folder().empty() ? unsaved_lists() : load_word_lists(window);
+}
+
+void keep_lists(Window& window, const WordLists& lists) {
+    if (window.services().settings_folder().empty()) unsaved_lists() = lists;
+    else store_word_lists(window, lists);
+}
+
+QWidget* dialog_parent(Window& window) {
+    auto* qt = dynamic_cast<QtWindow*>(&window);
+    QWidget* control = qt ? qt->widget(name::status_label) : nullptr;
+    return control ? control->window() : nullptr;
+}
+
+// Opens a dialog over the window without blocking it; it goes when closed.
+void open(QDialog* dialog) {
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->setWindowModality(Qt::WindowModal);
+    dialog->open();
+}
+
+}  // namespace
+
+void generate_with_word_lists(Window& window) {
+    const WordLists lists = current_lists(window);
+    generate_titles(window, {.excluded_topics = lists.hot_excluded,
+                             .included_topics = lists.hot_included,
+                             .risk_words = lists.risk_custom,
+                             .allowed_words = lists.risk_allowed});
+}
+
+void edit_topic_filter(Window& window) {
+    const WordLists lists = current_lists(window);
+    open(new TopicFilterDialog(dialog_parent(window), lists.hot_excluded, lists.hot_included,
+                               [&window](std::vector<Text> excluded, std::vector<Text> included) {
+                                   WordLists kept = current_lists(window);
+                                   kept.hot_excluded = std::move(excluded);
+                                   kept.hot_included = std::move(included);
+                                   keep_lists(window, kept);
+                               }));
+}
+
+void edit_risk_words(Window& window) {
+    const WordLists lists = current_lists(window);
+    open(new RiskWordsDialog(dialog_parent(window), lists.risk_custom, lists.risk_allowed,
+                             [&window](std::vector<Text> custom, std::vector<Text> allowed) {
+                                 WordLists kept = current_lists(window);
+                                 kept.risk_custom = std::move(custom);
+                                 kept.risk_allowed = std::move(allowed);
+                                 keep_lists(window, kept);
+                             }));
+}
+
+void check_list_boxes(Window& window) {
+    const WordLists lists = current_lists(window);
+    const std::shared_ptr<const RiskChecker> checker = risk_checker_for(lists.risk_custom, lists.risk_allowed);
+    const Platform* platform = find_platform(window.content(name::platform_choice));
+    const struct {
+        const Text& box;
+        const char* caption;
+    } boxes[] = {{name::prefix_box, "前缀"}, {name::link_box, "衔接"}, {name::suffix_box, "后缀"}};
+    std::vector<ListHit> hits;
+    for (const auto& box : boxes) {
+        const Text list = window.content(box.box);
+        for (const LineHits& line : checker->check_lines(list, platform)) {
+            Text phrase =
+                list.substr(line.line_begin, std::min(list.find('\n', line.line_begin), list.size()) - line.line_begin);
+            if (!phrase.empty() && phrase.back() == '\r') phrase.pop_back();
+            for (const RiskHit& hit : line.hits) {
+                hits.push_back({.list_box = box.box,
+                                .list_caption = from_utf8(box.caption),
+                                .line = line.line,
+                                .phrase = phrase,
+                                .word = phrase.substr(hit.begin, hit.end - hit.begin),
+                                .entry = *hit.entry});
+            }
+        }
+    }
+    if (hits.empty()) {
+        show_status_note(window, from_utf8("检查词组：三个列表里没有风险词"));
+        return;
+    }
+    // Beside the window, not over it: the writer mends the phrases while reading the rows.
+    auto* dialog = new ListCheckDialog(dialog_parent(window), std::move(hits),
+                                       [&window](const Text& box, size_t line) { window.set_cursor_line(box, line); });
+    dialog->show();
+}
+
+}  // namespace qinghe
