@@ -2,6 +2,11 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QDialogButtonBox>
+#include <QPushButton>
+#include <QTextBlock>
+#include <QTextEdit>
+#include <QTreeWidget>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QMenu>
@@ -10,6 +15,8 @@
 #include <QTest>
 
 #include "app/window/window_widget.h"
+#include "app/window/word_dialogs.h"
+#include "tests/support/temp_folder.h"
 #include "app/wiring.h"
 #include "config/slots.h"
 #include "controls/names.h"
@@ -167,6 +174,65 @@ TEST_F(WindowWidgetTest, ExportIsOfferedOnlyWithHeadlines) {
     EXPECT_FALSE(export_enabled());
     append_result_line(controls, "A-x", kFirstLineColour);
     EXPECT_TRUE(export_enabled());
+}
+
+// The writer's own risk words are marked, allowed words never; 检查词组 lists the phrases
+// that hold one, and a double click puts the cursor on that phrase's line.
+TEST_F(WindowWidgetTest, TheWritersRiskWordsTakeEffectAndTheListsCanBeChecked) {
+    TempFolder settings;
+    window.services().set_settings_folder(settings.path());
+    controls.set_content(name::prefix_box, from_utf8("紧急通知\r\n朋友圈"));
+    controls.set_content(name::link_box, from_utf8("看这里\r\n速看一个朋友"));
+    controls.set_content(name::suffix_box, "");
+    controls.set_content(name::risk_choice, from_utf8("仅标注"));
+    QTest::mouseClick(qobject_cast<QAbstractButton*>(controls.widget(name::risk_words_button)), Qt::LeftButton);
+    auto* words = window.findChild<RiskWordsDialog*>();
+    ASSERT_NE(words, nullptr);
+    words->search_box().setText(QStringLiteral("紧急通知"));
+    int shown = 0;
+    for (QTreeWidgetItemIterator row(&words->entries(), QTreeWidgetItemIterator::NotHidden); *row; ++row) {
+        shown += (*row)->parent() != nullptr;
+    }
+    EXPECT_EQ(shown, 1) << "the search keeps the matching entry alone";
+    words->custom_box().setPlainText(QStringLiteral("朋友"));
+    words->allowed_box().setPlainText(QStringLiteral("速看"));
+    words->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok)->click();
+
+    QTest::mouseClick(qobject_cast<QAbstractButton*>(controls.widget(name::generate_button)), Qt::LeftButton);
+    auto* result = qobject_cast<QTextEdit*>(controls.widget(name::result_box));
+    int own_words = 0;
+    for (QTextBlock block = result->document()->begin(); block.isValid(); block = block.next()) {
+        for (QTextBlock::iterator piece = block.begin(); !piece.atEnd(); ++piece) {
+            const QString text = piece.fragment().text();
+            const bool waved = piece.fragment().charFormat().underlineStyle() == QTextCharFormat::WaveUnderline;
+            if (text == QStringLiteral("朋友")) {
+                EXPECT_TRUE(waved);
+                ++own_words;
+            } else if (text.contains(QStringLiteral("速看"))) {
+                EXPECT_FALSE(waved) << "an allowed word is never marked";
+            }
+        }
+    }
+    EXPECT_GT(own_words, 0);
+
+    QTest::mouseClick(qobject_cast<QAbstractButton*>(controls.widget(name::check_lists_button)), Qt::LeftButton);
+    auto* check = window.findChild<ListCheckDialog*>();
+    ASSERT_NE(check, nullptr);
+    std::vector<std::string> rows;
+    for (int i = 0; i < check->rows().topLevelItemCount(); ++i) {
+        const QTreeWidgetItem* row = check->rows().topLevelItem(i);
+        rows.push_back((row->text(0) + " " + row->text(1) + " " + row->text(3)).toStdString());
+    }
+    EXPECT_EQ(rows, (std::vector<std::string>{"前缀 1 紧急通知", "前缀 2 朋友", "衔接 2 朋友"}));
+    emit check->rows().itemActivated(check->rows().topLevelItem(2), 0);
+    auto* link = qobject_cast<QPlainTextEdit*>(controls.widget(name::link_box));
+    EXPECT_EQ(link->textCursor().blockNumber(), 1);
+    check->close();
+
+    controls.set_content(name::prefix_box, from_utf8("好消息"));
+    controls.set_content(name::link_box, from_utf8("来了"));
+    QTest::mouseClick(qobject_cast<QAbstractButton*>(controls.widget(name::check_lists_button)), Qt::LeftButton);
+    EXPECT_TRUE(to_utf8(controls.content(name::status_label)).ends_with("检查词组：三个列表里没有风险词"));
 }
 
 // An unknown name makes a call do nothing, so a misspelt one would go unnoticed.
