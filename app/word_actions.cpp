@@ -39,6 +39,19 @@ void open(QDialog* dialog) {
     dialog->open();
 }
 
+// A dialog over two of the lists; OK keeps what it gives for them, the others as they are.
+template <class Dialog>
+void edit_two_lists(Window& window, std::vector<Text> WordLists::*first, std::vector<Text> WordLists::*second) {
+    const WordLists lists = current_lists(window);
+    open(new Dialog(dialog_parent(window), lists.*first, lists.*second,
+                    [&window, first, second](std::vector<Text> first_words, std::vector<Text> second_words) {
+                        WordLists kept = current_lists(window);
+                        kept.*first = std::move(first_words);
+                        kept.*second = std::move(second_words);
+                        keep_lists(window, kept);
+                    }));
+}
+
 }  // namespace
 
 void generate_with_word_lists(Window& window) {
@@ -50,25 +63,11 @@ void generate_with_word_lists(Window& window) {
 }
 
 void edit_topic_filter(Window& window) {
-    const WordLists lists = current_lists(window);
-    open(new TopicFilterDialog(dialog_parent(window), lists.hot_excluded, lists.hot_included,
-                               [&window](std::vector<Text> excluded, std::vector<Text> included) {
-                                   WordLists kept = current_lists(window);
-                                   kept.hot_excluded = std::move(excluded);
-                                   kept.hot_included = std::move(included);
-                                   keep_lists(window, kept);
-                               }));
+    edit_two_lists<TopicFilterDialog>(window, &WordLists::hot_excluded, &WordLists::hot_included);
 }
 
 void edit_risk_words(Window& window) {
-    const WordLists lists = current_lists(window);
-    open(new RiskWordsDialog(dialog_parent(window), lists.risk_custom, lists.risk_allowed,
-                             [&window](std::vector<Text> custom, std::vector<Text> allowed) {
-                                 WordLists kept = current_lists(window);
-                                 kept.risk_custom = std::move(custom);
-                                 kept.risk_allowed = std::move(allowed);
-                                 keep_lists(window, kept);
-                             }));
+    edit_two_lists<RiskWordsDialog>(window, &WordLists::risk_custom, &WordLists::risk_allowed);
 }
 
 void check_list_boxes(Window& window) {

@@ -20,6 +20,8 @@ namespace qinghe {
 // Two lists, one word a line: titles holding an 排除词 are left out; with 包含词, only
 // titles holding one of them are planted.
 class TopicFilterDialog : public QDialog {
+    Q_OBJECT
+
 public:
     using Accept = std::function<void(std::vector<Text> excluded, std::vector<Text> included)>;
     TopicFilterDialog(QWidget* parent, const std::vector<Text>& excluded, const std::vector<Text>& included,
@@ -36,6 +38,8 @@ private:
 // The built-in entries by category, read-only and searchable, and the writer's two lists:
 // 自定义风险词 (each marked 高风险 for every platform) and 放行词 (never marked).
 class RiskWordsDialog : public QDialog {
+    Q_OBJECT
+
 public:
     using Accept = std::function<void(std::vector<Text> custom, std::vector<Text> allowed)>;
     RiskWordsDialog(QWidget* parent, const std::vector<Text>& custom, const std::vector<Text>& allowed, Accept accept);
@@ -65,6 +69,8 @@ struct ListHit {
 };
 
 class ListCheckDialog : public QDialog {
+    Q_OBJECT
+
 public:
     using GoTo = std::function<void(const Text& list_box, size_t line)>;
     ListCheckDialog(QWidget* parent, std::vector<ListHit> hits, GoTo go_to);

@@ -5,16 +5,11 @@
 #include <fstream>
 
 #include "tests/support/temp_folder.h"
+#include "tests/support/texts.h"
 #include "text/codec.h"
 
 namespace qinghe {
 namespace {
-
-std::vector<Text> texts(std::initializer_list<const char*> utf8) {
-    std::vector<Text> out;
-    for (const char* text : utf8) out.push_back(from_utf8(text));
-    return out;
-}
 
 TEST(WordLists, RoundTripCleanedWords) {
     TempFolder folder;

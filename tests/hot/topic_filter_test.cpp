@@ -2,16 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/support/texts.h"
 #include "text/codec.h"
 
 namespace qinghe {
 namespace {
-
-std::vector<Text> texts(std::initializer_list<const char*> utf8) {
-    std::vector<Text> out;
-    for (const char* text : utf8) out.push_back(from_utf8(text));
-    return out;
-}
 
 TEST(TopicFilter, LeavesOutTitlesByReason) {
     const std::vector<Text> titles =

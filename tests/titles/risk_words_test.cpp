@@ -4,17 +4,12 @@
 
 #include <algorithm>
 
+#include "tests/support/texts.h"
 #include "text/codec.h"
 #include "text/search.h"
 
 namespace qinghe {
 namespace {
-
-std::vector<Text> texts(std::initializer_list<const char*> utf8) {
-    std::vector<Text> out;
-    for (const char* word : utf8) out.push_back(from_utf8(word));
-    return out;
-}
 
 // Hits as "matched[pattern]" with "!" for high and "?" for a hint, separated by spaces.
 std::string describe(TextView text, std::span<const RiskHit> hits) {
