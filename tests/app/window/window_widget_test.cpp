@@ -2,24 +2,24 @@
 
 #include <QAbstractButton>
 #include <QApplication>
-#include <QDialogButtonBox>
-#include <QPushButton>
-#include <QTextBlock>
-#include <QTextEdit>
-#include <QTreeWidget>
 #include <QComboBox>
+#include <QDialogButtonBox>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTextBlock>
+#include <QTextEdit>
+#include <QTreeWidget>
 
 #include "app/window/window_widget.h"
 #include "app/window/word_dialogs.h"
-#include "tests/support/temp_folder.h"
 #include "app/wiring.h"
 #include "config/slots.h"
 #include "controls/names.h"
+#include "tests/support/temp_folder.h"
 #include "text/codec.h"
 #include "text/search.h"
 #include "titles/builtin.h"
