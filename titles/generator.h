@@ -32,14 +32,20 @@ const Text& pick_random_entry(std::span<const Text> entries, std::uint32_t tick)
 size_t pick_random_index(size_t count, std::uint32_t tick);
 
 // The writer's panel: a topic keyword for the blanks, a platform's title lengths, no
-// repeats. With none of them (the default) a run is exactly the designed one.
+// repeats, words a headline must not hold. With none of them (the default) a run is
+// exactly the designed one.
 struct WriterOptions {
     std::vector<Text> keywords = {};     // headline i fills its blanks with keyword i mod k
     const Platform* platform = nullptr;  // nullptr, or one without limit: any length
+    // No phrase of a list comes back before every phrase of that list that can stand in
+    // an allowed headline has been drawn once, and no headline comes twice.
     bool no_repeat = false;
+    // Given a composed headline, the word that keeps it from being made, or empty when it
+    // may stand. Empty: no check.
+    std::function<Text(TextView)> blocking_word = {};
 
     bool limits_length() const { return platform && platform->limited(); }
-    bool any() const { return !keywords.empty() || limits_length() || no_repeat; }
+    bool any() const { return !keywords.empty() || limits_length() || no_repeat || blocking_word; }
 };
 
 struct GeneratorInput {
@@ -66,8 +72,10 @@ struct Headlines {
 // Builds the headlines: passes of two while the pass counter 1, 3, 5, ... stays within
 // the count; each headline draws prefix, link and (in suffix mode) suffix, in that order.
 // Stops at once when the prefix or link list is empty. With writer options the blanks
-// are filled, a headline out of the platform's range or already made is drawn again a
-// bounded number of times, and `pump` runs now and then while it does.
+// are filled and each part is drawn among the phrases that can still complete an allowed
+// headline (in the platform's range, not refused, with no repeats not made before); when
+// fewer than the typed count can be made, `shortfall` says how many and why. `pump`
+// runs at least every few tens of milliseconds of such a run.
 Headlines build_headlines(const GeneratorInput& input, const std::function<std::uint32_t()>& ticks,
                           const std::function<void()>& pump = {});
 
