@@ -9,6 +9,7 @@
 #include <QTextEdit>
 
 #include <QFile>
+#include <map>
 #include <set>
 
 #include "app/window/qt_convert.h"
@@ -154,6 +155,31 @@ TEST_F(GenerateTitles, WriterOptionsFillBlanksKeepTheRangeAndReport) {
     EXPECT_LE(longest, 30);
     EXPECT_EQ(to_utf8(window.content(name::status_label)),
               "20 条 · " + std::to_string(shortest) + "–" + std::to_string(longest) + " 字 · 今日头条 5–30");
+}
+
+TEST_F(GenerateTitles, NoRepeatWithTheBuiltInListsDrawsEveryLinkOnceInTwoHundred) {
+    window.set_content(name::count_box, "200");
+    window.set_checked(name::no_repeat_check, true);
+    click_generate();  // the clock stands still
+    const std::vector<Text> lines = split_list(window.content(name::result_box), kCrLf);
+    ASSERT_EQ(lines.size(), 200u) << to_utf8(lines.back());
+    EXPECT_EQ(std::set<Text>(lines.begin(), lines.end()).size(), 200u);
+    const std::vector<Text> links = split_list(builtin_link_list(), kCrLf);
+    std::map<Text, int> uses;
+    for (const Text& line : lines) {
+        // The link stands between two punctuation marks (a prefix may hold one too); the
+        // longest link found so is the one.
+        const Text* link = nullptr;
+        for (const Text& candidate : links) {
+            const Text between = builtin_punctuation_1() + candidate + builtin_punctuation_2();
+            if (line.find(between) != Text::npos && (!link || candidate.size() > link->size())) {
+                link = &candidate;
+            }
+        }
+        ASSERT_NE(link, nullptr) << to_utf8(line);
+        EXPECT_EQ(++uses[*link], 1) << to_utf8(*link);
+    }
+    EXPECT_EQ(line_colours().back(), QColor(0, 128, 0)) << "no grey line";
 }
 
 TEST_F(GenerateTitles, AShortRunSaysWhyAndLeavesItsReasonOutOfClipboardAndExport) {
