@@ -2,14 +2,17 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <bitset>
 #include <chrono>
 #include <climits>
 #include <map>
 #include <optional>
+#include <set>
 #include <string>
 #include <unordered_map>
 #include <unordered_set>
+#include <utility>
 
 #include "text/codec.h"
 #include "titles/headline_length.h"
@@ -26,7 +29,10 @@ constexpr uint32_t kNone = UINT32_MAX;
 constexpr int kRandomTries = 16;
 // Allowed headlines a listing gathers from the pools before one of them is drawn.
 constexpr size_t kGathered = 16;
-// Allowed headlines kept per keyword once a run without repeats had to list them.
+// Headlines a dead end looks at to make by exchanges with earlier headlines.
+constexpr size_t kRepairTargets = 64;
+constexpr size_t kRepairTargetsPerPhrase = 4;
+// Allowed headlines kept per keyword once a run with repeats allowed had to list them.
 constexpr size_t kKeptAllowed = size_t{1} << 20;
 // Headlines a run may compose and check while it searches, and headlines it may take
 // back at dead ends: a run that would need more stops and says so.
@@ -426,34 +432,44 @@ public:
     }
 
     Headlines run() {
-        Headlines out;
         const size_t typed = static_cast<size_t>(input_.count);
         const size_t wanted = typed + typed % 2;
-        out.ends.reserve(wanted);
-        if (options_.no_repeat) made_.reserve(wanted);
+        out_.ends.reserve(wanted);
+        if (options_.no_repeat) made_.reserve(wanted), history_.reserve(wanted);
         Stop stop = Stop::Done;
-        while (out.ends.size() < wanted) {
+        while (made() < wanted) {
             pacer_.step();
-            const size_t keyword = keyword_of(out.ends.size());
+            const size_t keyword = keyword_of(made());
             const std::optional<Draw> draw = options_.no_repeat ? draw_new(keyword) : draw_any(keyword);
             if (draw) {
-                accept(keyword, *draw, out);
+                accept(keyword, *draw);
                 continue;
             }
-            stop = dead_end(keyword, out.ends.size(), wanted);
+            // Exchanges are tried once per depth reached: taken back below it, the run
+            // searches by taking back alone.
+            if (options_.no_repeat && (!repair_failed_at_ || made() > *repair_failed_at_)) {
+                if (repair(keyword)) continue;
+                repair_failed_at_ = made();
+            }
+            stop = dead_end(keyword, made(), wanted);
             if (stop != Stop::Done) break;
             --take_backs_left_;
-            take_back(out, true);
+            take_back(true);
         }
-        if (stop == Stop::Stuck || stop == Stop::Searched) restore_best(out);
+        if (stop == Stop::Stuck || stop == Stop::Searched) restore_best();
         // A search that ran out at the most the lists can make says so.
-        if (stop == Stop::Stuck && capacity_ && out.ends.size() == *capacity_) stop = Stop::Exhausted;
-        if (out.ends.size() < typed) out.shortfall = shortfall(out.ends.size(), stop, keyword_of(out.ends.size()));
-        return out;
+        if (stop == Stop::Stuck && capacity_ && made() == *capacity_) stop = Stop::Exhausted;
+        if (options_.no_repeat) {
+            out_.text.reserve(wanted * 48);
+            for (const Step& step : history_) out_.text.append(step.text), out_.ends.push_back(out_.text.size());
+        }
+        if (made() < typed) out_.shortfall = shortfall(made(), stop, keyword_of(made()));
+        return std::move(out_);
     }
 
 private:
     size_t keyword_of(size_t headline) const { return headline % keywords_; }
+    size_t made() const { return options_.no_repeat ? history_.size() : out_.ends.size(); }
 
     // Counts one headline composed and checked in a search; false once the budget is spent.
     bool spend() {
@@ -503,6 +519,7 @@ private:
     void set_up_pools() {
         standing_.resize(parts_);
         in_pool_.resize(parts_);
+        drawn_at_.resize(parts_);
         for (size_t p = 0; p < parts_; ++p) {
             std::vector<char> stands(lists_[p].entries.size());
             for (size_t k = 0; k < keywords_; ++k) {
@@ -515,6 +532,7 @@ private:
                 if (stands[i]) standing_[p].push_back(i);
             }
             in_pool_[p].assign(stands.size(), 0);
+            drawn_at_[p].assign(stands.size(), SIZE_MAX);
         }
         pool_size_.assign(parts_, 0);
         for (size_t k = 0; k < keywords_; ++k) {
@@ -724,14 +742,19 @@ private:
         return capacity_;
     }
 
-    void accept(size_t keyword, const Draw& draw, Headlines& out) {
+    void accept(size_t keyword, const Draw& draw) {
         compose(keyword, draw);
-        out.text.append(headline_);
-        out.ends.push_back(out.text.size());
-        if (!options_.no_repeat) return;
+        if (!options_.no_repeat) {
+            out_.text.append(headline_);
+            out_.ends.push_back(out_.text.size());
+            return;
+        }
         made_.insert(headline_);
-        Step step{draw};
-        for (size_t p = 0; p < parts_; ++p) step.refilled[p] = use(p, draw.phrase[p]);
+        Step step{draw, headline_};
+        for (size_t p = 0; p < parts_; ++p) {
+            step.drawn_before[p] = std::exchange(drawn_at_[p][draw.phrase[p]], history_.size());
+            step.refilled[p] = use(p, draw.phrase[p]);
+        }
         history_.push_back(step);
         // The longest run so far, kept from where it parts from the present one.
         if (history_.size() > best_.size()) {
@@ -743,14 +766,14 @@ private:
 
     // Takes the last headline back; with `remember`, its choice is not made again from
     // the same point.
-    void take_back(Headlines& out, bool remember) {
-        const Step step = history_.back();
+    void take_back(bool remember) {
+        const Step step = std::move(history_.back());
         history_.pop_back();
-        for (size_t p = parts_; p-- > 0;) put_back(p, step.draw.phrase[p], step.refilled[p]);
-        out.ends.pop_back();
-        const size_t begin = out.ends.empty() ? 0 : out.ends.back();
-        made_.erase(out.text.substr(begin));
-        out.text.resize(begin);
+        for (size_t p = parts_; p-- > 0;) {
+            put_back(p, step.draw.phrase[p], step.refilled[p]);
+            drawn_at_[p][step.draw.phrase[p]] = step.drawn_before[p];
+        }
+        made_.erase(step.text);
         const size_t level = history_.size();
         excluded_.erase(excluded_.upper_bound(level), excluded_.end());
         if (remember) excluded_[level].insert(step.draw);
@@ -758,10 +781,138 @@ private:
     }
 
     // Back to the longest run the search reached.
-    void restore_best(Headlines& out) {
+    void restore_best() {
         if (!options_.no_repeat) return;
-        while (history_.size() > same_as_best_) take_back(out, false);
-        for (size_t i = history_.size(); i < best_.size(); ++i) accept(keyword_of(i), best_[i], out);
+        while (history_.size() > same_as_best_) take_back(false);
+        for (size_t i = history_.size(); i < best_.size(); ++i) accept(keyword_of(i), best_[i]);
+    }
+
+    // Puts `phrase` of list `part` in the place of headline `level`'s, which goes back to
+    // the pool; `text` is the headline so changed. Both phrases belong to the same cycle
+    // of that list, so the rule still holds.
+    void exchange(size_t level, size_t part, uint32_t phrase, Text text) {
+        Step& step = history_[level];
+        const uint32_t old = step.draw.phrase[part];
+        // Each keeps the headline that drew it before, as a take-back would restore it.
+        drawn_at_[part][old] = std::exchange(step.drawn_before[part], drawn_at_[part][phrase]);
+        drawn_at_[part][phrase] = level;
+        in_pool_[part][phrase] = 0;
+        in_pool_[part][old] = 1;
+        for (Space& space : pools_) {
+            Members& members = space.change(part);
+            members.remove(phrase);
+            members.add(old);
+        }
+        made_.erase(step.text);
+        made_.insert(text);
+        step.draw.phrase[part] = phrase;
+        step.text = std::move(text);
+    }
+
+    // At a dead end: a headline allowed and new for the present place whose phrases were
+    // drawn earlier in their lists' present cycles can still be made, when each of those
+    // earlier headlines takes in its stead a phrase left in the pool. Long phrases, which
+    // fewer combinations take, tend to be left to the end of a cycle while the short ones
+    // they need are used up; this hands them back. True when a headline was made so.
+    bool repair(size_t keyword) {
+        for (size_t part = 0; part < parts_; ++part) {
+            if (standing_[part].empty()) return false;
+        }
+        std::set<std::pair<size_t, size_t>> no_stand_in;  // earlier headline and list
+        // Fewest exchanges first: each set of lists whose phrase comes from those drawn
+        // this cycle, the others from their pools.
+        for (int exchanges = 1; exchanges <= static_cast<int>(parts_); ++exchanges) {
+            for (unsigned drawn = 1; drawn < (1u << parts_); ++drawn) {
+                if (std::popcount(drawn) != exchanges) continue;
+                Space mixed(parts_, ruler_);
+                for (size_t p = 0; p < parts_; ++p) {
+                    Members& members = mixed.change(p);
+                    members.init(lists_[p].spans[keyword], lists_[p].open[keyword]);
+                    const bool from_pool = !(drawn >> p & 1);
+                    for (uint32_t phrase : standing_[p]) {
+                        if (static_cast<bool>(in_pool_[p][phrase]) == from_pool) members.add(phrase);
+                    }
+                }
+                const size_t total = mixed.viable(0, punctuation_).total();
+                if (total == 0) continue;
+                std::vector<Draw> targets;
+                std::unordered_map<uint32_t, size_t> per_first;
+                for_each_allowed(mixed, keyword, pick_random_index(total, ticks_()), [&](const Draw& draw) {
+                    if (made_.contains(headline_) || ++per_first[draw.phrase[0]] > kRepairTargetsPerPhrase)
+                        return false;
+                    targets.push_back(draw);
+                    return targets.size() == kRepairTargets;
+                });
+                for (const Draw& target : targets) {
+                    if (free_for(keyword, target, no_stand_in)) return accept(keyword, target), true;
+                    if (search_spent_) return false;
+                }
+            }
+        }
+        return false;
+    }
+
+    // Frees the phrases of `target` drawn earlier in their cycles by exchanges; undoes
+    // them and answers false when one finds no phrase to take its place.
+    bool free_for(size_t keyword, const Draw& target, std::set<std::pair<size_t, size_t>>& no_stand_in) {
+        struct Undo {
+            size_t level, part;
+            uint32_t phrase;
+            Text text;
+        };
+        std::vector<Undo> undo;
+        const auto undo_all = [&] {
+            for (auto it = undo.rbegin(); it != undo.rend(); ++it) exchange(it->level, it->part, it->phrase, it->text);
+            return false;
+        };
+        for (size_t part = 0; part < parts_; ++part) {
+            const uint32_t phrase = target.phrase[part];
+            if (in_pool_[part][phrase]) continue;
+            const size_t level = drawn_at_[part][phrase];
+            if (no_stand_in.contains({level, part})) return undo_all();
+            const std::optional<uint32_t> stand_in = stand_in_for(level, part);
+            if (!stand_in) {
+                // Found with the headlines as they stand, it holds for the other targets.
+                if (undo.empty()) no_stand_in.insert({level, part});
+                return undo_all();
+            }
+            undo.push_back({level, part, phrase, history_[level].text});
+            compose(keyword_of(level), with(history_[level].draw, part, *stand_in));
+            exchange(level, part, *stand_in, headline_);
+        }
+        compose(keyword, target);
+        if (made_.contains(headline_)) return undo_all();
+        size_t lowest = history_.size();
+        for (const Undo& u : undo) lowest = std::min(lowest, u.level);
+        // What was found at the later headlines held for what stood before.
+        excluded_.erase(excluded_.upper_bound(lowest), excluded_.end());
+        same_as_best_ = std::min(same_as_best_, lowest);
+        return true;
+    }
+
+    static Draw with(Draw draw, size_t part, uint32_t phrase) {
+        draw.phrase[part] = phrase;
+        return draw;
+    }
+
+    // A phrase left in list `part`'s pool that can take that list's place in headline
+    // `level`, which stays allowed and new.
+    std::optional<uint32_t> stand_in_for(size_t level, size_t part) {
+        const size_t keyword = keyword_of(level);
+        const Draw& draw = history_[level].draw;
+        Span rest = punctuation_;
+        for (size_t p = 0; p < parts_; ++p) {
+            if (p != part) rest += span_of(keyword, p, draw.phrase[p]);
+        }
+        for (const Members::Group& group : pools_[keyword].part(part).groups()) {
+            const Span total = rest + group.span;
+            if (group.phrases.empty() || total.lo > ruler_.range().hi || total.hi < ruler_.range().lo) continue;
+            for (uint32_t phrase : group.phrases) {
+                if (!spend()) return std::nullopt;
+                if (allowed(keyword, with(draw, part, phrase)) && !made_.contains(headline_)) return phrase;
+            }
+        }
+        return std::nullopt;
     }
 
     std::string range_text() const {
@@ -840,7 +991,9 @@ private:
 
     struct Step {
         Draw draw;
+        Text text;
         bool refilled[kParts] = {};
+        size_t drawn_before[kParts] = {};  // the headline that last drew each phrase before this one
     };
 
     const GeneratorInput& input_;
@@ -854,6 +1007,7 @@ private:
     Span punctuation_;
     bool punctuation_loose_ = false;
     const Text* punctuation_texts_[kParts] = {};
+    Headlines out_;            // with repeats allowed; otherwise made from `history_` at the end
     Text headline_;            // the headline last composed
     std::vector<Text> words_;  // the words that refused a phrase or a headline, in order
     std::vector<Space> all_;   // per keyword: every phrase open to it
@@ -864,6 +1018,7 @@ private:
     // Without repeats.
     std::vector<std::vector<uint32_t>> standing_;  // per list: the phrases its pool holds when full
     std::vector<std::vector<char>> in_pool_;
+    std::vector<std::vector<size_t>> drawn_at_;  // per list and phrase: the headline that drew it last
     std::vector<size_t> pool_size_;
     std::vector<Space> pools_;  // per keyword: the pools' phrases open to it
     std::unordered_set<Text> made_;
@@ -873,6 +1028,7 @@ private:
     size_t same_as_best_ = 0;             // how many first headlines the present run shares with it
     int take_backs_left_ = kTakeBacks;
     std::optional<size_t> capacity_;
+    std::optional<size_t> repair_failed_at_;
 };
 
 }  // namespace

@@ -185,6 +185,27 @@ TEST(NoRepeat, SeveralKeywordsCountTheirOwnHeadlines) {
     EXPECT_EQ(to_utf8(shortfall), "只生成了 8 条不重复的标题（要 12 条）：这些词组只能组成 8 条不同的标题。");
 }
 
+// Only "a" leaves room for "XXXX": when "a" went with a short link early in the cycle,
+// the cycle's last headline is a dead end no take-back within reach mends, but putting a
+// phrase left in the pool in the place of that early "a" does.
+TEST(NoRepeat, ADeadEndAtACycleEndIsMendedByAnExchange) {
+    GeneratorInput input{.prefixes = {"a"}, .links = {"XXXX"}, .count = 31};
+    const std::string singles = "cdefghijklmnopqrstuvwxyz012345";
+    for (int i = 0; i < 30; ++i) {
+        input.prefixes.push_back("B" + std::to_string(10 + i));
+        input.links.push_back(std::string(1, singles[static_cast<size_t>(i)]));
+    }
+    const Platform five{.name = "五", .min_length = 1, .max_length = 5};
+    input.writer = {.platform = &five, .no_repeat = true};
+    for (std::uint32_t seed = 0; seed < 10; ++seed) {
+        Text shortfall;
+        const std::vector<Text> lines = build(input, seed, &shortfall);
+        EXPECT_TRUE(shortfall.empty()) << to_utf8(shortfall);
+        ASSERT_GE(lines.size(), 31u);
+        EXPECT_NE(std::find(lines.begin(), lines.begin() + 31, "aXXXX"), lines.begin() + 31) << seed;
+    }
+}
+
 TEST(BlockingWord, RefusedHeadlinesAreNotMadeAndTheLineNamesTheWords) {
     const Text urgent = from_utf8("紧急通知"), look = from_utf8("速看");
     GeneratorInput input{.prefixes = {urgent, look}, .links = {"x", "y"}, .count = 3};
