@@ -34,6 +34,8 @@ constexpr size_t kRepairTargets = 64;
 constexpr size_t kRepairTargetsPerPhrase = 4;
 // Allowed headlines kept per keyword once a run with repeats allowed had to list them.
 constexpr size_t kKeptAllowed = size_t{1} << 20;
+// Words that refused headlines named on a grey line; "等" stands for more.
+constexpr size_t kNamedWords = 5;
 // Headlines a run may compose and check while it searches, and headlines it may take
 // back at dead ends: a run that would need more stops and says so.
 constexpr size_t kSearchBudget = 4'000'000;
@@ -145,6 +147,14 @@ public:
             if (fresh) groups_.push_back({spans[i], {}});
             home_[i] = it->second;
         }
+    }
+    // The same groups, with no member.
+    Members emptied() const {
+        Members out;
+        out.home_ = home_;
+        out.position_.assign(position_.size(), kNone);
+        for (const Group& group : groups_) out.groups_.push_back({group.span, {}});
+        return out;
     }
     bool open(uint32_t phrase) const { return home_[phrase] != kNone; }
     void add(uint32_t phrase) {
@@ -280,22 +290,23 @@ private:
 // is one phrase); otherwise each entry is one, so that draws weigh entries as the
 // designed run does.
 struct PhraseList {
-    std::vector<Text> entries;
+    std::vector<TextView> entries;          // in the run's input
     std::vector<uint32_t> blank_row;        // per entry: its row in `filled`, or kNone without blanks
     std::vector<std::vector<Text>> filled;  // per keyword: the entries with blanks, filled
     std::vector<std::vector<Span>> spans;   // per keyword and entry
     std::vector<std::vector<char>> open;    // per keyword and entry: not refused, not too long alone
 
-    const Text& text(size_t keyword, uint32_t entry) const {
+    TextView text(size_t keyword, uint32_t entry) const {
         return blank_row[entry] == kNone ? entries[entry] : filled[keyword][blank_row[entry]];
     }
 };
 
-std::vector<Text> distinct(const std::vector<Text>& entries) {
-    std::vector<Text> out;
-    std::unordered_set<std::string_view> seen;
+std::vector<TextView> views(const std::vector<Text>& entries, bool distinct) {
+    std::vector<TextView> out;
+    out.reserve(entries.size());
+    std::unordered_set<TextView> seen;
     for (const Text& entry : entries) {
-        if (seen.insert(entry).second) out.push_back(entry);
+        if (!distinct || seen.insert(entry).second) out.push_back(entry);
     }
     return out;
 }
@@ -314,6 +325,24 @@ struct DrawHash {
     }
 };
 using DrawSet = std::unordered_set<Draw, DrawHash>;
+
+// The headlines made, by a 64-bit hash of their text: two texts that share a hash (about
+// one chance in 10^9 for 100,000 headlines) only keep a new one from being made, never
+// let one come twice.
+class MadeSet {
+public:
+    static std::uint64_t hash(TextView text) { return std::hash<TextView>{}(text); }
+    void reserve(size_t count) { counts_.reserve(count); }
+    bool contains(TextView text) const { return counts_.contains(hash(text)); }
+    void insert(std::uint64_t hash) { ++counts_[hash]; }
+    void erase(std::uint64_t hash) {
+        const auto it = counts_.find(hash);
+        if (--it->second == 0) counts_.erase(it);
+    }
+
+private:
+    std::unordered_map<std::uint64_t, std::uint32_t> counts_;
+};
 
 // Calls the window's pump once at least every 20 ms of work.
 class Pacer {
@@ -417,8 +446,7 @@ public:
         punctuation_loose_ = !punctuation_.exact();
         const std::vector<Text>* entries[] = {&input.prefixes, &input.links, &input.suffixes};
         lists_.resize(parts_);
-        for (size_t p = 0; p < parts_; ++p)
-            read_list(lists_[p], options_.no_repeat ? distinct(*entries[p]) : *entries[p]);
+        for (size_t p = 0; p < parts_; ++p) read_list(lists_[p], views(*entries[p], options_.no_repeat));
         for (size_t k = 0; k < keywords_; ++k) {
             Space& space = all_.emplace_back(parts_, ruler_);
             for (size_t p = 0; p < parts_; ++p) {
@@ -461,7 +489,11 @@ public:
         if (stop == Stop::Stuck && capacity_ && made() == *capacity_) stop = Stop::Exhausted;
         if (options_.no_repeat) {
             out_.text.reserve(wanted * 48);
-            for (const Step& step : history_) out_.text.append(step.text), out_.ends.push_back(out_.text.size());
+            for (size_t i = 0; i < history_.size(); ++i) {
+                compose(keyword_of(i), history_[i].draw);
+                out_.text.append(headline_);
+                out_.ends.push_back(out_.text.size());
+            }
         }
         if (made() < typed) out_.shortfall = shortfall(made(), stop, keyword_of(made()));
         return std::move(out_);
@@ -475,10 +507,11 @@ private:
     bool spend() {
         if (searched_ >= kSearchBudget) return search_spent_ = true, false;
         ++searched_;
+        pacer_.step();
         return true;
     }
 
-    void read_list(PhraseList& list, std::vector<Text> entries) {
+    void read_list(PhraseList& list, std::vector<TextView> entries) {
         const size_t count = entries.size();
         list.entries = std::move(entries);
         list.blank_row.assign(count, kNone);
@@ -487,13 +520,13 @@ private:
         list.open.assign(keywords_, std::vector<char>(count));
         for (uint32_t i = 0; i < count; ++i) {
             pacer_.step();
-            const Text& entry = list.entries[i];
+            const TextView entry = list.entries[i];
             const bool blanks = !options_.keywords.empty() && fill_blanks(entry, {}).size() != entry.size();
             if (blanks) list.blank_row[i] = static_cast<uint32_t>(list.filled[0].size());
             for (size_t k = 0; k < keywords_; ++k) {
                 if (blanks) list.filled[k].push_back(fill_blanks(entry, options_.keywords[k]));
                 if (k == 0 || blanks) {
-                    const Text& text = list.text(k, i);
+                    const TextView text = list.text(k, i);
                     list.spans[k][i] = ruler_.span(measure_.measure(text));
                     // A phrase whose own text is refused is taken as unable to stand: nearly
                     // every headline holding it holds the refused word too.
@@ -506,11 +539,14 @@ private:
         }
     }
 
-    bool refused(const Text& text) {
+    bool refused(TextView text) {
         if (!options_.blocking_word) return false;
         const Text word = options_.blocking_word(text);
         if (word.empty()) return false;
-        if (std::find(words_.begin(), words_.end(), word) == words_.end()) words_.push_back(word);
+        // The grey line names a few.
+        if (words_.size() <= kNamedWords && std::find(words_.begin(), words_.end(), word) == words_.end()) {
+            words_.push_back(word);
+        }
         return true;
     }
 
@@ -631,7 +667,6 @@ private:
     bool walk(Space& space, size_t keyword, size_t part, Span before, Draw& draw, Visit& visit, bool& stop) {
         if (part == parts_) {
             if (!spend()) return false;
-            pacer_.step();
             if (allowed(keyword, draw) && visit(draw)) stop = true;
             return true;
         }
@@ -670,22 +705,23 @@ private:
         return (*kept)[pick_random_index(kept->size(), ticks_())];
     }
 
-    // Without repeats: an allowed headline not made before, from the pools. Draws found
-    // not allowed at this point of the run, and choices that led to dead ends, are kept
-    // out.
+    // Without repeats: an allowed headline not made before, from the pools. Choices that
+    // led to dead ends from this point of the run are kept out.
     std::optional<Draw> draw_new(size_t keyword) {
         Space& space = pools_[keyword];
         const size_t level = history_.size();
         const auto it = excluded_.find(level);
-        DrawSet* excluded = it == excluded_.end() ? nullptr : &it->second;
-        const auto is_excluded = [&excluded](const Draw& draw) { return excluded && excluded->contains(draw); };
+        const DrawSet* excluded = it == excluded_.end() ? nullptr : &it->second;
+        DrawSet missed;  // not allowed here; kept only for this draw
+        const auto is_excluded = [&](const Draw& draw) {
+            return missed.contains(draw) || (excluded && excluded->contains(draw));
+        };
         for (int attempt = 0; attempt < kRandomTries; ++attempt) {
             const std::optional<Draw> draw = random_draw(space, keyword);
             if (!draw) return std::nullopt;
             if (is_excluded(*draw)) continue;
             if (allowed(keyword, *draw) && !made_.contains(headline_)) return draw;
-            if (!excluded) excluded = &excluded_[level];
-            excluded->insert(*draw);
+            missed.insert(*draw);
         }
         const size_t total = space.viable(0, punctuation_).total();
         const size_t start = pick_random_index(total, ticks_());
@@ -749,8 +785,8 @@ private:
             out_.ends.push_back(out_.text.size());
             return;
         }
-        made_.insert(headline_);
-        Step step{draw, headline_};
+        Step step{draw, MadeSet::hash(headline_)};
+        made_.insert(step.hash);
         for (size_t p = 0; p < parts_; ++p) {
             step.drawn_before[p] = std::exchange(drawn_at_[p][draw.phrase[p]], history_.size());
             step.refilled[p] = use(p, draw.phrase[p]);
@@ -773,7 +809,7 @@ private:
             put_back(p, step.draw.phrase[p], step.refilled[p]);
             drawn_at_[p][step.draw.phrase[p]] = step.drawn_before[p];
         }
-        made_.erase(step.text);
+        made_.erase(step.hash);
         const size_t level = history_.size();
         excluded_.erase(excluded_.upper_bound(level), excluded_.end());
         if (remember) excluded_[level].insert(step.draw);
@@ -788,9 +824,9 @@ private:
     }
 
     // Puts `phrase` of list `part` in the place of headline `level`'s, which goes back to
-    // the pool; `text` is the headline so changed. Both phrases belong to the same cycle
-    // of that list, so the rule still holds.
-    void exchange(size_t level, size_t part, uint32_t phrase, Text text) {
+    // the pool; `hash` is the hash of the headline so changed. Both phrases belong to the
+    // same cycle of that list, so the rule still holds.
+    void exchange(size_t level, size_t part, uint32_t phrase, std::uint64_t hash) {
         Step& step = history_[level];
         const uint32_t old = step.draw.phrase[part];
         // Each keeps the headline that drew it before, as a take-back would restore it.
@@ -803,10 +839,10 @@ private:
             members.remove(phrase);
             members.add(old);
         }
-        made_.erase(step.text);
-        made_.insert(text);
+        made_.erase(step.hash);
+        made_.insert(hash);
         step.draw.phrase[part] = phrase;
-        step.text = std::move(text);
+        step.hash = hash;
     }
 
     // At a dead end: a headline allowed and new for the present place whose phrases were
@@ -826,10 +862,10 @@ private:
                 if (std::popcount(drawn) != exchanges) continue;
                 Space mixed(parts_, ruler_);
                 for (size_t p = 0; p < parts_; ++p) {
-                    Members& members = mixed.change(p);
-                    members.init(lists_[p].spans[keyword], lists_[p].open[keyword]);
+                    Members& members = mixed.change(p) = all_[keyword].part(p).emptied();
                     const bool from_pool = !(drawn >> p & 1);
                     for (uint32_t phrase : standing_[p]) {
+                        pacer_.step();
                         if (static_cast<bool>(in_pool_[p][phrase]) == from_pool) members.add(phrase);
                     }
                 }
@@ -858,11 +894,11 @@ private:
         struct Undo {
             size_t level, part;
             uint32_t phrase;
-            Text text;
+            std::uint64_t hash;
         };
         std::vector<Undo> undo;
         const auto undo_all = [&] {
-            for (auto it = undo.rbegin(); it != undo.rend(); ++it) exchange(it->level, it->part, it->phrase, it->text);
+            for (auto it = undo.rbegin(); it != undo.rend(); ++it) exchange(it->level, it->part, it->phrase, it->hash);
             return false;
         };
         for (size_t part = 0; part < parts_; ++part) {
@@ -876,9 +912,9 @@ private:
                 if (undo.empty()) no_stand_in.insert({level, part});
                 return undo_all();
             }
-            undo.push_back({level, part, phrase, history_[level].text});
+            undo.push_back({level, part, phrase, history_[level].hash});
             compose(keyword_of(level), with(history_[level].draw, part, *stand_in));
-            exchange(level, part, *stand_in, headline_);
+            exchange(level, part, *stand_in, MadeSet::hash(headline_));
         }
         compose(keyword, target);
         if (made_.contains(headline_)) return undo_all();
@@ -922,10 +958,9 @@ private:
     }
 
     std::string word_list() const {
-        constexpr size_t kNamed = 5;
         std::string out;
-        for (size_t i = 0; i < std::min(words_.size(), kNamed); ++i) out += (i ? "、" : "") + to_utf8(words_[i]);
-        return words_.size() > kNamed ? out + "等" : out;
+        for (size_t i = 0; i < std::min(words_.size(), kNamedWords); ++i) out += (i ? "、" : "") + to_utf8(words_[i]);
+        return words_.size() > kNamedWords ? out + "等" : out;
     }
 
     Text shortfall(size_t made, Stop stop, size_t keyword) {
@@ -991,7 +1026,7 @@ private:
 
     struct Step {
         Draw draw;
-        Text text;
+        std::uint64_t hash = 0;  // of its text
         bool refilled[kParts] = {};
         size_t drawn_before[kParts] = {};  // the headline that last drew each phrase before this one
     };
@@ -1021,7 +1056,7 @@ private:
     std::vector<std::vector<size_t>> drawn_at_;  // per list and phrase: the headline that drew it last
     std::vector<size_t> pool_size_;
     std::vector<Space> pools_;  // per keyword: the pools' phrases open to it
-    std::unordered_set<Text> made_;
+    MadeSet made_;
     std::vector<Step> history_;
     std::map<size_t, DrawSet> excluded_;  // per headline number: choices not to make again
     std::vector<Draw> best_;              // the longest run reached
