@@ -132,9 +132,11 @@ Text run_status(const Headlines& headlines, const Platform* platform) {
     HeadlineMeasure measure;
     int shortest = 0, longest = 0;
     size_t begin = 0;
+    bool first = true;  // not `begin == 0`: an empty first headline leaves the next one at 0
     for (size_t end : headlines.ends) {
         const int length = measure.measure(TextView(headlines.text).substr(begin, end - begin)).counted(half);
-        shortest = begin == 0 ? length : std::min(shortest, length);
+        shortest = first ? length : std::min(shortest, length);
+        first = false;
         longest = std::max(longest, length);
         begin = end;
     }

@@ -72,8 +72,10 @@ struct Headlines {
 // Builds the headlines: passes of two while the pass counter 1, 3, 5, ... stays within
 // the count; each headline draws prefix, link and (in suffix mode) suffix, in that order.
 // Stops at once when the prefix or link list is empty. With writer options the blanks
-// are filled, a headline out of the platform's range or already made is drawn again a
-// bounded number of times, and `pump` runs now and then while it does.
+// are filled and each part is drawn among the phrases that can still complete an allowed
+// headline (in the platform's range, not refused, with no repeats not made before); when
+// fewer than the typed count can be made, `shortfall` says how many and why. `pump`
+// runs at least every few tens of milliseconds of such a run.
 Headlines build_headlines(const GeneratorInput& input, const std::function<std::uint32_t()>& ticks,
                           const std::function<void()>& pump = {});
 

@@ -12,6 +12,7 @@
 #include <QToolTip>
 
 #include <QFile>
+#include <map>
 #include <set>
 
 #include "app/window/qt_convert.h"
@@ -157,6 +158,38 @@ TEST_F(GenerateTitles, WriterOptionsFillBlanksKeepTheRangeAndReport) {
     EXPECT_LE(longest, 30);
     EXPECT_EQ(to_utf8(window.content(name::status_label)),
               "20 条 · " + std::to_string(shortest) + "–" + std::to_string(longest) + " 字 · 今日头条 5–30");
+}
+
+// With 今日头条 the run keeps to phrases that fit: it may stop short, and then says so.
+TEST_F(GenerateTitles, NoRepeatWithTheBuiltInListsDrawsNoLinkTwiceInTwoHundred) {
+    window.set_content(name::count_box, "200");
+    window.set_checked(name::no_repeat_check, true);
+    const std::vector<Text> links = split_list(builtin_link_list(), kCrLf);
+    for (const char* platform : {"不限", "今日头条"}) {
+        window.set_content(name::platform_choice, from_utf8(platform));
+        click_generate();  // the clock stands still
+        std::vector<Text> lines = split_list(window.content(name::result_box), kCrLf);
+        const bool short_run = line_colours().back() == QColor(128, 128, 128);
+        if (short_run) {
+            EXPECT_NE(to_utf8(lines.back()).find("（要 200 条）"), std::string::npos) << to_utf8(lines.back());
+            lines.pop_back();
+        }
+        EXPECT_EQ(lines.size() == 200, !short_run) << platform;
+        EXPECT_EQ(std::set<Text>(lines.begin(), lines.end()).size(), lines.size());
+        std::map<Text, int> uses;
+        for (const Text& line : lines) {
+            // The link stands between two punctuation marks (a prefix may hold one too);
+            // the longest link found so is the one.
+            const Text* link = nullptr;
+            for (const Text& candidate : links) {
+                const Text between = builtin_punctuation_1() + candidate + builtin_punctuation_2();
+                if (line.find(between) != Text::npos && (!link || candidate.size() > link->size())) link = &candidate;
+            }
+            ASSERT_NE(link, nullptr) << to_utf8(line);
+            EXPECT_EQ(++uses[*link], 1) << platform << " " << to_utf8(*link);
+        }
+    }
+    EXPECT_GT(split_list(window.content(name::result_box), kCrLf).size(), 150u);
 }
 
 TEST_F(GenerateTitles, AShortRunSaysWhyAndLeavesItsReasonOutOfClipboardAndExport) {
