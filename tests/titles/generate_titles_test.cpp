@@ -24,6 +24,7 @@
 #include "text/search.h"
 #include "titles/builtin.h"
 #include "titles/generator.h"
+#include "titles/risk_words.h"
 
 namespace qinghe {
 namespace {
@@ -286,6 +287,28 @@ TEST_F(GenerateTitles, MarkingUnderlinesRiskyWordsAndChangesNothingElse) {
         EXPECT_TRUE(QToolTip::text().contains(QStringLiteral("混淆官方"))) << QToolTip::text().toStdString();
         break;
     }
+}
+
+// 标注并避开 with 微信公众号: 200 headlines from the built-in lists, none holding a 高风险 word
+// that applies there (or the grey line says why), the 提示 words still marked.
+TEST_F(GenerateTitles, AvoidingMakesNoHeadlineWithAHighRiskWordForThePlatform) {
+    window.set_content(name::count_box, "200");
+    window.set_content(name::platform_choice, from_utf8("微信公众号"));
+    window.set_content(name::risk_choice, from_utf8("标注并避开"));
+    click_generate();
+    const std::vector<Text> lines = split_list(window.content(name::result_box), kCrLf);
+    const RiskChecker checker;
+    const Platform* platform = find_platform(from_utf8("微信公众号"));
+    size_t headlines = 0;
+    for (const Text& line : lines) {
+        if (line.starts_with(from_utf8("只生成了")) || line.starts_with(from_utf8("只有"))) continue;
+        ++headlines;
+        EXPECT_EQ(checker.blocking_word(line, platform), "") << to_utf8(line);
+    }
+    EXPECT_EQ(headlines, 200u) << to_utf8(lines.back());
+    const std::string status = to_utf8(window.content(name::status_label));
+    EXPECT_EQ(status.find("高风险"), std::string::npos) << status;
+    EXPECT_NE(status.find("提示 "), std::string::npos) << status;
 }
 
 }  // namespace
