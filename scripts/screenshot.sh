@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Takes docs/screenshot.png: the program's window under Xvfb after a keyword is typed
-# into the writer's panel and "生成标题" is pressed once
+# into the writer's panel, 标题体检 is set to 仅标注 and "生成标题" is pressed once
 # (needs a built program and the packages of `scripts/install-deps.sh --screenshot`).
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -20,6 +20,9 @@ xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
   xdotool windowfocus --sync "$id"
   xdotool mousemove --window "$id" 667 57 click 1    # the writer'"'"'s keyword
   xdotool type --delay 80 "新能源车"
+  xdotool mousemove --window "$id" 667 486 click 1   # 标题体检: 仅标注
+  sleep 0.3
+  xdotool key Down Return
   xdotool mousemove --window "$id" 300 470 click 1   # 生成标题
   sleep 0.5
   xdotool mousemove --window "$id" 60 120 click 1    # into the prefix list
