@@ -159,10 +159,9 @@ Planted plant_hot_topics(Window& window, const RunChecks& checks) {
     if (filtered.left_out() > 0) planted.status.append(kCrLf).append(filter_status(filtered));
     if (filtered.kept.empty()) {
         if (!notice.empty()) append_result_line(window, notice, kNoticeColour);
-        append_result_line(window,
-                           from_utf8("热点筛选留下了 0/") + from_utf8(std::to_string(filtered.seen)) +
-                               from_utf8(" 条热点，前缀列表保持不变。"),
-                           kNoticeColour);
+        append_result_line(
+            window, from_utf8("热点筛选排除了全部 " + std::to_string(filtered.seen) + " 条热点，前缀列表保持不变。"),
+            kNoticeColour);
         return {.status = planted.status};
     }
     Text content;

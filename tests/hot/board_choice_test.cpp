@@ -228,7 +228,7 @@ TEST_F(BoardChoiceRun, TheFilterLeavesOutDisastersAndExcludedWordsInAnyWriting) 
     window.set_content(name::prefix_box, from_utf8("我的前缀"));
     click_generate();
     EXPECT_EQ(window.content(name::prefix_box), from_utf8("我的前缀"));
-    EXPECT_EQ(to_utf8(window.content(name::result_box)), "热点筛选留下了 0/4 条热点，前缀列表保持不变。\r\n");
+    EXPECT_EQ(to_utf8(window.content(name::result_box)), "热点筛选排除了全部 4 条热点，前缀列表保持不变。\r\n");
 }
 
 }  // namespace
