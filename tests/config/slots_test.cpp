@@ -174,6 +174,8 @@ TEST_F(SlotsTest, WriterPanelOptionsAndFoldingSurviveARestart) {
     controls().set_content(name::platform_choice, from_utf8("今日头条"));
     controls().set_content(name::board_choice, from_utf8("知乎热榜"));
     controls().set_checked(name::no_repeat_check, true);
+    controls().set_checked(name::avoid_disasters_check, true);
+    controls().set_content(name::risk_choice, from_utf8("标注并避开"));
     click(name::panel_button);
     EXPECT_EQ(window->width(), 569);
     start();
@@ -181,6 +183,8 @@ TEST_F(SlotsTest, WriterPanelOptionsAndFoldingSurviveARestart) {
     EXPECT_EQ(controls().content(name::platform_choice), from_utf8("今日头条"));
     EXPECT_EQ(controls().content(name::board_choice), from_utf8("知乎热榜"));
     EXPECT_TRUE(controls().checked(name::no_repeat_check));
+    EXPECT_TRUE(controls().checked(name::avoid_disasters_check));
+    EXPECT_EQ(controls().content(name::risk_choice), from_utf8("标注并避开"));
     EXPECT_FALSE(controls().checked(name::panel_button));
     EXPECT_EQ(window->width(), 569);
     EXPECT_FALSE(controls().widget(name::keyword_box)->isVisibleTo(window.get()));
