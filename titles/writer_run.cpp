@@ -6,6 +6,7 @@
 #include <bitset>
 #include <chrono>
 #include <climits>
+#include <cmath>
 #include <map>
 #include <optional>
 #include <set>
@@ -39,7 +40,17 @@ constexpr size_t kNamedWords = 5;
 // Headlines a run may compose and check while it searches, and headlines it may take
 // back at dead ends: a run that would need more stops and says so.
 constexpr size_t kSearchBudget = 4'000'000;
-constexpr int kTakeBacks = 2'000;
+constexpr int kTakeBacks = 2'000;  // shared among the starts below
+// Searches a stuck run without repeats makes, each from the first headline.
+constexpr int kStarts = 8;
+// Phrases drawn earlier in their cycle whose headlines an exchange looks at, per list.
+constexpr size_t kStandInChecks = 4'096;
+// A draw within a platform's range weighs a phrase by (p / q)^kWeightPower, at most
+// kMaxWeight, when its list's least constrained phrase has p fitting partners and it q.
+constexpr double kWeightPower = 1.5;
+constexpr double kMaxWeight = 1e6;
+// pick_random_index draws among this many values at most.
+constexpr size_t kRandomValues = 32'768;
 
 // A headline's length as a weight that adds up: one per character, or where ASCII counts
 // half, two per other character and one per ASCII character (the platform's count is
@@ -207,6 +218,15 @@ struct Viable {
                                          [](size_t i, const std::pair<uint32_t, size_t>& g) { return i < g.second; });
         const size_t start = it == groups.begin() ? 0 : std::prev(it)->second;
         return members.groups()[it->first].phrases[index - start];
+    }
+    // The phrase at `index` when each phrase of the i-th group counts `weight[i]` times.
+    uint32_t at_weighted(const Members& members, const std::vector<size_t>& weight, size_t index) const {
+        for (size_t i = 0; i < groups.size(); ++i) {
+            const std::vector<uint32_t>& phrases = members.groups()[groups[i].first].phrases;
+            if (index < phrases.size() * weight[i]) return phrases[index / weight[i]];
+            index -= phrases.size() * weight[i];
+        }
+        return members.groups()[groups.back().first].phrases.back();
     }
 };
 
@@ -464,6 +484,31 @@ public:
         const size_t wanted = typed + typed % 2;
         out_.ends.reserve(wanted);
         if (options_.no_repeat) made_.reserve(wanted), history_.reserve(wanted);
+        Stop stop = search(wanted);
+        // A search stuck near the end of a cycle often gets through from a fresh start with
+        // other draws; the longest run any start reached is kept.
+        for (int start = 1; start < kStarts && stop == Stop::Stuck && take_backs_left_ == 0; ++start) {
+            start_afresh();
+            stop = search(wanted);
+        }
+        if (stop == Stop::Stuck || stop == Stop::Searched) restore_best();
+        // A search that ran out at the most the lists can make says so.
+        if (stop == Stop::Stuck && capacity_ && made() == *capacity_) stop = Stop::Exhausted;
+        if (options_.no_repeat) {
+            out_.text.reserve(wanted * 48);
+            for (size_t i = 0; i < history_.size(); ++i) {
+                compose(keyword_of(i), history_[i].draw);
+                out_.text.append(headline_);
+                out_.ends.push_back(out_.text.size());
+            }
+        }
+        if (made() < typed) out_.shortfall = shortfall(made(), stop, keyword_of(made()));
+        return std::move(out_);
+    }
+
+private:
+    // Draws headlines until `wanted` are made or the run cannot go on: why it stopped.
+    Stop search(size_t wanted) {
         Stop stop = Stop::Done;
         while (made() < wanted) {
             pacer_.step();
@@ -484,22 +529,17 @@ public:
             --take_backs_left_;
             take_back(true);
         }
-        if (stop == Stop::Stuck || stop == Stop::Searched) restore_best();
-        // A search that ran out at the most the lists can make says so.
-        if (stop == Stop::Stuck && capacity_ && made() == *capacity_) stop = Stop::Exhausted;
-        if (options_.no_repeat) {
-            out_.text.reserve(wanted * 48);
-            for (size_t i = 0; i < history_.size(); ++i) {
-                compose(keyword_of(i), history_[i].draw);
-                out_.text.append(headline_);
-                out_.ends.push_back(out_.text.size());
-            }
-        }
-        if (made() < typed) out_.shortfall = shortfall(made(), stop, keyword_of(made()));
-        return std::move(out_);
+        return stop;
     }
 
-private:
+    // Takes every headline back, the longest run reached still kept in `best_`.
+    void start_afresh() {
+        while (!history_.empty()) take_back(false);
+        excluded_.clear();
+        take_backs_left_ = kTakeBacks / kStarts;
+        repair_failed_at_.reset();
+    }
+
     size_t keyword_of(size_t headline) const { return headline % keywords_; }
     size_t made() const { return options_.no_repeat ? history_.size() : out_.ends.size(); }
 
@@ -578,6 +618,59 @@ private:
         for (size_t p = 0; p < parts_; ++p) refill(p);
     }
 
+    // Within a platform's range a uniform draw uses up the short phrases early and leaves
+    // the long ones, which few partners complete, to the end of their cycle, where those
+    // partners are gone. Each group of a pool is weighted by how much rarer fitting
+    // partners left in the other pools are for it than for its list's least constrained
+    // group, so that a phrase comes sooner as its partners run short.
+    void weigh(const Space& space) {
+        const int slots = ruler_.slots();
+        const Span range = ruler_.range();
+        // Per list: how many pool phrases weigh each weight (a loose one at its least).
+        std::vector<std::vector<std::pair<int, double>>> counts(parts_);
+        for (size_t p = 0; p < parts_; ++p) {
+            for (const Members::Group& group : space.part(p).groups()) {
+                if (!group.phrases.empty() && group.span.lo < slots) {
+                    counts[p].emplace_back(group.span.lo, static_cast<double>(group.phrases.size()));
+                }
+            }
+        }
+        weights_.resize(parts_);
+        std::vector<double> others(slots), next(slots);
+        for (size_t p = 0; p < parts_; ++p) {
+            // The other lists' combinations by their weight.
+            std::fill(others.begin(), others.end(), 0.0);
+            others[0] = 1;
+            for (size_t q = 0; q < parts_; ++q) {
+                if (q == p) continue;
+                std::fill(next.begin(), next.end(), 0.0);
+                for (int a = 0; a < slots; ++a) {
+                    if (others[a] == 0) continue;
+                    for (const auto& [b, count] : counts[q]) {
+                        if (a + b < slots) next[a + b] += others[a] * count;
+                    }
+                }
+                std::swap(others, next);
+            }
+            for (int t = 1; t < slots; ++t) others[t] += others[t - 1];  // now: up to t
+            const auto up_to = [&](int t) { return t < 0 ? 0.0 : others[std::min(t, slots - 1)]; };
+            const std::vector<Members::Group>& groups = space.part(p).groups();
+            std::vector<double> partners(groups.size());
+            double most = 0;
+            for (size_t g = 0; g < groups.size(); ++g) {
+                if (groups[g].phrases.empty()) continue;
+                const Span total = groups[g].span + punctuation_;
+                partners[g] = up_to(range.hi - total.lo) - up_to(range.lo - total.hi - 1);
+                most = std::max(most, partners[g]);
+            }
+            std::vector<double>& weight = weights_[p];
+            weight.assign(groups.size(), 1);
+            for (size_t g = 0; g < groups.size(); ++g) {
+                if (partners[g] > 0) weight[g] = std::min(std::pow(most / partners[g], kWeightPower), kMaxWeight);
+            }
+        }
+    }
+
     void refill(size_t part) {
         for (uint32_t phrase : standing_[part]) in_pool_[part][phrase] = 1;
         pool_size_[part] = standing_[part].size();
@@ -631,15 +724,37 @@ private:
         return !refused(headline_);
     }
 
-    // One draw per part among the phrases that can still complete a fitting headline.
-    std::optional<Draw> random_draw(Space& space, size_t keyword) {
+    // One draw per part among the phrases that can still complete a fitting headline;
+    // `weighted`, each phrase counts as often as `weigh` has it (where the generator's
+    // values reach every phrase).
+    std::optional<Draw> random_draw(Space& space, size_t keyword, bool weighted) {
         Draw draw;
         Span before = punctuation_;
         for (size_t p = 0; p < parts_; ++p) {
             const Viable& viable = space.viable(p, before);
             if (viable.total() == 0) return std::nullopt;
             const std::uint32_t tick = ticks_();
-            draw.phrase[p] = viable.at(space.part(p), pick_random_index(viable.total(), tick));
+            if (weighted && viable.total() < kRandomValues) {
+                if (!weighed_) weigh(space), weighed_ = true;
+                // Each group's extra weight is scaled down so that all fit in the values the
+                // generator draws.
+                const std::vector<double>& ratio = weights_[p];
+                double extra = 0;
+                for (const auto& [group, end] : viable.groups) {
+                    extra += (ratio[group] - 1) * static_cast<double>(space.part(p).groups()[group].phrases.size());
+                }
+                const double scale = extra > 0 ? std::min(1.0, (kRandomValues - viable.total()) / extra) : 0;
+                std::vector<size_t>& weight = group_weights_;
+                weight.clear();
+                size_t sum = 0;
+                for (const auto& [group, end] : viable.groups) {
+                    weight.push_back(1 + static_cast<size_t>((ratio[group] - 1) * scale));
+                    sum += weight.back() * space.part(p).groups()[group].phrases.size();
+                }
+                draw.phrase[p] = viable.at_weighted(space.part(p), weight, pick_random_index(sum, tick));
+            } else {
+                draw.phrase[p] = viable.at(space.part(p), pick_random_index(viable.total(), tick));
+            }
             before += span_of(keyword, p, draw.phrase[p]);
         }
         return draw;
@@ -689,7 +804,7 @@ private:
         std::optional<std::vector<Draw>>& kept = allowed_kept_[keyword];
         if (!kept) {
             for (int attempt = 0; attempt < kRandomTries; ++attempt) {
-                const std::optional<Draw> draw = random_draw(all_[keyword], keyword);
+                const std::optional<Draw> draw = random_draw(all_[keyword], keyword, false);
                 if (!draw) return std::nullopt;
                 if (allowed(keyword, *draw)) return draw;
             }
@@ -716,8 +831,9 @@ private:
         const auto is_excluded = [&](const Draw& draw) {
             return missed.contains(draw) || (excluded && excluded->contains(draw));
         };
+        weighed_ = false;  // the pools change only between draws
         for (int attempt = 0; attempt < kRandomTries; ++attempt) {
-            const std::optional<Draw> draw = random_draw(space, keyword);
+            const std::optional<Draw> draw = random_draw(space, keyword, ruler_.limited());
             if (!draw) return std::nullopt;
             if (is_excluded(*draw)) continue;
             if (allowed(keyword, *draw) && !made_.contains(headline_)) return draw;
@@ -864,9 +980,14 @@ private:
                 for (size_t p = 0; p < parts_; ++p) {
                     Members& members = mixed.change(p) = all_[keyword].part(p).emptied();
                     const bool from_pool = !(drawn >> p & 1);
+                    size_t checks = kStandInChecks;
                     for (uint32_t phrase : standing_[p]) {
                         pacer_.step();
-                        if (static_cast<bool>(in_pool_[p][phrase]) == from_pool) members.add(phrase);
+                        if (static_cast<bool>(in_pool_[p][phrase]) != from_pool) continue;
+                        // A phrase drawn this cycle is worth a target only when its headline
+                        // can take a phrase left in the pool instead.
+                        if (!from_pool && !can_stand_in(p, phrase, checks, no_stand_in)) continue;
+                        members.add(phrase);
                     }
                 }
                 const size_t total = mixed.viable(0, punctuation_).total();
@@ -885,6 +1006,18 @@ private:
                 }
             }
         }
+        return false;
+    }
+
+    // Whether the headline that drew `phrase` of list `part` this cycle can take a phrase
+    // left in the pool instead; false once `checks` are used up.
+    bool can_stand_in(size_t part, uint32_t phrase, size_t& checks, std::set<std::pair<size_t, size_t>>& no_stand_in) {
+        const size_t level = drawn_at_[part][phrase];
+        if (level >= history_.size() || no_stand_in.contains({level, part})) return false;
+        if (checks == 0) return false;
+        --checks;
+        if (stand_in_for(level, part)) return true;
+        no_stand_in.insert({level, part});
         return false;
     }
 
@@ -1055,13 +1188,16 @@ private:
     std::vector<std::vector<char>> in_pool_;
     std::vector<std::vector<size_t>> drawn_at_;  // per list and phrase: the headline that drew it last
     std::vector<size_t> pool_size_;
-    std::vector<Space> pools_;  // per keyword: the pools' phrases open to it
+    std::vector<Space> pools_;                  // per keyword: the pools' phrases open to it
+    std::vector<std::vector<double>> weights_;  // per list and group of a pool, as `weigh` left them
+    std::vector<size_t> group_weights_;         // per group a draw may take
+    bool weighed_ = false;                      // `weights_` holds for the pools as they are
     MadeSet made_;
     std::vector<Step> history_;
     std::map<size_t, DrawSet> excluded_;  // per headline number: choices not to make again
     std::vector<Draw> best_;              // the longest run reached
     size_t same_as_best_ = 0;             // how many first headlines the present run shares with it
-    int take_backs_left_ = kTakeBacks;
+    int take_backs_left_ = kTakeBacks / kStarts;
     std::optional<size_t> capacity_;
     std::optional<size_t> repair_failed_at_;
 };

@@ -166,6 +166,21 @@ TEST(NoRepeat, BuiltInListsGiveTwoHundredWithoutALinkTwice) {
     for (const auto& [link, uses] : link_uses) EXPECT_EQ(uses, 1) << to_utf8(links[link]);
 }
 
+// The longest links fit only the few shortest prefixes and suffixes: a run that spends
+// those on shorter links early ends its link cycle with none left for them.
+TEST(NoRepeat, BuiltInListsFillTwoHundredWithinTheToutiaoRange) {
+    GeneratorInput input = builtin_input(200);
+    input.writer.no_repeat = true;
+    input.writer.platform = find_platform(from_utf8("今日头条"));
+    HeadlineMeasure measure;
+    for (std::uint32_t seed = 0; seed < 30; ++seed) {
+        Text shortfall;
+        const std::vector<Text> lines = build(input, seed, &shortfall);
+        EXPECT_EQ(lines.size(), 200u) << seed << " " << to_utf8(shortfall);
+        for (const Text& line : lines) EXPECT_LE(measure.measure(line).counted(false), 30) << to_utf8(line);
+    }
+}
+
 TEST(NoRepeat, ListsTooSmallForTheCountStopAndSaySo) {
     GeneratorInput input{.prefixes = {"A", "B"}, .links = {"x", "y"}, .count = 6};
     input.writer.no_repeat = true;
