@@ -9,6 +9,8 @@
 #include <QPlainTextEdit>
 #include <QTextBlock>
 #include <QTextEdit>
+#include <map>
+#include <tuple>
 
 #include "app/window/qt_convert.h"
 
@@ -26,6 +28,18 @@ void insert_lines(QTextCursor& cursor, const QTextCharFormat& format, std::span<
         formats.emplace_back(colour, format).second.setForeground(to_qcolor(colour));
         return formats.back().second;
     };
+    // Marks share a few formats too: one per line colour, mark colour and tooltip.
+    std::map<std::tuple<Colour, Colour, const char*>, QTextCharFormat> marked_formats;
+    const auto marked_format = [&](Colour colour, const LineMark& mark) -> const QTextCharFormat& {
+        const auto [at, added] = marked_formats.try_emplace({colour, mark.colour, mark.tooltip.data()});
+        if (added) {
+            at->second = format_for(colour);
+            at->second.setUnderlineStyle(QTextCharFormat::WaveUnderline);
+            at->second.setUnderlineColor(to_qcolor(mark.colour));
+            at->second.setToolTip(to_document_text(mark.tooltip));
+        }
+        return at->second;
+    };
     const auto as_text = [](TextView piece) {
         QString text = to_qstring(piece);
         if (text.contains(QLatin1Char('\r')) || text.contains(QLatin1Char('\n'))) text = to_document_text(piece);
@@ -38,11 +52,8 @@ void insert_lines(QTextCursor& cursor, const QTextCharFormat& format, std::span<
         for (const LineMark& mark : line.marks) {
             if (mark.begin < at || mark.end > line.text.size() || mark.end <= mark.begin) continue;
             cursor.insertText(as_text(line.text.substr(at, mark.begin - at)), coloured);
-            QTextCharFormat marked = coloured;
-            marked.setUnderlineStyle(QTextCharFormat::WaveUnderline);
-            marked.setUnderlineColor(to_qcolor(mark.colour));
-            marked.setToolTip(to_document_text(mark.tooltip));
-            cursor.insertText(as_text(line.text.substr(mark.begin, mark.end - mark.begin)), marked);
+            cursor.insertText(as_text(line.text.substr(mark.begin, mark.end - mark.begin)),
+                              marked_format(line.colour, mark));
             at = mark.end;
         }
         cursor.insertText(as_text(line.text.substr(at)).append(QLatin1Char('\n')), coloured);
