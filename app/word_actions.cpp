@@ -55,11 +55,13 @@ void edit_two_lists(Window& window, std::vector<Text> WordLists::*first, std::ve
 }  // namespace
 
 void generate_with_word_lists(Window& window) {
-    const WordLists lists = current_lists(window);
-    generate_titles(window, {.excluded_topics = lists.hot_excluded,
-                             .included_topics = lists.hot_included,
-                             .risk_words = lists.risk_custom,
-                             .allowed_words = lists.risk_allowed});
+    generate_titles(window, [&window] {
+        const WordLists lists = current_lists(window);
+        return RunChecks{.excluded_topics = lists.hot_excluded,
+                         .included_topics = lists.hot_included,
+                         .risk_words = lists.risk_custom,
+                         .allowed_words = lists.risk_allowed};
+    });
 }
 
 void edit_topic_filter(Window& window) {
@@ -82,9 +84,7 @@ void check_list_boxes(Window& window) {
     for (const auto& box : boxes) {
         const Text list = window.content(box.box);
         for (const LineHits& line : checker->check_lines(list, platform)) {
-            Text phrase =
-                list.substr(line.line_begin, std::min(list.find('\n', line.line_begin), list.size()) - line.line_begin);
-            if (!phrase.empty() && phrase.back() == '\r') phrase.pop_back();
+            const Text phrase = list.substr(line.line_begin, line.line_end - line.line_begin);
             for (const RiskHit& hit : line.hits) {
                 hits.push_back({.list_box = box.box,
                                 .list_caption = from_utf8(box.caption),

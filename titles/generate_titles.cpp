@@ -1,6 +1,7 @@
 // The generate button's action: the hot-topic planting that may come first, the run,
 // and what the window shows and copies afterwards.
 #include <chrono>
+#include <functional>
 #include <optional>
 
 #include "controls/names.h"
@@ -119,7 +120,7 @@ struct Planted {
 // its kept titles go in instead, with a grey line giving their age; without kept titles
 // the grey line says why. The box is written only once everything else has been done,
 // so a run that fails or is stopped on the way leaves it as it was.
-Planted plant_hot_topics(Window& window, const RunChecks& checks) {
+Planted plant_hot_topics(Window& window, const std::function<const RunChecks&()>& word_lists) {
     const HotBoard& board = chosen_board(window);
     const Text board_name = from_utf8(board.name);
     StoppableServices services(window.services());
@@ -151,6 +152,7 @@ Planted plant_hot_topics(Window& window, const RunChecks& checks) {
         titles = std::move(cached->titles);
         fetched = cached->fetched;
     }
+    const RunChecks& checks = word_lists();
     const TopicFilterOptions filter{.avoid_disasters = window.checked(name::avoid_disasters_check),
                                     .excluded = checks.excluded_topics,
                                     .included = checks.included_topics};
@@ -224,7 +226,7 @@ void note_board_choice(Window& window) {
     if (!window.checked(name::hot_topics_check)) show_status_note(window, from_utf8("勾选「植入实时热点」后生效"));
 }
 
-void generate_titles(Window& window, const RunChecks& checks) {
+void generate_titles(Window& window, const std::function<RunChecks()>& load_word_lists) {
     // A click while the fetch waits (the button then reads "取消获取") stops it.
     if (fetch_under_way) {
         fetch_under_way->stop();
@@ -232,9 +234,15 @@ void generate_titles(Window& window, const RunChecks& checks) {
     }
     RunInProgress run(window);
     window.set_content(name::result_box, {});
+    // Read only when a check needs them: a run without any reads no file of them.
+    std::optional<RunChecks> checks;
+    const std::function<const RunChecks&()> word_lists = [&]() -> const RunChecks& {
+        if (!checks) checks = load_word_lists ? load_word_lists() : RunChecks{};
+        return *checks;
+    };
     Planted planted;
     if (window.checked(name::hot_topics_check)) {
-        planted = plant_hot_topics(window, checks);
+        planted = plant_hot_topics(window, word_lists);
         if (!planted.done) {
             window.set_content(name::status_label, planted.status);
             return;
@@ -244,7 +252,7 @@ void generate_titles(Window& window, const RunChecks& checks) {
     GeneratorInput input = read_generator_input(window);
     const RiskMode risk_mode = risk_mode_of(window.content(name::risk_choice));
     std::shared_ptr<const RiskChecker> checker;
-    if (risk_mode != RiskMode::off) checker = risk_checker_for(checks.risk_words, checks.allowed_words);
+    if (risk_mode != RiskMode::off) checker = risk_checker_for(word_lists().risk_words, word_lists().allowed_words);
     if (risk_mode == RiskMode::avoid) input.writer.blocking_word = blocking_word_hook(checker, input.writer.platform);
     RuntimeServices& services = window.services();
     const Headlines headlines = build_headlines(

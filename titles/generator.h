@@ -10,6 +10,8 @@
 
 namespace qinghe {
 
+struct RunChecks;  // titles/run_checks.h
+
 // One run makes at most this many headlines; a larger count is treated as this.
 inline constexpr int kMaxHeadlines = 100'000;
 
@@ -100,7 +102,8 @@ void append_result_line(Window& window, TextView line, Colour colour);
 // is left alone, and one grey line in the result box (and one on standard error) says
 // why. While the fetch waits the prefix box takes no typing and the button, captioned
 // "取消获取", stops it: a click then ends the request at once and the run with it.
-void generate_titles(Window& window, const struct RunChecks& checks);
+// `load_word_lists` gives the writer's word lists; it is asked only when a check needs them.
+void generate_titles(Window& window, const std::function<RunChecks()>& load_word_lists);
 
 // Shows a note under the last run's lines in the panel's status line: what an action did
 // since ("已复制：…"), or a hint. A new note replaces the earlier one; the run's lines stay.

@@ -399,7 +399,7 @@ std::vector<LineHits> RiskChecker::check_lines(TextView list, const Platform* pl
         TextView line = list.substr(start, end - start);
         if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
         std::vector<RiskHit> hits = check(line, platform);
-        if (!hits.empty()) out.push_back(LineHits{number, start, std::move(hits)});
+        if (!hits.empty()) out.push_back(LineHits{number, start, start + line.size(), std::move(hits)});
         start = end + 1;
     }
     return out;

@@ -105,6 +105,7 @@ struct RunHits {
 struct LineHits {
     size_t line = 0;        // counted from 1
     size_t line_begin = 0;  // byte offset of the line in the list
+    size_t line_end = 0;    // where it ends, before its CR LF
     std::vector<RiskHit> hits;
 };
 
