@@ -1,15 +1,10 @@
 #include "titles/generator.h"
 
 #include <cctype>
-#include <chrono>
-#include <optional>
-
-#include "text/codec.h"
 
 #include "controls/names.h"
 #include "hot/boards.h"
-#include "hot/hot_topics.h"
-#include "hot/topic_cache.h"
+#include "text/codec.h"
 #include "text/search.h"
 #include "titles/headline_length.h"
 #include "titles/keywords.h"
