@@ -100,6 +100,8 @@ Text reason_for(TextView status, bool answered) {
 }
 
 HotTopicsFetch more_telling(HotTopicsFetch earlier, HotTopicsFetch later) {
+    if (!earlier.titles.empty()) return earlier;
+    if (!later.titles.empty()) return later;
     const bool earlier_says_more = earlier.telling == Telling::site_words && later.telling != Telling::site_words;
     return earlier_says_more ? std::move(earlier) : std::move(later);
 }

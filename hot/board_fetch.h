@@ -1,7 +1,7 @@
 #pragma once
 // What the boards' fetches share: one request for a board's JSON through the program's
 // own http_request, the reason a request gave no titles (in the site's own words when
-// its error body has some), the choice between two failed addresses, and the guard that
+// its error body has some), the choice between two addresses' fetches, and the guard that
 // keeps any exception (memory running out) inside the fetch.
 #include <functional>
 #include <string_view>
@@ -53,8 +53,9 @@ void explain(HotTopicsFetch& fetch, const char* board, TextView status, std::str
 // page held no entries.
 Text reason_for(TextView status, bool answered);
 
-// Of two fetches without titles, the one to report: the earlier only when it has the
-// site's words and the later has none.
+// Of two fetches of one board, the one to report: one that gave titles (the earlier when
+// both did); of two without titles, the earlier only when it has the site's words and the
+// later has none.
 HotTopicsFetch more_telling(HotTopicsFetch earlier, HotTopicsFetch later);
 
 // Runs a fetch; an exception (memory running out while a page is read) ends it as a

@@ -367,6 +367,39 @@ TEST_F(BoardFetchTest, BaiduAsksItsJsonWhenThePageDataIsBroken) {
     EXPECT_EQ(paths_asked(), std::vector<std::string>{"/baidu/legacy"});
 }
 
+// A later address that gives titles wins over an earlier one that said why it refused:
+// the site's words count only among failures.
+TEST_F(BoardFetchTest, AFallbackThatGivesTitlesWinsOverTheSitesWords) {
+    const struct {
+        const char* key;
+        std::map<std::string, ScriptedServer::Handler> answers;
+        std::vector<std::string> titles;
+    } cases[] = {
+        {"douyin",
+         {{"/douyin/login", json("{}", "Set-Cookie: ttwid=login; Path=/\r\n")},
+          {"/douyin/list", json(R"({"status_code":8,"status_msg":"need cookie"})")},
+          {"/douyin/billboard",
+           json(R"({"status_code":0,"word_list":[{"word":"榜单一","hot_value":4800000},{"word":"榜单二"}]})")}},
+         {"榜单一", "榜单二"}},
+        {"zhihu",
+         {{"/zhihu", reply("401 Unauthorized",
+                           R"({"error":{"code":100,"message":"请求参数异常，请升级客户端后重试","name":"ERR"}})")},
+          {"/zhihu/desktop", json(R"({"data":[{"card_id":"Q_1","target":{"title_area":{"text":"问题一"},)"
+                                  R"("metrics_area":{"text":"1234 万热度"}}}],"fresh_text":"x"})")}},
+         {"问题一"}},
+        {"baidu",
+         {{"/baidu/legacy", reply("404 Not Found", R"({"success":false,"error":{"code":404,"message":"页面不存在"}})")},
+          {"/baidu/board", json("<html><body>新版首页</body></html>")},
+          {"/baidu/api", json(R"({"success":true,"data":{"cards":[{"content":[{"word":"接口一","index":0}]}]}})")}},
+         {"接口一"}},
+    };
+    for (const auto& c : cases) {
+        answers = c.answers;
+        const HotTopicsFetch fetched = fetch(c.key);
+        EXPECT_EQ(fetched.titles, program_texts(c.titles)) << c.key << ": " << to_utf8(fetched.reason);
+    }
+}
+
 TEST_F(BoardFetchTest, DouyinTakesTheLoginCookiesElseTheGuideOnesElseTheBillboard) {
     // The list names the cookies it was asked with.
     answers = {{"/douyin/login", json("{}", "Set-Cookie: ttwid=login; Path=/\r\nSet-Cookie: s_v_web_id=xyz\r\n")},
