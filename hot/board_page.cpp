@@ -1,5 +1,7 @@
 #include "hot/board_page.h"
 
+#include <algorithm>
+
 #include "hot/bounded_json.h"
 #include "hot/title_text.h"
 
@@ -9,14 +11,31 @@ namespace {
 constexpr std::string_view kDataStart = "<!--s-data:";
 constexpr std::string_view kDataEnd = "-->";
 
-// An advert among the entries: its brandInfo, a JSON text inside the entry (an object
-// read as well), has "mode":"ad".
+bool is_ad_mode(const Json& object) {
+    const Json* mode = json_at(object, {"mode"});
+    return mode && mode->is_string() && mode->get_ref<const std::string&>() == "ad";
+}
+
+// Whether brandInfo's object marks an advert: "mode":"ad" at its top or under "data".
+bool marks_advert(const Json& info) {
+    const Json* data = json_at(info, {"data"});
+    return is_ad_mode(info) || (data && is_ad_mode(*data));
+}
+
+// An advert among the entries: its brandInfo, an object or an array of them, or a JSON
+// text holding either (as the site sends it), marks one.
 bool is_advert(const Json& entry) {
     const Json* brand = json_at(entry, {"brandInfo"});
     if (!brand) return false;
     const Json info = brand->is_string() ? parse_bounded_json(brand->get_ref<const std::string&>()) : *brand;
-    const Json* mode = json_at(info, {"mode"});
-    return mode && mode->is_string() && mode->get_ref<const std::string&>() == "ad";
+    if (!info.is_array()) return marks_advert(info);
+    return std::any_of(info.begin(), info.end(), marks_advert);
+}
+
+// An entry whose index is negative holds no rank: the site gives adverts -100.
+bool has_no_rank(const Json& entry) {
+    const Json* index = json_at(entry, {"index"});
+    return index && index->is_number() && index->get<double>() < 0;
 }
 
 }  // namespace
@@ -38,7 +57,7 @@ std::vector<Text> board_titles_from_json(std::string_view utf8_json, const std::
     std::vector<Text> titles;
     for (const Json& entry : *entries) {
         const Json* pinned = json_at(entry, {"isTop"});
-        if ((pinned && pinned->is_boolean() && pinned->get<bool>()) || is_advert(entry)) continue;
+        if ((pinned && pinned->is_boolean() && pinned->get<bool>()) || has_no_rank(entry) || is_advert(entry)) continue;
         Text title = json_title(entry, {"word"});
         if (!title.empty()) titles.push_back(std::move(title));
     }

@@ -2,8 +2,9 @@
 // Today's ranking board: a server-rendered page whose entries stand as JSON in an HTML
 // comment "<!--s-data:{...}-->", or the same JSON from the board's API. The titles are
 // the "word" of each entry of the first card, in page order; a pinned entry ("isTop":
-// true) and an advert (its brandInfo, a JSON text, with "mode":"ad") are not ranking
-// entries.
+// true), an entry with a negative index and an advert (its brandInfo, a JSON text of an
+// object or an array, with "mode":"ad" at an object's top or under its "data") are not
+// ranking entries.
 #include <functional>
 #include <string_view>
 #include <vector>

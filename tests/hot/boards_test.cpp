@@ -86,6 +86,16 @@ const BoardSample kSamples[] = {
      R"({"word":"品牌","brandInfo":"{\"mode\":\"brand\"}"},{"word":"坏品牌","brandInfo":"{"},)"
      R"({"word":"对象广告","brandInfo":{"mode":"ad"}},{"word":"词\u2029条"},{"word":"\r\n"},{"word":"尾"}]}]}})",
      {"第一", "品牌", "坏品牌", "词 条", "尾"}},
+    {"baidu",  // 2026-02: an advert between ranks 2 and 3, no rank and its brandInfo a string holding an array
+     board_titles_from_json,
+     R"({"success":true,"data":{"cards":[{"component":"hotList","content":[)"
+     R"({"word":"第一","index":0,"hotScore":"7808267","hotTag":"3"},{"word":"第二","index":1,"hotScore":"7691122"},)"
+     R"({"word":"某品牌新品","index":-100,"hotScore":"0","brandInfo":"[{\"id\":\"ad1_2026\",)"
+     R"(\"layout\":\"ad_hot_board_item\",\"data\":{\"mode\":\"ad\",\"brandName\":\"x\"}}]"},)"
+     R"({"word":"第三","index":2},{"word":"无名次","index":-1},{"word":"数组广告","brandInfo":[{"mode":"ad"}]},)"
+     R"({"word":"对象广告","brandInfo":{"data":{"mode":"ad"}}},{"word":"文字对象","brandInfo":"{\"data\":{\"mode\":\"ad\"}}"},)"
+     R"({"word":"品牌数组","brandInfo":"[{\"data\":{\"mode\":\"brand\"}},7]"},{"word":"尾","index":3}]}]}})",
+     {"第一", "第二", "第三", "品牌数组", "尾"}},
     {"baidu",  // earlier pages pinned an entry inside the ranking
      board_titles_from_json,
      R"({"data":{"cards":[{"content":[{"word":"置顶","isTop":true},{"word":"词条"}]}]}})",
