@@ -185,6 +185,10 @@ bool json_true(const Json& object, std::string_view key) {
     const Json* value = json_at(object, {key});
     if (!value) return false;
     if (value->is_boolean()) return value->get<bool>();
+    if (value->is_string()) {
+        const std::string& text = value->get_ref<const std::string&>();
+        return text == "1" || text == "true";
+    }
     return value->is_number() && value->get<double>() != 0;
 }
 

@@ -34,7 +34,8 @@ Json parse_bounded_json(std::string_view utf8, const std::function<void()>& pump
 const Json* json_at(const Json& root, std::initializer_list<std::string_view> keys);
 // The array at `keys`, or nullptr.
 const Json* json_array_at(const Json& root, std::initializer_list<std::string_view> keys);
-// Whether an object's member is true: the boolean, or a number other than 0.
+// Whether an object's member is true: the boolean, a number other than 0, or the string
+// "1" or "true" (flags some sites send as text).
 bool json_true(const Json& object, std::string_view key);
 // The string at `keys` as one clean title (one_line_title); the empty text when it is
 // missing, not a string, or blank.

@@ -49,7 +49,7 @@ std::vector<Text> toutiao_titles(std::string_view utf8, const std::function<void
 HotTopicsFetch fetch_toutiao(RuntimeServices& services);
 
 // 哔哩哔哩热搜: list[].show_name, else the entry's keyword; commercial entries
-// (stat_datas.is_commercial) left out.
+// (stat_datas.is_commercial, which the live site sends as "1") left out.
 inline constexpr const char* kBilibiliName = "哔哩哔哩热搜";
 inline constexpr TextView kBilibiliAddress = "https://s.search.bilibili.com/main/hotword?limit=30";
 std::vector<Text> bilibili_titles(std::string_view utf8, const std::function<void()>& pump = {});

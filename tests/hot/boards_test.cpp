@@ -96,6 +96,12 @@ const BoardSample kSamples[] = {
      R"({"word":"对象广告","brandInfo":{"data":{"mode":"ad"}}},{"word":"文字对象","brandInfo":"{\"data\":{\"mode\":\"ad\"}}"},)"
      R"({"word":"品牌数组","brandInfo":"[{\"data\":{\"mode\":\"brand\"}},7]"},{"word":"尾","index":3}]}]}})",
      {"第一", "第二", "第三", "品牌数组", "尾"}},
+    {"bilibili",  // the live site: is_commercial as a string
+     bilibili_titles,
+     R"({"code":0,"list":[{"keyword":"某品牌新品","show_name":"某品牌新品","pos":3,)"
+     R"("stat_datas":{"is_commercial":"1","stat_type":"ad"}},{"keyword":"热词","show_name":"热词","pos":1,)"
+     R"("stat_datas":{"is_commercial":"0"}},{"keyword":"无统计","stat_datas":{}},{"keyword":"字符真","stat_datas":{"is_commercial":"true"}}]})",
+     {"热词", "无统计"}},
     {"baidu",  // earlier pages pinned an entry inside the ranking
      board_titles_from_json,
      R"({"data":{"cards":[{"content":[{"word":"置顶","isTop":true},{"word":"词条"}]}]}})",
