@@ -20,8 +20,9 @@ std::span<const Text> disaster_words() {
                                     embedded::disaster_words.size());
         std::vector<Text> out;
         for (const Text& line : split_list(replace_all(from_utf8(utf8), "\r", ""), "\n")) {
+            // "#" opens a comment line: the file says what each group covers.
             const TextView word = trim_blanks(line);
-            if (!word.empty()) out.emplace_back(word);
+            if (!word.empty() && !word.starts_with('#')) out.emplace_back(word);
         }
         return out;
     }();

@@ -1,11 +1,10 @@
 #pragma once
 // Which hot-search titles may be planted into lure headlines. Planting a death or a
 // disaster turns a tragedy into clickbait, so the filter can leave out every title that
-// holds a word for deaths, disasters, accidents or violent crime (the built-in list,
-// hot/data/disaster-words.txt); the writer adds words to leave out (热点排除词) and words
-// of which a kept title must hold one (热点包含词). Titles and words read alike through
-// WordMatcher: traditional characters as simplified, full width as half width, letter
-// case folded.
+// holds a word for deaths or injuries, natural disasters, accidents, epidemics or
+// violent crime (the built-in list, hot/data/disaster-words.txt); the writer adds words to leave out (热点排除词) and
+// words of which a kept title must hold one (热点包含词). Titles and words read alike through WordMatcher: traditional
+// characters as simplified, full width as half width, letter case folded.
 #include <span>
 #include <vector>
 
@@ -14,7 +13,8 @@
 
 namespace qinghe {
 
-// The built-in words for deaths, disasters, accidents and violent crime (program text).
+// The built-in words of hot/data/disaster-words.txt (program text), its comment lines
+// ("#") left out.
 std::span<const Text> disaster_words();
 
 struct TopicFilterOptions {
