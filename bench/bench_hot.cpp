@@ -105,7 +105,7 @@ int child(const std::string& base, const Case& c) {
     const double total_ms = std::chrono::duration<double, std::milli>(Clock::now() - start).count();
     const double peak_mb = (bench::status_kb("VmHWM:") - rss_before) / 1024.0;
     std::printf("%-20s %-6s %9.0f %12.1f %7d %10.0f %8.2fx %7zu\n", c.what, c.board, total_ms, services.longest_ms,
-                services.calls - 1, peak_mb, peak_mb / (kBodyBytes / 1048576.0), fetch.titles.size());
+                services.calls - 1, peak_mb, peak_mb / (kBodyBytes / 1048576.0), fetch.entries.size());
     return 0;
 }
 

@@ -1,15 +1,19 @@
 // The ranking pages on arbitrary bytes, read as a board's JSON and as a whole page:
-// never a crash, and every title is one non-empty line.
+// never a crash, every title is one non-empty line, ranked in order, its heat one line.
 #include "fuzz/fuzz_input.h"
 #include "hot/board_page.h"
 #include "hot/hot_topics.h"
 
 namespace {
 
-void check_titles(const std::vector<qinghe::Text>& titles, bool one_line) {
-    for (const qinghe::Text& title : titles) {
+// Every title is non-empty (one line when `one_line`), ranked in order from 1, its heat one line.
+void check_titles(const std::vector<qinghe::HotEntry>& entries, bool one_line) {
+    for (size_t i = 0; i < entries.size(); ++i) {
+        const qinghe::Text& title = entries[i].title;
         FUZZ_CHECK(!title.empty());
         if (one_line) FUZZ_CHECK(title.find_first_of("\r\n") == qinghe::Text::npos);
+        FUZZ_CHECK(entries[i].rank == static_cast<int>(i) + 1);
+        FUZZ_CHECK(entries[i].heat.find_first_of("\r\n") == qinghe::Text::npos);
     }
 }
 

@@ -5,13 +5,14 @@
 #include "hot/board_fetch.h"
 #include "hot/board_page.h"
 #include "hot/boards/board_units.h"
+#include "hot/bounded_json.h"
 #include "hot/title_text.h"
 #include "hot/topic_cache.h"
 #include "text/codec.h"
 
 namespace {
 
-using Reader = std::vector<qinghe::Text> (*)(std::string_view, const std::function<void()>&);
+using Reader = std::vector<qinghe::HotEntry> (*)(std::string_view, const std::function<void()>&);
 
 bool is_line_unit(char16_t unit) {
     return unit >= 0x20 && !(unit >= 0x7F && unit <= 0x9F) && unit != 0x2028 && unit != 0x2029;
@@ -36,7 +37,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (const Reader reader : {Reader(weibo_titles), Reader(zhihu_titles), Reader(douyin_titles),
                                 Reader(toutiao_titles), Reader(bilibili_titles), Reader(board_titles_from_json)}) {
         int pumps = 0;
-        check_titles(reader(bytes, [&pumps] { ++pumps; }));
+        const std::vector<HotEntry> entries = reader(bytes, [&pumps] { ++pumps; });
+        check_titles(titles_of(entries));
+        for (size_t i = 0; i < entries.size(); ++i) {
+            FUZZ_CHECK(entries[i].rank == static_cast<int>(i) + 1);
+            FUZZ_CHECK(entries[i].heat.size() <= 2 * kMaxHeatBytes);  // a character takes at most twice its UTF-8 bytes
+            for (const char16_t unit : qinghe::decode(entries[i].heat)) FUZZ_CHECK(is_line_unit(unit));
+        }
         FUZZ_CHECK(static_cast<size_t>(pumps) <= 2 * (size >> 20) + 1);  // the scan, then the parse
     }
     const std::u16string words = qinghe::decode(site_words(bytes));

@@ -58,8 +58,8 @@ HotTopicsFetch read_board(RuntimeServices& services, const BoardRequest& request
                   .connect_to = services.connect_to(),
                   .process_messages = pump,
                   .cancelled = [&services] { return services.cancelled(); }});
-    fetch.titles = reader(body, pump);
-    if (fetch.titles.empty()) explain(fetch, request.board, status, body, !headers.empty());
+    fetch.entries = reader(body, pump);
+    if (fetch.entries.empty()) explain(fetch, request.board, status, body, !headers.empty());
     return fetch;
 }
 
@@ -100,8 +100,8 @@ Text reason_for(TextView status, bool answered) {
 }
 
 HotTopicsFetch more_telling(HotTopicsFetch earlier, HotTopicsFetch later) {
-    if (!earlier.titles.empty()) return earlier;
-    if (!later.titles.empty()) return later;
+    if (!earlier.entries.empty()) return earlier;
+    if (!later.entries.empty()) return later;
     const bool earlier_says_more = earlier.telling == Telling::site_words && later.telling != Telling::site_words;
     return earlier_says_more ? std::move(earlier) : std::move(later);
 }

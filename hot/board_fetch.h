@@ -23,8 +23,8 @@ inline constexpr TextView kBrowserHeaders =
 // Error bodies are small: a larger body without titles is not searched for the site's words.
 inline constexpr size_t kMaxErrorBodyBytes = 64u << 10;
 
-// A board's reader: the titles in its JSON body (UTF-8), `pump` running while it reads.
-using BoardReader = std::vector<Text> (*)(std::string_view utf8, const std::function<void()>& pump);
+// A board's reader: the entries in its JSON body (UTF-8), `pump` running while it reads.
+using BoardReader = std::vector<HotEntry> (*)(std::string_view utf8, const std::function<void()>& pump);
 
 struct BoardRequest {
     TextView address;             // the public address (RuntimeServices::address_for maps it)

@@ -47,26 +47,26 @@ std::string_view board_data(std::string_view page) {
     return rest.substr(0, rest.find(kDataEnd));
 }
 
-std::vector<Text> board_titles_from_json(std::string_view utf8_json, const std::function<void()>& pump) {
+std::vector<HotEntry> board_titles_from_json(std::string_view utf8_json, const std::function<void()>& pump) {
     const Json board = parse_bounded_json(utf8_json, pump);
     // data.cards[0].content: the first card holds the ranking. Today's pinned entry stands
     // apart in topContent, which is not read; earlier pages marked it in the ranking.
     const Json* cards = json_array_at(board, {"data", "cards"});
     const Json* entries = cards && !cards->empty() ? json_array_at(cards->front(), {"content"}) : nullptr;
     if (!entries) return {};
-    std::vector<Text> titles;
+    std::vector<HotEntry> titles;
     for (const Json& entry : *entries) {
         const Json* pinned = json_at(entry, {"isTop"});
         if ((pinned && pinned->is_boolean() && pinned->get<bool>()) || has_no_rank(entry) || is_advert(entry)) continue;
         Text title = json_title(entry, {"word"});
-        if (!title.empty()) titles.push_back(std::move(title));
+        if (!title.empty()) add_entry(titles, std::move(title), json_heat(entry, {"hotScore"}));
     }
     return titles;
 }
 
-std::vector<Text> board_titles(TextView page, const std::function<void()>& pump) {
+std::vector<HotEntry> board_titles(TextView page, const std::function<void()>& pump) {
     const std::string_view data = board_data(page);
-    return data.empty() ? std::vector<Text>() : board_titles_from_json(utf8_of_text(data, pump), pump);
+    return data.empty() ? std::vector<HotEntry>() : board_titles_from_json(utf8_of_text(data, pump), pump);
 }
 
 }  // namespace qinghe

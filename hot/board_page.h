@@ -9,7 +9,7 @@
 #include <string_view>
 #include <vector>
 
-#include "text/text.h"
+#include "hot/hot_topics.h"
 
 namespace qinghe {
 
@@ -19,12 +19,13 @@ namespace qinghe {
 // program text as in UTF-8.
 std::string_view board_data(std::string_view page);
 
-// The titles in the board's JSON (UTF-8), as program text, cleaned as one_line_title
-// says; a blank title is skipped. Broken, cut-off, unexpected or oversized JSON
-// (bounded_json.h) gives no titles. `pump` runs while a long text is read.
-std::vector<Text> board_titles_from_json(std::string_view utf8_json, const std::function<void()>& pump = {});
+// The entries in the board's JSON (UTF-8): titles as program text, cleaned as
+// one_line_title says (a blank one skipped), with their hotScore as heat. Broken, cut-off,
+// unexpected or oversized JSON (bounded_json.h) gives none. `pump` runs while a long text
+// is read.
+std::vector<HotEntry> board_titles_from_json(std::string_view utf8_json, const std::function<void()>& pump = {});
 
-// The titles of a board page held as program text.
-std::vector<Text> board_titles(TextView page, const std::function<void()>& pump = {});
+// The entries of a board page held as program text.
+std::vector<HotEntry> board_titles(TextView page, const std::function<void()>& pump = {});
 
 }  // namespace qinghe

@@ -6,9 +6,9 @@ namespace qinghe {
 namespace {
 
 constexpr HotBoard kBoards[] = {
-    {"baidu", kBaiduBoardName, fetch_hot_topics}, {"weibo", kWeiboName, fetch_weibo},
-    {"zhihu", kZhihuName, fetch_zhihu},           {"douyin", kDouyinName, fetch_douyin},
-    {"toutiao", kToutiaoName, fetch_toutiao},     {"bilibili", kBilibiliName, fetch_bilibili},
+    {"baidu", kBaiduBoardName, "百度", fetch_hot_topics}, {"weibo", kWeiboName, "微博", fetch_weibo},
+    {"zhihu", kZhihuName, "知乎", fetch_zhihu},           {"douyin", kDouyinName, "抖音", fetch_douyin},
+    {"toutiao", kToutiaoName, "头条", fetch_toutiao},     {"bilibili", kBilibiliName, "B站", fetch_bilibili},
 };
 
 }  // namespace

@@ -9,8 +9,9 @@
 namespace qinghe {
 
 struct HotBoard {
-    const char* key;   // ASCII, stable: names the board in the topic cache
-    const char* name;  // UTF-8, as the choice box shows it and config.ini keeps it
+    const char* key;         // ASCII, stable: names the board in the topic cache
+    const char* name;        // UTF-8, as the choice box shows it and config.ini keeps it
+    const char* short_name;  // UTF-8, where boards stand side by side: 百度, 微博, 知乎, 抖音, 头条, B站
     // Fetches the board's titles; never throws.
     HotTopicsFetch (*fetch)(RuntimeServices& services);
 };

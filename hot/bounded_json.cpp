@@ -1,5 +1,7 @@
 #include "hot/bounded_json.h"
 
+#include <algorithm>
+#include <charconv>
 #include <iterator>
 
 #include "hot/title_text.h"
@@ -195,6 +197,23 @@ bool json_true(const Json& object, std::string_view key) {
 Text json_title(const Json& object, std::initializer_list<std::string_view> keys) {
     const Json* value = json_at(object, keys);
     return value && value->is_string() ? one_line_title(value->get_ref<const std::string&>()) : Text();
+}
+
+Text json_heat(const Json& object, std::initializer_list<std::string_view> keys) {
+    const Json* value = json_at(object, keys);
+    if (!value) return {};
+    if (value->is_number()) return heat_figure(value->get<double>());
+    if (!value->is_string()) return {};
+    const std::string& text = value->get_ref<const std::string&>();
+    const bool raw_number = !text.empty() && text.size() <= 20 &&
+                            text.find_first_not_of("0123456789.") == std::string::npos &&
+                            std::count(text.begin(), text.end(), '.') <= 1 && text != ".";
+    if (raw_number) {
+        double number = 0;  // from_chars reads "." whatever the locale
+        std::from_chars(text.data(), text.data() + text.size(), number);
+        return heat_figure(number);
+    }
+    return text.size() <= kMaxHeatBytes ? one_line_title(text) : Text();
 }
 
 }  // namespace qinghe

@@ -41,4 +41,11 @@ bool json_true(const Json& object, std::string_view key);
 // missing, not a string, or blank.
 Text json_title(const Json& object, std::initializer_list<std::string_view> keys);
 
+// A heat figure that a board writes as text ("1234 万热度") is kept up to this length.
+inline constexpr size_t kMaxHeatBytes = 64;
+// The heat figure at `keys`: a number, or a string of digits with at most one ".", as
+// heat_figure writes it; other text as the board wrote it, cleaned as one_line_title says,
+// when it is at most kMaxHeatBytes long. Empty when missing, blank or of another type.
+Text json_heat(const Json& object, std::initializer_list<std::string_view> keys);
+
 }  // namespace qinghe

@@ -27,8 +27,8 @@ HotTopicsFetch read_page(RuntimeServices& services, TextView address) {
                               .cancelled = [&services] { return services.cancelled(); }});
     // A small body is kept for the site's words, should it hold no titles.
     const ByteArray small_body = raw.size() <= kMaxErrorBodyBytes ? raw : ByteArray();
-    fetch.titles = page_titles(std::move(page), std::move(raw), process_messages);
-    if (fetch.titles.empty()) explain(fetch, kBaiduBoardName, status, small_body, !headers.empty());
+    fetch.entries = page_titles(std::move(page), std::move(raw), process_messages);
+    if (fetch.entries.empty()) explain(fetch, kBaiduBoardName, status, small_body, !headers.empty());
     return fetch;
 }
 
@@ -66,9 +66,27 @@ std::vector<Text> hot_topic_titles(TextView page, const std::function<void()>& a
     return titles;
 }
 
-std::vector<Text> page_titles(Text page, ByteArray raw_body, const std::function<void()>& after_entry) {
+std::vector<Text> titles_of(const std::vector<HotEntry>& entries) {
+    std::vector<Text> titles;
+    titles.reserve(entries.size());
+    for (const HotEntry& entry : entries) titles.push_back(entry.title);
+    return titles;
+}
+
+std::vector<HotEntry> ranked(std::vector<Text> titles) {
+    std::vector<HotEntry> entries;
+    entries.reserve(titles.size());
+    for (Text& title : titles) add_entry(entries, std::move(title), {});
+    return entries;
+}
+
+void add_entry(std::vector<HotEntry>& entries, Text title, Text heat) {
+    entries.push_back({std::move(title), static_cast<int>(entries.size()) + 1, std::move(heat)});
+}
+
+std::vector<HotEntry> page_titles(Text page, ByteArray raw_body, const std::function<void()>& after_entry) {
     std::vector<Text> titles = hot_topic_titles(page, after_entry);
-    if (!titles.empty()) return titles;
+    if (!titles.empty()) return ranked(std::move(titles));
     // The board is UTF-8, declared or not (a declaration after the first 1024 bytes goes
     // unseen): its raw bytes are read when they are UTF-8, else the page text, converted
     // as its declaration says. Only the one read is kept meanwhile, so that a large page
@@ -87,9 +105,9 @@ std::vector<Text> page_titles(Text page, ByteArray raw_body, const std::function
 HotTopicsFetch fetch_hot_topics(RuntimeServices& services) {
     return guarded(services, kHotTopicsAddress, [&services] {
         HotTopicsFetch legacy = read_page(services, kHotTopicsAddress);
-        if (!legacy.titles.empty()) return legacy;
+        if (!legacy.entries.empty()) return legacy;
         HotTopicsFetch board = read_page(services, kHotTopicsBoardAddress);
-        if (!board.titles.empty()) return board;
+        if (!board.entries.empty()) return board;
         // The JSON stands on the board's host: when that did not answer, neither would it.
         const bool answered = board.telling != Telling::no_answer;
         HotTopicsFetch fetch = more_telling(std::move(legacy), std::move(board));

@@ -22,10 +22,25 @@ inline constexpr const char* kBaiduBoardName = "百度热搜";
 // byte for byte.
 std::vector<Text> hot_topic_titles(TextView page, const std::function<void()>& after_entry = {});
 
-// The titles of any page: its "list-title" entries, else its board data (read from the
-// raw body as UTF-8, else from the page text). Both are taken over, so that what is no
-// longer needed is let go while the rest is read.
-std::vector<Text> page_titles(Text page, ByteArray raw_body, const std::function<void()>& after_entry = {});
+// One title of a board, with its place on the board and the heat the board gives it.
+struct HotEntry {
+    Text title;
+    int rank = 0;    // its place among the board's titles as read (adverts and pinned ones left out), from 1
+    Text heat = {};  // the board's own heat figure as it shows it ("1234.5万"); empty when it gives none
+    bool operator==(const HotEntry&) const = default;
+};
+
+// The titles of the entries, in order.
+std::vector<Text> titles_of(const std::vector<HotEntry>& entries);
+// Entries of the titles in order, ranked from 1, without heat.
+std::vector<HotEntry> ranked(std::vector<Text> titles);
+// Appends `title` with `heat`, ranked after the entries before it.
+void add_entry(std::vector<HotEntry>& entries, Text title, Text heat);
+
+// The entries of any page: its "list-title" entries (which give no heat), else its board
+// data (read from the raw body as UTF-8, else from the page text). Both are taken over,
+// so that what is no longer needed is let go while the rest is read.
+std::vector<HotEntry> page_titles(Text page, ByteArray raw_body, const std::function<void()>& after_entry = {});
 
 // How much a fetch without titles tells about why, so that of two addresses that both
 // failed the more telling one is reported.
@@ -36,7 +51,7 @@ enum class Telling {
 };
 
 struct HotTopicsFetch {
-    std::vector<Text> titles = {};
+    std::vector<HotEntry> entries = {};  // the board's titles in board order
     // Without titles: the address that failed most tellingly and why it gave none (one
     // line without control characters; with the site's words "知乎热榜：身份未经过验证（401）").
     Text address = {};

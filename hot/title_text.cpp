@@ -1,5 +1,8 @@
 #include "hot/title_text.h"
 
+#include <cmath>
+#include <string>
+
 #include "text/codec.h"
 
 namespace qinghe {
@@ -63,6 +66,18 @@ Text one_line_title(std::string_view utf8) {
         }
     }
     return is_space_only(line) ? Text() : from_utf8(line);
+}
+
+Text heat_figure(double value) {
+    if (!(value > 0) || value > 1e16) return {};
+    const auto with_tenths = [](long long tenths, const char* unit) {
+        std::string figure = std::to_string(tenths / 10);
+        if (tenths % 10 != 0) figure += "." + std::to_string(tenths % 10);
+        return from_utf8(figure + unit);
+    };
+    if (value < 9999.5) return value < 0.5 ? Text() : Text(std::to_string(std::llround(value)));
+    if (const long long tenths = std::llround(value / 1e3); tenths < 100'000) return with_tenths(tenths, "万");
+    return with_tenths(std::llround(value / 1e7), "亿");
 }
 
 Text clean_reason(TextView text) {

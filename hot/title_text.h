@@ -20,6 +20,12 @@ inline constexpr size_t kMaxTitleBytes = 4096;
 // title is longer than kMaxTitleBytes.
 Text one_line_title(std::string_view utf8);
 
+// A heat figure that a board gives as a raw number, written as boards show one: below
+// 10,000 the number itself ("8765"), then in 万 with one decimal ("1234.5万"), from 1 亿
+// in 亿 ("1.2亿"); a decimal ".0" is left out ("480万"). Empty for a number that rounds to
+// 0 or less, is not finite, or lies past 10^16 (no board's heat).
+Text heat_figure(double value);
+
 // A reason is one short line: a longer one is cut there, "…" marking the cut.
 inline constexpr size_t kMaxReasonCharacters = 100;
 

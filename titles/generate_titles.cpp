@@ -135,10 +135,10 @@ Planted plant_hot_topics(Window& window, const std::function<const RunChecks&()>
     std::vector<Text> titles;
     auto fetched = now;
     Text notice;
-    if (!fetch.titles.empty()) {
-        const Text problem = store_topics(services.settings_folder(), board.key, fetch.titles, now);
+    if (!fetch.entries.empty()) {
+        titles = titles_of(fetch.entries);
+        const Text problem = store_topics(services.settings_folder(), board.key, titles, now);
         if (!problem.empty()) services.report_problem(problem);
-        titles = std::move(fetch.titles);
     } else {
         services.report_problem(fetch.address + ": " + fetch.reason);
         std::optional<CachedTopics> cached = load_topics(services.settings_folder(), board.key);

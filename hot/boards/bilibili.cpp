@@ -6,18 +6,18 @@
 
 namespace qinghe {
 
-std::vector<Text> bilibili_titles(std::string_view utf8, const std::function<void()>& pump) {
+std::vector<HotEntry> bilibili_titles(std::string_view utf8, const std::function<void()>& pump) {
     const Json page = parse_bounded_json(utf8, pump);
     const Json* entries = json_array_at(page, {"list"});
     if (!entries) return {};
-    std::vector<Text> titles;
+    std::vector<HotEntry> titles;
     for (const Json& entry : *entries) {
         const Json* stats = json_at(entry, {"stat_datas"});
         if (stats && json_true(*stats, "is_commercial")) continue;
         // show_name is the word as the site shows it; older entries carry the keyword alone.
         Text title = json_title(entry, {"show_name"});
         if (title.empty()) title = json_title(entry, {"keyword"});
-        if (!title.empty()) titles.push_back(std::move(title));
+        if (!title.empty()) add_entry(titles, std::move(title), json_heat(entry, {"heat_score"}));
     }
     return titles;
 }

@@ -9,7 +9,7 @@
 namespace qinghe {
 namespace {
 
-std::vector<Text> no_titles(std::string_view, const std::function<void()>&) { return {}; }
+std::vector<HotEntry> no_titles(std::string_view, const std::function<void()>&) { return {}; }
 
 // Whether a member holds something: not missing, null, false, 0, "", [] or {}.
 bool holds(const Json& object, std::string_view key) {
@@ -22,7 +22,7 @@ bool holds(const Json& object, std::string_view key) {
 
 }  // namespace
 
-std::vector<Text> douyin_titles(std::string_view utf8, const std::function<void()>& pump) {
+std::vector<HotEntry> douyin_titles(std::string_view utf8, const std::function<void()>& pump) {
     const Json page = parse_bounded_json(utf8, pump);
     // The web list nests its entries in data, the billboard holds them at the top. An
     // advert carries ad_data (and takes a rank); in the web list the pinned topic is the
@@ -31,13 +31,13 @@ std::vector<Text> douyin_titles(std::string_view utf8, const std::function<void(
     const bool web_list = entries != nullptr;
     if (!entries) entries = json_array_at(page, {"word_list"});
     if (!entries) return {};
-    std::vector<Text> titles;
+    std::vector<HotEntry> titles;
     for (const Json& entry : *entries) {
         if (holds(entry, "ad_data")) continue;
         const Json* position = json_at(entry, {"position"});
         if (web_list && (!position || position->is_null())) continue;
         Text title = json_title(entry, {"word"});
-        if (!title.empty()) titles.push_back(std::move(title));
+        if (!title.empty()) add_entry(titles, std::move(title), json_heat(entry, {"hot_value"}));
     }
     return titles;
 }
@@ -61,7 +61,7 @@ HotTopicsFetch fetch_douyin(RuntimeServices& services) {
                                           .cookies = &cookies,
                                           .new_cookies = &list_cookies},
                                          douyin_titles);
-        if (!list.titles.empty()) return list;
+        if (!list.entries.empty()) return list;
         return more_telling(std::move(list), read_board(services, billboard, douyin_titles));
     });
 }

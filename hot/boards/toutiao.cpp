@@ -7,14 +7,14 @@
 
 namespace qinghe {
 
-std::vector<Text> toutiao_titles(std::string_view utf8, const std::function<void()>& pump) {
+std::vector<HotEntry> toutiao_titles(std::string_view utf8, const std::function<void()>& pump) {
     const Json page = parse_bounded_json(utf8, pump);
     const Json* entries = json_array_at(page, {"data"});
     if (!entries) return {};
-    std::vector<Text> titles;
+    std::vector<HotEntry> titles;
     for (const Json& entry : *entries) {
         Text title = json_title(entry, {"Title"});
-        if (!title.empty()) titles.push_back(std::move(title));
+        if (!title.empty()) add_entry(titles, std::move(title), json_heat(entry, {"HotValue"}));
     }
     return titles;
 }

@@ -23,15 +23,15 @@ Text entry_title(const Json& entry) {
 
 }  // namespace
 
-std::vector<Text> weibo_titles(std::string_view utf8, const std::function<void()>& pump) {
+std::vector<HotEntry> weibo_titles(std::string_view utf8, const std::function<void()>& pump) {
     const Json page = parse_bounded_json(utf8, pump);
     const Json* entries = json_array_at(page, {"data", "realtime"});
     if (!entries) return {};
-    std::vector<Text> titles;
+    std::vector<HotEntry> titles;
     for (const Json& entry : *entries) {
         if (json_true(entry, "is_ad")) continue;
         Text title = entry_title(entry);
-        if (!title.empty()) titles.push_back(std::move(title));
+        if (!title.empty()) add_entry(titles, std::move(title), json_heat(entry, {"num"}));
     }
     return titles;
 }

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cmath>
 
 #include "hot/board_page.h"
 #include "hot/boards.h"
@@ -20,7 +21,7 @@ namespace {
 
 using namespace qinghe::test;
 using Titles = std::vector<Text>;
-using Reader = Titles (*)(std::string_view utf8, const std::function<void()>& pump);
+using Reader = std::vector<HotEntry> (*)(std::string_view utf8, const std::function<void()>& pump);
 
 Titles program_texts(const std::vector<std::string>& utf8) {
     Titles out;
@@ -33,6 +34,7 @@ struct BoardSample {
     Reader reader;
     std::string body;  // as the site serves it: pinned or advertised entries, empty words, separators, emoji
     std::vector<std::string> titles;
+    std::vector<std::string> heats = {};  // each title's heat figure; none when empty
 };
 
 // The shapes the sites answer today, beside older ones the readers still take.
@@ -43,13 +45,30 @@ const BoardSample kSamples[] = {
      R"({"word":"广告二","is_ad":1},{"word":""},{"word":"段落\u2029分隔"},{"word":"表情😀","is_ad":0},{"num":1},)"
      R"({"word_scheme":"#话题无词#","num":3},{"word_scheme":"#"},{"word_scheme":"半#边"},{"word_scheme":"##"}],)"
      R"("hotgovs":[{"word":"置顶"}]}})",
-     {"第一条", "段落 分隔", "表情😀", "话题无词", "半#边"}},
+     {"第一条", "段落 分隔", "表情😀", "话题无词", "半#边"},
+     {"5", "", "", "3", ""}},
+    {"weibo",  // heat as raw numbers, the badge apart in label_name
+     weibo_titles,
+     R"({"ok":1,"data":{"realtime":[{"word":"某地发生5.2级地震","num":1234567,"raw_hot":1234567,"rank":0,)"
+     R"("realpos":1,"label_name":"爆","flag":1},{"word":"热词二","num":987,"rank":1},{"word":"热词三","num":0},)"
+     R"({"word":"亿级","num":123456789},{"word":"近万","num":99999.6},{"word":"负数","num":-5}]}})",
+     {"某地发生5.2级地震", "热词二", "热词三", "亿级", "近万", "负数"},
+     {"123.5万", "987", "", "1.2亿", "10万", ""}},
     {"zhihu",  // the desktop list since 2021: title_area, questions, articles and events
      zhihu_titles,
      R"({"data":[{"card_id":"Q_1","target":{"title_area":{"text":"…船长的哪些操作很关键？"},"link":{"url":"x"}}},)"
      R"({"card_id":"AT_2","target":{"title_area":{"text":"文章一"}}},{"card_id":"EV_3","target":{"title_area":{}}},)"
      R"({"card_id":"EV_4","target":{"title_area":{"text":"事件\n二"}}},{"target":{"title_area":"x"}}],"fresh_text":"y"})",
      {"…船长的哪些操作很关键？", "文章一", "事件 二"}},
+    {"zhihu",  // the desktop list's heat in the target's metrics_area, the API's beside the entry
+     zhihu_titles,
+     R"({"data":[{"card_id":"Q_1","target":{"title_area":{"text":"问题"},"metrics_area":{"text":"856 万热度",)"
+     R"("font_color":""}}},{"type":"hot_list_feed","detail_text":"1234 万热度","target":{"title":"问题一？"}},)"
+     R"({"detail_text":"","target":{"title":"问题二"}},{"detail_text":"热度\n上升","target":{"title":"三"}},)"
+     R"({"detail_text":")" +
+         std::string(kMaxHeatBytes + 1, 'x') + R"(","target":{"title":"过长"}}]})",
+     {"问题", "问题一？", "问题二", "三", "过长"},
+     {"856 万热度", "1234 万热度", "", "热度 上升", ""}},
     {"zhihu",  // the API: the classic shape
      zhihu_titles,
      R"({"data":[{"type":"hot_list_feed","target":{"title":"问题一？","excerpt":"x"}},{"target":{"title":" \u3000 "}},)"
@@ -61,17 +80,27 @@ const BoardSample kSamples[] = {
      R"({"word":"抖音一","hot_value":9,"position":1},{"word":"\t制表\u2028","position":2},{"word":null,"position":3},)"
      R"({"word":"推广","position":"6","ad_data":{"ad_id":7}},{"word":"无广告数据","position":4,"ad_data":{}},)"
      R"({"word":"抖音三","position":5,"ad_data":""},{"word":"无位置"}],"trending_list":[{"word":"趋势","position":1}]}})",
-     {"抖音一", " 制表 ", "无广告数据", "抖音三"}},
+     {"抖音一", " 制表 ", "无广告数据", "抖音三"},
+     {"9", "", "", ""}},
     {"douyin",  // the billboard
      douyin_titles,
-     R"({"status_code":0,"word_list":[{"word":"榜单一"},{"word":"广告","ad_data":[1]},{"word":"榜单二","position":2}]})",
-     {"榜单一", "榜单二"}},
+     R"({"status_code":0,"word_list":[{"word":"榜单一","hot_value":11234567},{"word":"广告","ad_data":[1]},)"
+     R"({"word":"榜单二","position":2}]})",
+     {"榜单一", "榜单二"},
+     {"1123.5万", ""}},
     {"toutiao",
      toutiao_titles,
      R"({"data":[{"ClusterId":7380987654321098765,"ClusterIdStr":"7380987654321098765","Title":"头条一",)"
      R"("HotValue":"100"},{"Title":"","ClusterId":123456789012345678901234567890},{"Title":"C1\u0085控制\u007f"},)"
      R"({"Title":"头条三"}],"fixed_top_data":[{"Title":"置顶头条"}],"status":"success"})",
-     {"头条一", "C1 控制 ", "头条三"}},
+     {"头条一", "C1 控制 ", "头条三"},
+     {"100", "", ""}},
+    {"toutiao",  // HotValue as the site writes it, a number in a string
+     toutiao_titles,
+     R"({"data":[{"Title":"头条一","HotValue":"12345678"},{"Title":"头条二","HotValue":"99999999"},)"
+     R"({"Title":"头条三","HotValue":"1.5e3"},{"Title":"头条四","HotValue":"."}],"status":"success"})",
+     {"头条一", "头条二", "头条三", "头条四"},
+     {"1234.6万", "1亿", "1.5e3", "."}},
     {"bilibili",
      bilibili_titles,
      R"({"code":0,"list":[{"keyword":"EDGJieJie已起诉多家企业","show_name":"EDG 起诉"},{"keyword":"关键词二",)"
@@ -95,13 +124,20 @@ const BoardSample kSamples[] = {
      R"({"word":"第三","index":2},{"word":"无名次","index":-1},{"word":"数组广告","brandInfo":[{"mode":"ad"}]},)"
      R"({"word":"对象广告","brandInfo":{"data":{"mode":"ad"}}},{"word":"文字对象","brandInfo":"{\"data\":{\"mode\":\"ad\"}}"},)"
      R"({"word":"品牌数组","brandInfo":"[{\"data\":{\"mode\":\"brand\"}},7]"},{"word":"尾","index":3}]}]}})",
-     {"第一", "第二", "第三", "品牌数组", "尾"}},
+     {"第一", "第二", "第三", "品牌数组", "尾"},
+     {"780.8万", "769.1万", "", "", ""}},
     {"bilibili",  // the live site: is_commercial as a string
      bilibili_titles,
      R"({"code":0,"list":[{"keyword":"某品牌新品","show_name":"某品牌新品","pos":3,)"
      R"("stat_datas":{"is_commercial":"1","stat_type":"ad"}},{"keyword":"热词","show_name":"热词","pos":1,)"
      R"("stat_datas":{"is_commercial":"0"}},{"keyword":"无统计","stat_datas":{}},{"keyword":"字符真","stat_datas":{"is_commercial":"true"}}]})",
      {"热词", "无统计"}},
+    {"bilibili",  // heat_score, a raw number
+     bilibili_titles,
+     R"({"code":0,"list":[{"hot_id":1,"keyword":"热词","show_name":"热词","score":0,"heat_score":2300000,"pos":1,)"
+     R"("stat_datas":{"etime":"1","stime":"1","is_commercial":"0"}}]})",
+     {"热词"},
+     {"230万"}},
     {"baidu",  // earlier pages pinned an entry inside the ranking
      board_titles_from_json,
      R"({"data":{"cards":[{"content":[{"word":"置顶","isTop":true},{"word":"词条"}]}]}})",
@@ -110,7 +146,12 @@ const BoardSample kSamples[] = {
 
 TEST(BoardReaders, TitlesInBoardOrderCleanedWithoutPinnedAdsOrBlanks) {
     for (const BoardSample& sample : kSamples) {
-        EXPECT_EQ(sample.reader(sample.body, {}), program_texts(sample.titles)) << sample.key;
+        const std::vector<HotEntry> entries = sample.reader(sample.body, {});
+        EXPECT_EQ(titles_of(entries), program_texts(sample.titles)) << sample.key;
+        for (size_t i = 0; i < entries.size(); ++i) {
+            EXPECT_EQ(entries[i].rank, static_cast<int>(i) + 1) << sample.key;
+            EXPECT_EQ(to_utf8(entries[i].heat), sample.heats.empty() ? "" : sample.heats.at(i)) << sample.key << i;
+        }
         // Cut anywhere inside, the JSON gives nothing rather than the first half.
         for (size_t cut : {size_t{1}, sample.body.size() / 2, sample.body.size() - 1}) {
             EXPECT_TRUE(sample.reader(sample.body.substr(0, cut), {}).empty()) << sample.key << " cut at " << cut;
@@ -136,6 +177,29 @@ TEST(TitleText, OneLineTitles) {
         {std::string(kMaxTitleBytes + 1, 'x'), ""},
     };
     for (const auto& c : cases) EXPECT_EQ(one_line_title(c.utf8), from_utf8(c.title)) << c.utf8;
+}
+
+TEST(TitleText, HeatFiguresAsBoardsShowThem) {
+    const struct {
+        double value;
+        const char* figure;
+    } cases[] = {
+        {1, "1"},
+        {9999.4, "9999"},
+        {9999.5, "1万"},
+        {12345, "1.2万"},
+        {4800000, "480万"},
+        {12345678, "1234.6万"},
+        {99999999, "1亿"},
+        {150000000, "1.5亿"},
+        {1e16, "100000000亿"},
+        {0, ""},
+        {0.4, ""},
+        {-3, ""},
+        {1e17, ""},
+        {std::nan(""), ""},
+    };
+    for (const auto& c : cases) EXPECT_EQ(to_utf8(heat_figure(c.value)), c.figure) << c.value;
 }
 
 TEST(TitleText, ReasonsLoseControlCharactersAndSeparators) {
@@ -291,7 +355,7 @@ TEST_F(BoardFetchTest, EachBoardFromItsAddressWithItsHeaders) {
         answers = {
             {path, sample.key == std::string("baidu") ? json("<!--s-data:" + sample.body + "-->") : json(sample.body)}};
         const HotTopicsFetch fetched = fetch(sample.key);
-        EXPECT_EQ(fetched.titles, program_texts(sample.titles)) << sample.key;
+        EXPECT_EQ(titles_of(fetched.entries), program_texts(sample.titles)) << sample.key;
         const ReceivedRequest* request = request_for(path);
         ASSERT_NE(request, nullptr) << sample.key;
         const bool browser = request->header("User-Agent").find("Windows NT 10.0") != std::string::npos;
@@ -359,7 +423,7 @@ TEST_F(BoardFetchTest, FailuresSayWhatTheSiteSaid) {
     for (const auto& c : cases) {
         answers = c.answers;
         const HotTopicsFetch fetched = fetch(c.key);
-        EXPECT_TRUE(fetched.titles.empty());
+        EXPECT_TRUE(fetched.entries.empty());
         EXPECT_EQ(to_utf8(fetched.reason), c.reason) << c.key;
         EXPECT_EQ(fetched.address, services.address_for(c.address)) << c.reason;
     }
@@ -369,17 +433,17 @@ TEST_F(BoardFetchTest, BaiduAsksItsJsonWhenThePageDataIsBroken) {
     const std::string api = R"({"success":true,"data":{"cards":[{"content":[{"word":"接口一"},{"word":"接口二"}]}]}})";
     answers = {{"/baidu/board", json(R"(<!--s-data:{"data":{"cards":[{"content":[{"word":"未完-->)")},
                {"/baidu/api", json(api)}};
-    EXPECT_EQ(fetch("baidu").titles, program_texts({"接口一", "接口二"}));
+    EXPECT_EQ(titles_of(fetch("baidu").entries), program_texts({"接口一", "接口二"}));
     EXPECT_EQ(paths_asked(), (std::vector<std::string>{"/baidu/legacy", "/baidu/board", "/baidu/api"}));
     EXPECT_EQ(request_for("/baidu/api")->header("User-Agent").find("Windows NT 10.0"), std::string::npos);
 
     answers["/baidu/board"] = json(R"(<!--s-data:{"data":{"cards":[{"content":[{"word":"页面"}]}]}}-->)");
-    EXPECT_EQ(fetch("baidu").titles, program_texts({"页面"}));
+    EXPECT_EQ(titles_of(fetch("baidu").entries), program_texts({"页面"}));
     EXPECT_EQ(paths_asked(), (std::vector<std::string>{"/baidu/legacy", "/baidu/board"}));
 
     // The board's host unreachable: its JSON is not asked either.
     services.addresses.erase(Text(kHotTopicsBoardAddress));
-    EXPECT_TRUE(fetch("baidu").titles.empty());
+    EXPECT_TRUE(fetch("baidu").entries.empty());
     EXPECT_EQ(paths_asked(), std::vector<std::string>{"/baidu/legacy"});
 }
 
@@ -412,7 +476,7 @@ TEST_F(BoardFetchTest, AFallbackThatGivesTitlesWinsOverTheSitesWords) {
     for (const auto& c : cases) {
         answers = c.answers;
         const HotTopicsFetch fetched = fetch(c.key);
-        EXPECT_EQ(fetched.titles, program_texts(c.titles)) << c.key << ": " << to_utf8(fetched.reason);
+        EXPECT_EQ(titles_of(fetched.entries), program_texts(c.titles)) << c.key << ": " << to_utf8(fetched.reason);
     }
 }
 
@@ -426,20 +490,20 @@ TEST_F(BoardFetchTest, DouyinTakesTheLoginCookiesElseTheGuideOnesElseTheBillboar
                                                               R"(","position":1}]}})"))};
                 }},
                {"/douyin/billboard", json(R"({"word_list":[{"word":"榜单"}]})")}};
-    EXPECT_EQ(fetch("douyin").titles, program_texts({"ttwid=login; s_v_web_id=xyz"}));
+    EXPECT_EQ(titles_of(fetch("douyin").entries), program_texts({"ttwid=login; s_v_web_id=xyz"}));
     EXPECT_EQ(paths_asked(), (std::vector<std::string>{"/douyin/login", "/douyin/list"}));
 
     answers["/douyin/login"] = json("{}");
-    EXPECT_EQ(fetch("douyin").titles, program_texts({"ttwid=guide"}));
+    EXPECT_EQ(titles_of(fetch("douyin").entries), program_texts({"ttwid=guide"}));
     EXPECT_EQ(paths_asked(), (std::vector<std::string>{"/douyin/login", "/douyin/guide", "/douyin/list"}));
 
     answers["/douyin/guide"] = json("{}");  // no cookies: the list, which wants them, is not asked
-    EXPECT_EQ(fetch("douyin").titles, program_texts({"榜单"}));
+    EXPECT_EQ(titles_of(fetch("douyin").entries), program_texts({"榜单"}));
     EXPECT_EQ(paths_asked(), (std::vector<std::string>{"/douyin/login", "/douyin/guide", "/douyin/billboard"}));
 
     answers["/douyin/login"] = json("{}", "Set-Cookie: ttwid=stale\r\n");
     answers["/douyin/list"] = json(R"({"data":{"word_list":[]}})");  // cookies it does not take
-    EXPECT_EQ(fetch("douyin").titles, program_texts({"榜单"}));
+    EXPECT_EQ(titles_of(fetch("douyin").entries), program_texts({"榜单"}));
     EXPECT_EQ(paths_asked(), (std::vector<std::string>{"/douyin/login", "/douyin/list", "/douyin/billboard"}));
 }
 
@@ -459,7 +523,7 @@ TEST(BoardFetchByHostName, RealHttpsAddressConnectedToALocalServer) {
     services.addresses[Text(kWeiboAddress)] = Text(kWeiboAddress);
     services.connections = {"weibo.com" + to_local};
     const HotTopicsFetch fetched = find_hot_board("weibo")->fetch(services);
-    EXPECT_EQ(fetched.titles, program_texts(kSamples[0].titles)) << to_utf8(fetched.reason);
+    EXPECT_EQ(titles_of(fetched.entries), program_texts(kSamples[0].titles)) << to_utf8(fetched.reason);
     ASSERT_EQ(weibo.requests().size(), 2u);
     EXPECT_EQ(weibo.requests()[1].target, "/ajax/side/hotSearch");
     EXPECT_EQ(weibo.requests()[1].header("Host"), "weibo.com");

@@ -73,16 +73,16 @@ TEST(HotTopicTitles, LegacyAnchorTextsByteForByte) {
     EXPECT_TRUE(hot_topic_titles("").empty());
     EXPECT_TRUE(hot_topic_titles("<html>error page</html>").empty());
     // A page with legacy entries yields exactly those, whatever else it holds.
-    EXPECT_EQ(page_titles(entry("A") + board_page(kBoardJson), ""), std::vector<Text>{"A"});
+    EXPECT_EQ(titles_of(page_titles(entry("A") + board_page(kBoardJson), "")), std::vector<Text>{"A"});
 }
 
 TEST(HotTopicTitles, BoardEntriesOfTheFirstCardWithoutPinnedOnes) {
     const Text page = from_utf8(board_page(kBoardJson));
-    EXPECT_EQ(board_titles(page), program_texts(kBoardTitles));
-    EXPECT_EQ(page_titles(page, ""), program_texts(kBoardTitles));
+    EXPECT_EQ(titles_of(board_titles(page)), program_texts(kBoardTitles));
+    EXPECT_EQ(titles_of(page_titles(page, "")), program_texts(kBoardTitles));
     // A UTF-8 page whose charset went unnoticed stands unconverted in the page text.
     const std::string raw = board_page(kBoardJson);
-    EXPECT_EQ(page_titles(raw, raw), program_texts(kBoardTitles));
+    EXPECT_EQ(titles_of(page_titles(raw, raw)), program_texts(kBoardTitles));
 }
 
 TEST(HotTopicTitles, BoardPagesThatHoldNoTitles) {
@@ -103,7 +103,7 @@ TEST(HotTopicTitles, BoardPagesThatHoldNoTitles) {
     EXPECT_TRUE(board_titles_from_json("{\"data\":{\"cards\":[{\"content\":[{\"word\":\"\xff\xfe\"}]}]}}").empty())
         << "not UTF-8";
     // Only a boolean pins an entry.
-    EXPECT_EQ(board_titles(board_page(R"({"data":{"cards":[{"content":[{"word":"x","isTop":"true"}]}]}})")),
+    EXPECT_EQ(titles_of(board_titles(board_page(R"({"data":{"cards":[{"content":[{"word":"x","isTop":"true"}]}]}})"))),
               std::vector<Text>{"x"});
 }
 
@@ -123,7 +123,7 @@ TEST_F(HotTopicsFetchTest, LegacyPageAloneWhenItHasTitles) {
     ScriptedServer board(page(board_page(kBoardJson)));
     point_at(legacy.url("/buzz?b=1"), board.url());
     const HotTopicsFetch fetch = fetch_hot_topics(services);
-    EXPECT_EQ(fetch.titles, (std::vector<Text>{"A", "B"}));
+    EXPECT_EQ(titles_of(fetch.entries), (std::vector<Text>{"A", "B"}));
     EXPECT_EQ(board.requests().size(), 0u);
 }
 
@@ -137,7 +137,7 @@ TEST_F(HotTopicsFetchTest, LegacyAddressRedirectsToAnHttpsBoard) {
     ScriptedServer unused_board(page(board_page(kBoardJson)));
     point_at(legacy.url("/buzz?b=1"), unused_board.url());
     const HotTopicsFetch fetch = fetch_hot_topics(services);
-    EXPECT_EQ(fetch.titles, program_texts(kBoardTitles));
+    EXPECT_EQ(titles_of(fetch.entries), program_texts(kBoardTitles));
     ASSERT_EQ(board.requests().size(), 1u);
     EXPECT_EQ(board.requests()[0].target, "/board?tab=realtime");
     EXPECT_EQ(unused_board.requests().size(), 0u) << "one request when the first page gives titles";
@@ -148,7 +148,7 @@ TEST_F(HotTopicsFetchTest, BoardAskedWhenTheLegacyPageFails) {
     ScriptedServer board(page(board_page(kBoardJson)));
     point_at(legacy.url("/buzz?b=1"), board.url("/board?tab=realtime"));
     const HotTopicsFetch fetch = fetch_hot_topics(services);
-    EXPECT_EQ(fetch.titles, program_texts(kBoardTitles));
+    EXPECT_EQ(titles_of(fetch.entries), program_texts(kBoardTitles));
     EXPECT_EQ(legacy.requests().size(), 1u);
     EXPECT_EQ(board.requests().size(), 1u);
 }
@@ -171,7 +171,7 @@ TEST_F(HotTopicsFetchTest, BothFailingSayWhy) {
     for (const auto& c : cases) {
         point_at(legacy.url(), c.board, c.api);
         const HotTopicsFetch fetch = fetch_hot_topics(services);
-        EXPECT_TRUE(fetch.titles.empty());
+        EXPECT_TRUE(fetch.entries.empty());
         EXPECT_EQ(fetch.address, c.address);
         EXPECT_EQ(fetch.reason, c.reason) << to_utf8(fetch.reason);
     }
