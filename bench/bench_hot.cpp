@@ -5,7 +5,8 @@
 // For each: the whole fetch's time, the longest gap between two calls of the message
 // hook (how long the window would freeze) and the memory it adds at its peak. Each case
 // runs in a process of its own so that the peaks do not mix; the server runs in another.
-//   bench_hot
+// Then six boards' titles merged into topics, real-shaped and hostile.
+//   bench_hot [--merge]    (--merge: the merge alone)
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -14,13 +15,16 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
 #include <map>
 #include <string>
 
 #include "bench/process_status.h"
 #include "hot/boards.h"
 #include "hot/boards/board_units.h"
+#include "hot/topic_merge.h"
 #include "tests/support/http_server.h"
+#include "text/codec.h"
 #include "web/http_request.h"
 
 namespace {
@@ -109,6 +113,51 @@ int child(const std::string& base, const Case& c) {
     return 0;
 }
 
+// Six boards' titles merged: boards of real-shaped titles (places, people and events
+// recombined, so that many pairs share characters), and hostile ones (every title 64
+// characters of the same six, so that every pair must be compared in full).
+void merge_figures() {
+    using namespace qinghe;
+    const std::vector<std::string> places = {"泸定", "北京", "上海", "杭州", "日本", "四川", "广州", "深圳"};
+    const std::vector<std::string> events = {"地震",     "暴雨",   "地铁故障", "新线开通",
+                                             "门票涨价", "演唱会", "发布会",   "夺冠"};
+    const std::vector<std::string> words = {"官方通报", "最新消息", "发生", "现场视频", "已致3人受伤", "网友热议", ""};
+    const auto board_of = [](size_t count, const std::function<std::string(size_t)>& title) {
+        std::vector<HotEntry> entries;
+        for (size_t i = 0; i < count; ++i) add_entry(entries, from_utf8(title(i)), {});
+        return entries;
+    };
+    const struct {
+        const char* what;
+        size_t per_board;
+        std::function<std::string(size_t, size_t)> title;  // of board b's i-th entry
+    } cases[] = {
+        {"real-shaped, 6 x 50", 50,
+         [&](size_t b, size_t i) {
+             return words[(i + b) % words.size()] + places[(i * 3 + b) % places.size()] +
+                    events[(i * 5 + b * 7) % events.size()] + words[(i * 7 + b) % words.size()];
+         }},
+        {"hostile, 6 x 100", 100,
+         [](size_t b, size_t i) {
+             std::string title;
+             for (size_t k = 0; k < 64; ++k)
+                 title += std::string("地震暴雨故障").substr(((k * 7 + i * 3 + b) % 6) * 3, 3);
+             return title;
+         }},
+    };
+    std::printf("\nsix boards merged (merge_topics)\n%-22s %9s %7s\n", "boards", "total ms", "topics");
+    for (const auto& c : cases) {
+        std::vector<std::vector<HotEntry>> lists;
+        for (size_t b = 0; b < 6; ++b) lists.push_back(board_of(c.per_board, [&](size_t i) { return c.title(b, i); }));
+        std::vector<RankedBoard> boards;
+        for (size_t b = 0; b < lists.size(); ++b) boards.push_back({"board" + std::to_string(b), lists[b]});
+        const auto start = Clock::now();
+        const size_t topics = merge_topics(boards).size();
+        const double ms = std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+        std::printf("%-22s %9.1f %7zu\n", c.what, ms, topics);
+    }
+}
+
 int run_case(const char* self, const std::string& base, size_t index) {
     const pid_t pid = fork();
     if (pid == 0) {
@@ -124,6 +173,10 @@ int run_case(const char* self, const std::string& base, size_t index) {
 
 int main(int argc, char* argv[]) {
     if (argc == 4 && std::string(argv[1]) == "--child") return child(argv[2], kCases[std::atoi(argv[3])]);
+    if (argc == 2 && std::string(argv[1]) == "--merge") {
+        merge_figures();
+        return 0;
+    }
     int port_pipe[2];
     if (pipe(port_pipe) != 0) return 1;
     const pid_t server = fork();
@@ -141,5 +194,6 @@ int main(int argc, char* argv[]) {
     kill(server, SIGTERM);
     waitpid(server, nullptr, 0);
     std::printf("goals: longest gap under 100 ms; peak under 3x the body\n");
+    merge_figures();
     return failed;
 }
