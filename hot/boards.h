@@ -18,6 +18,11 @@ struct HotBoard {
 
 // baidu, weibo, zhihu, douyin, toutiao, bilibili.
 std::span<const HotBoard> hot_boards();
+
+// The choice box's item after the boards (UTF-8, kept in config.ini as a board's name
+// is): every board fetched at once and the same event merged across them
+// (hot/all_boards.h, hot/topic_merge.h).
+inline constexpr const char* kAllBoardsChoice = "全网（合并）";
 // The board with `key`; nullptr when none has it.
 const HotBoard* find_hot_board(std::string_view key);
 

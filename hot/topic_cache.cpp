@@ -237,6 +237,11 @@ Text cached_topics_notice(TextView reason, TextView board_name, const CachedTopi
            from_utf8("。");
 }
 
+Text topics_age(system_clock::time_point fetched, system_clock::time_point now) {
+    const std::string age = age_text(now - fetched);
+    return from_utf8(age.starts_with(' ') ? age.substr(1) : age);
+}
+
 Text fetched_status(TextView board_name, system_clock::time_point fetched, system_clock::time_point now) {
     const std::tm at = local_time(fetched), today = local_time(now);
     const bool same_day = at.tm_year == today.tm_year && at.tm_yday == today.tm_yday;

@@ -59,6 +59,10 @@ std::optional<CachedTopics> topics_from_cache(std::string_view utf8, std::string
 Text cached_topics_notice(TextView reason, TextView board_name, const CachedTopics& cached,
                           std::chrono::system_clock::time_point now);
 
+// How long ago `fetched` was, as the grey line says it: "刚刚" under a minute, then
+// "5 分钟前", "3 小时前" below a day, "2 天前".
+Text topics_age(std::chrono::system_clock::time_point fetched, std::chrono::system_clock::time_point now);
+
 // A short status for the writer's panel: "微博热搜 · 05:20 获取" when fetched today
 // (local time), else with the date, "微博热搜 · 12月9日 05:20 获取".
 Text fetched_status(TextView board_name, std::chrono::system_clock::time_point fetched,

@@ -5,9 +5,11 @@
 #include <optional>
 
 #include "controls/names.h"
+#include "hot/all_boards.h"
 #include "hot/boards.h"
 #include "hot/topic_cache.h"
 #include "hot/topic_filter.h"
+#include "hot/topic_merge.h"
 #include "text/codec.h"
 #include "text/search.h"
 #include "titles/generator.h"
@@ -97,13 +99,18 @@ private:
     Window& window_;
 };
 
-// The board chosen in the writer's panel; the first when the choice names none.
-const HotBoard& chosen_board(const Window& window) {
+// The merged view plants at most this many titles, as a board gives about as many.
+constexpr size_t kMaxMergedTitles = 50;
+
+// The board chosen in the writer's panel, nullptr for every board at once; the first
+// board when the choice names none.
+const HotBoard* chosen_board(const Window& window) {
     const Text choice = window.content(name::board_choice);
+    if (choice == from_utf8(kAllBoardsChoice)) return nullptr;
     for (const HotBoard& board : hot_boards()) {
-        if (from_utf8(board.name) == choice) return board;
+        if (from_utf8(board.name) == choice) return &board;
     }
-    return hot_boards().front();
+    return &hot_boards().front();
 }
 
 // What planting hot topics gave: whether titles went in (else the run ends), whether a
@@ -115,52 +122,28 @@ struct Planted {
     Text status = {};
 };
 
-// Replaces the prefix list by the chosen board's live titles, each followed by CR LF, in
-// one write, and keeps them as the board's last good titles. When the board gives none,
-// its kept titles go in instead, with a grey line giving their age; without kept titles
-// the grey line says why. The box is written only once everything else has been done,
-// so a run that fails or is stopped on the way leaves it as it was.
-Planted plant_hot_topics(Window& window, const std::function<const RunChecks&()>& word_lists) {
-    const HotBoard& board = chosen_board(window);
-    const Text board_name = from_utf8(board.name);
-    StoppableServices services(window.services());
-    HotTopicsFetch fetch;
-    {
-        const FetchUnderWay waiting(window, services);
-        fetch = board.fetch(services);
-    }
-    if (services.cancelled()) return {.status = from_utf8("已取消")};
-    const auto now = std::chrono::system_clock::now();
-    Planted planted{.done = true};
-    std::vector<Text> titles;
-    auto fetched = now;
-    Text notice;
-    if (!fetch.entries.empty()) {
-        titles = titles_of(fetch.entries);
-        const Text problem = store_topics(services.settings_folder(), board.key, titles, now);
-        if (!problem.empty()) services.report_problem(problem);
-    } else {
-        services.report_problem(fetch.address + ": " + fetch.reason);
-        std::optional<CachedTopics> cached = load_topics(services.settings_folder(), board.key);
-        if (!cached) {
-            append_result_line(window,
-                               from_utf8("未能获取实时热点（") + fetch.reason + from_utf8("），前缀列表保持不变。"),
-                               kNoticeColour);
-            return {};
-        }
-        notice = cached_topics_notice(fetch.reason, board_name, *cached, now);
-        titles = std::move(cached->titles);
-        fetched = cached->fetched;
-    }
+// Titles to plant: what the fetch gave, the grey lines that stand above the headlines
+// once they are planted (kept titles standing in, boards that gave none), and the panel's
+// line saying where the titles come from.
+struct Harvest {
+    std::vector<Text> titles = {};
+    std::vector<Text> notices = {};
+    Text status = {};
+};
+
+// Filters the titles and replaces the prefix list by those kept, each followed by CR LF,
+// in one write, the grey lines going above the headlines. When the filter leaves none,
+// the list stays and a grey line says so.
+Planted plant_titles(Window& window, Harvest harvest, const std::function<const RunChecks&()>& word_lists) {
     const RunChecks& checks = word_lists();
     const TopicFilterOptions filter{.avoid_disasters = window.checked(name::avoid_disasters_check),
                                     .excluded = checks.excluded_topics,
                                     .included = checks.included_topics};
-    const FilteredTopics filtered = filter_topics(std::move(titles), filter);
-    planted.status = fetched_status(board_name, fetched, now);
+    const FilteredTopics filtered = filter_topics(std::move(harvest.titles), filter);
+    Planted planted{.done = true, .notice = !harvest.notices.empty(), .status = std::move(harvest.status)};
     if (filtered.left_out() > 0) planted.status.append(kCrLf).append(filter_status(filtered));
     if (filtered.kept.empty()) {
-        if (!notice.empty()) append_result_line(window, notice, kNoticeColour);
+        for (const Text& notice : harvest.notices) append_result_line(window, notice, kNoticeColour);
         append_result_line(
             window, from_utf8("热点筛选排除了全部 " + std::to_string(filtered.seen) + " 条热点，前缀列表保持不变。"),
             kNoticeColour);
@@ -169,11 +152,98 @@ Planted plant_hot_topics(Window& window, const std::function<const RunChecks&()>
     Text content;
     for (const Text& title : filtered.kept) content.append(title).append(kCrLf);
     window.replace_content(name::prefix_box, content);
-    if (!notice.empty()) {
-        append_result_line(window, notice, kNoticeColour);
-        planted.notice = true;
-    }
+    for (const Text& notice : harvest.notices) append_result_line(window, notice, kNoticeColour);
     return planted;
+}
+
+// Every board at once: the topics of the boards' titles merged (hot/topic_merge.h), the
+// first kMaxMergedTitles titles in merged order. A board that gave none has its kept
+// titles merged in, with a grey line giving their age, or else a grey line saying why;
+// the panel's line names the boards that gave none. While the boards are fetched the
+// panel's line counts them ("全网 · 获取中 4/6"), and the generate button stops them all.
+Planted plant_merged_topics(Window& window, const std::function<const RunChecks&()>& word_lists) {
+    StoppableServices services(window.services());
+    AllBoardsFetch fetch;
+    {
+        const FetchUnderWay waiting(window, services);
+        fetch = fetch_all_boards(services, [&window](size_t done, size_t total) {
+            window.set_content(name::status_label,
+                               from_utf8("全网 · 获取中 " + std::to_string(done) + "/" + std::to_string(total)));
+        });
+    }
+    if (fetch.cancelled) return {.status = from_utf8("已取消")};
+    const auto now = std::chrono::system_clock::now();
+    Harvest harvest;
+    size_t live = 0;
+    Text missing;  // "知乎（3 小时前的）、抖音": kept titles stand in for Zhihu's, Douyin gave none
+    for (const BoardTopics& board : fetch.boards) {
+        if (board.live()) {
+            ++live;
+            continue;
+        }
+        const Text board_name = from_utf8(board.board->name);
+        if (!missing.empty()) missing.append(from_utf8("、"));
+        missing.append(from_utf8(board.board->short_name));
+        if (board.from_cache) {
+            harvest.notices.push_back(cached_topics_notice(board.reason, board_name, {{}, board.fetched}, now));
+            missing.append(from_utf8("（") + topics_age(board.fetched, now) + from_utf8("的）"));
+        } else {
+            harvest.notices.push_back(from_utf8("未能获取") + board_name + from_utf8("（") + board.reason +
+                                      from_utf8("），全网合并中没有它的热点。"));
+        }
+    }
+    for (const MergedTopic& topic : merge_topics(ranked_boards(fetch))) {
+        if (harvest.titles.size() == kMaxMergedTitles) break;
+        harvest.titles.push_back(topic.title);
+    }
+    harvest.status = fetched_status(from_utf8("全网 · " + std::to_string(live) + " 个榜"), now, now);
+    if (!missing.empty()) harvest.status.append(kCrLf).append(from_utf8("未获取：")).append(missing);
+    if (harvest.titles.empty()) {
+        for (const Text& notice : harvest.notices) append_result_line(window, notice, kNoticeColour);
+        append_result_line(window, from_utf8("未能获取实时热点（没有一个榜有热点），前缀列表保持不变。"),
+                           kNoticeColour);
+        return {.status = harvest.status};
+    }
+    return plant_titles(window, std::move(harvest), word_lists);
+}
+
+// Replaces the prefix list by the chosen board's live titles and keeps them as the
+// board's last good titles. When the board gives none, its kept titles go in instead,
+// with a grey line giving their age; without kept titles the grey line says why. The box
+// is written only once everything else has been done, so a run that fails or is stopped
+// on the way leaves it as it was.
+Planted plant_hot_topics(Window& window, const std::function<const RunChecks&()>& word_lists) {
+    const HotBoard* board = chosen_board(window);
+    if (!board) return plant_merged_topics(window, word_lists);
+    const Text board_name = from_utf8(board->name);
+    StoppableServices services(window.services());
+    HotTopicsFetch fetch;
+    {
+        const FetchUnderWay waiting(window, services);
+        fetch = board->fetch(services);
+    }
+    if (services.cancelled()) return {.status = from_utf8("已取消")};
+    const auto now = std::chrono::system_clock::now();
+    Harvest harvest;
+    if (!fetch.entries.empty()) {
+        harvest.titles = titles_of(fetch.entries);
+        const Text problem = store_topics(services.settings_folder(), board->key, harvest.titles, now);
+        if (!problem.empty()) services.report_problem(problem);
+        harvest.status = fetched_status(board_name, now, now);
+    } else {
+        services.report_problem(fetch.address + ": " + fetch.reason);
+        std::optional<CachedTopics> cached = load_topics(services.settings_folder(), board->key);
+        if (!cached) {
+            append_result_line(window,
+                               from_utf8("未能获取实时热点（") + fetch.reason + from_utf8("），前缀列表保持不变。"),
+                               kNoticeColour);
+            return {};
+        }
+        harvest.notices.push_back(cached_topics_notice(fetch.reason, board_name, *cached, now));
+        harvest.titles = std::move(cached->titles);
+        harvest.status = fetched_status(board_name, cached->fetched, now);
+    }
+    return plant_titles(window, std::move(harvest), word_lists);
 }
 
 // The headlines into the result box in their two colours, then onto the clipboard.

@@ -96,8 +96,10 @@ CharFormat result_line_format(Colour colour);
 void append_result_line(Window& window, TextView line, Colour colour);
 
 // The click action of the generate button. When live hot topics are wanted, the board
-// chosen in the writer's panel gives the prefix list (one edit the box can undo); when
-// it gives no title, its last good titles stand in with a grey line giving their age,
+// chosen in the writer's panel gives the prefix list (one edit the box can undo), or with
+// 全网（合并） every board at once, the same event merged across them, the first 50
+// topics' titles in merged order; when a board gives no title, its last good titles stand
+// in with a grey line giving their age,
 // and without them the prefix list stays as it was, no headline is made, the clipboard
 // is left alone, and one grey line in the result box (and one on standard error) says
 // why. While the fetch waits the prefix box takes no typing and the button, captioned

@@ -56,6 +56,7 @@ QStringList builtin_entries(form::Builtin builtin) {
         for (const Platform& platform : platforms()) entries.append(QString::fromUtf8(platform.name));
     } else if (builtin == form::Builtin::HotBoards) {
         for (const HotBoard& board : hot_boards()) entries.append(QString::fromUtf8(board.name));
+        entries.append(QString::fromUtf8(kAllBoardsChoice));
     } else if (builtin == form::Builtin::RiskModes) {
         for (const char* mode : risk_mode_names()) entries.append(QString::fromUtf8(mode));
     }

@@ -10,13 +10,19 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTest>
+#include <QTimer>
 #include <chrono>
 #include <filesystem>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <set>
 
 #include "app/window/window_widget.h"
 #include "app/window/word_dialogs.h"
 #include "app/wiring.h"
 #include "config/word_lists.h"
+#include "config/writer_panel.h"
 #include "controls/names.h"
 #include "hot/boards.h"
 #include "hot/topic_cache.h"
@@ -229,6 +235,212 @@ TEST_F(BoardChoiceRun, TheFilterLeavesOutDisastersAndExcludedWordsInAnyWriting) 
     click_generate();
     EXPECT_EQ(window.content(name::prefix_box), from_utf8("我的前缀"));
     EXPECT_EQ(to_utf8(window.content(name::result_box)), "热点筛选排除了全部 4 条热点，前缀列表保持不变。\r\n");
+}
+
+// 全网（合并）: every board from a server of its own (so that their requests can meet in
+// time), Baidu's first page over plain HTTP and every other host over TLS.
+class AllBoardsRun : public BoardChoiceRun {
+protected:
+    using Clock = std::chrono::steady_clock;
+    struct Answer {
+        int pause_ms = 0;
+        std::string response;
+    };
+    // Which board's server each host goes to.
+    static const std::map<std::string, std::string>& board_of_host() {
+        static const std::map<std::string, std::string> hosts = {
+            {"top.baidu.com", "baidu"},      {"weibo.com", "weibo"},         {"api.zhihu.com", "zhihu"},
+            {"www.zhihu.com", "zhihu"},      {"login.douyin.com", "douyin"}, {"www.douyin.com", "douyin"},
+            {"www.iesdouyin.com", "douyin"}, {"www.toutiao.com", "toutiao"}, {"s.search.bilibili.com", "bilibili"}};
+        return hosts;
+    }
+    // Starts the servers: a board's answers by path (404 for any other path), each request's
+    // arrival noted.
+    void serve(const std::map<std::string, std::map<std::string, Answer>>& answers) {
+        tls = make_self_signed_certificate(certificate_folder.path().string());
+        std::vector<Text> entries;
+        std::map<std::string, std::pair<int, int>> ports;  // board: plain, TLS
+        for (const char* key : {"baidu", "weibo", "zhihu", "douyin", "toutiao", "bilibili"}) {
+            const std::map<std::string, Answer> paths =
+                answers.count(key) ? answers.at(key) : std::map<std::string, Answer>{};
+            const auto handler = [this, key = std::string(key), paths](const ReceivedRequest& r) {
+                {
+                    const std::lock_guard lock(arrivals_lock);
+                    arrivals.emplace_back(key, Clock::now());
+                }
+                const auto it = paths.find(r.target);
+                if (it == paths.end()) return Script{send(response("404 Not Found", "gone"))};
+                return Script{pause(it->second.pause_ms), send(it->second.response)};
+            };
+            servers.push_back(std::make_unique<ScriptedServer>(handler));
+            const int plain = servers.back()->port();
+            servers.push_back(std::make_unique<ScriptedServer>(handler, &tls));
+            ports[key] = {plain, servers.back()->port()};
+        }
+        for (const auto& [host, key] : board_of_host()) {
+            entries.push_back(host + ":80:127.0.0.1:" + std::to_string(ports[key].first));
+            entries.push_back(host + ":443:127.0.0.1:" + std::to_string(ports[key].second));
+        }
+        window_widget.services().set_connect_to(entries);
+    }
+    void choose_all() {
+        window.set_content(name::board_choice, from_utf8(kAllBoardsChoice));
+        ASSERT_EQ(window.content(name::board_choice), from_utf8(kAllBoardsChoice));
+    }
+    std::map<std::string, Clock::time_point> first_arrivals() {
+        const std::lock_guard lock(arrivals_lock);
+        std::map<std::string, Clock::time_point> first;
+        for (const auto& [key, at] : arrivals) first.emplace(key, at);
+        return first;
+    }
+
+    TempFolder certificate_folder;
+    TlsFiles tls;
+    std::mutex arrivals_lock;
+    std::vector<std::pair<std::string, Clock::time_point>> arrivals;
+    std::vector<std::unique_ptr<ScriptedServer>> servers;
+};
+
+std::string weibo_json(const std::vector<std::string>& words) {
+    std::string list;
+    for (const std::string& word : words)
+        list += (list.empty() ? "" : ",") + (R"({"word":")" + word + R"(","num":1200000})");
+    return R"({"data":{"realtime":[)" + list + "]}}";
+}
+
+TEST_F(AllBoardsRun, SixBoardsAtOnceMergedIntoThePrefixesOneSlowOneFailing) {
+    constexpr int kPause = 300, kSlow = 1500;
+    const std::string unauthenticated = R"({"error":{"code":101,"message":"身份未经过验证"}})";
+    serve({
+        {"baidu",
+         {{"/buzz?b=1",
+           {kPause, response("200 OK",
+                             "<meta charset=utf-8><a class=\"list-title\">官方通报泸定地震</a>"
+                             "<a class=\"list-title\">王一博新剧开播</a><a class=\"list-title\">北京地铁故障</a>")}}}},
+        {"weibo", {{"/ajax/side/hotSearch", {kPause, json(weibo_json({"泸定地震", "北京地铁新线开通"}))}}}},
+        {"zhihu",
+         {{"/topstory/hot-lists/total?limit=50", {kPause, response("401 Unauthorized", unauthenticated)}},
+          {"/api/v3/feed/topstory/hot-lists/total?limit=50&desktop=true",
+           {0, response("401 Unauthorized", unauthenticated)}}}},
+        {"douyin",
+         {{"/web/api/v2/hotsearch/billboard/word/",
+           {kPause, json(R"({"word_list":[{"word":"泸定发生6.8级地震"},{"word":"国足vs日本"}]})")}}}},
+        {"toutiao",
+         {{"/hot-event/hot-board/?origin=toutiao_pc",
+           {kSlow, json(R"({"data":[{"Title":"国足vs日本赛后发布会"},{"Title":"泸定地震救援"}]})")}}}},
+        {"bilibili",
+         {{"/main/hotword?limit=30",
+           {kPause, json(R"({"list":[{"keyword":"泸定6.8级地震"},{"keyword":"日本7.1级地震"}]})")}}}},
+    });
+    const auto three_hours_ago = std::chrono::system_clock::now() - std::chrono::hours(3);
+    ASSERT_EQ(store_topics(settings.path(), "zhihu", program_texts({"旧知乎话题"}), three_hours_ago), "");
+    choose_all();
+    // The panel's line while the boards are fetched.
+    std::set<std::string> progress;
+    QTimer timer;
+    QObject::connect(&timer, &QTimer::timeout, [&] { progress.insert(to_utf8(window.content(name::status_label))); });
+    timer.start(20);
+    testing::internal::CaptureStderr();
+    const auto start = Clock::now();
+    click_generate();
+    const auto took = Clock::now() - start;
+    const std::string error = testing::internal::GetCapturedStderr();
+    timer.stop();
+
+    // One after another the boards take 2,700 ms and more; at once, about the slowest one.
+    EXPECT_LT(took, std::chrono::milliseconds(kSlow + 900));
+    const auto first = first_arrivals();
+    ASSERT_EQ(first.size(), 6u);
+    const auto [earliest, latest] = std::minmax_element(
+        first.begin(), first.end(), [](const auto& a, const auto& b) { return a.second < b.second; });
+    EXPECT_LT(latest->second - earliest->second, std::chrono::milliseconds(kPause)) << latest->first << " asked late";
+    EXPECT_TRUE(progress.count("全网 · 获取中 5/6")) << "the slow board was counted as it came";
+
+    // The earthquake on five boards under Baidu's title (placed highest), then the topics of
+    // one board each by placing; Zhihu's kept title merged in.
+    EXPECT_EQ(prefixes(), program_texts({"官方通报泸定地震", "国足vs日本赛后发布会", "王一博新剧开播", "北京地铁故障",
+                                         "北京地铁新线开通", "旧知乎话题", "国足vs日本", "日本7.1级地震"}));
+    const std::vector<Text> lines = result_lines();
+    ASSERT_EQ(lines.size(), 5u);
+    const std::string notice = to_utf8(lines[0]);
+    EXPECT_TRUE(notice.starts_with("未能获取实时热点（知乎热榜：身份未经过验证（401）），使用 3 小时前（")) << notice;
+    EXPECT_TRUE(notice.ends_with("）的知乎热榜。")) << notice;
+    EXPECT_EQ(QGuiApplication::clipboard()->text().count(QLatin1Char('\n')), 4) << "the headlines alone";
+    const std::string status = to_utf8(window.content(name::status_label));
+    EXPECT_NE(status.find("\r\n全网 · 5 个榜 · "), std::string::npos) << status;
+    EXPECT_NE(status.find("获取\r\n未获取：知乎（3 小时前的）"), std::string::npos) << status;
+    EXPECT_NE(error.find("www.zhihu.com"), std::string::npos) << error;
+    const std::optional<CachedTopics> kept = load_topics(settings.path(), "toutiao");
+    EXPECT_TRUE(kept && kept->titles == program_texts({"国足vs日本赛后发布会", "泸定地震救援"}));
+
+    // Filtered as any board is.
+    QTest::mouseClick(qobject_cast<QAbstractButton*>(window.widget(name::avoid_disasters_check)), Qt::LeftButton);
+    testing::internal::CaptureStderr();
+    click_generate();
+    testing::internal::GetCapturedStderr();
+    EXPECT_EQ(prefixes(), program_texts({"国足vs日本赛后发布会", "王一博新剧开播", "北京地铁故障", "北京地铁新线开通",
+                                         "旧知乎话题", "国足vs日本"}));
+    EXPECT_NE(to_utf8(window.content(name::status_label)).find("已排除 2/8：灾难伤亡 2"), std::string::npos);
+}
+
+TEST_F(AllBoardsRun, AtMostFiftyTitlesAndTheChoiceIsKept) {
+    std::vector<std::string> words;
+    for (int i = 0; i < 40; ++i) words.push_back("微博话题" + std::to_string(i));
+    std::string toutiao;
+    for (int i = 0; i < 40; ++i)
+        toutiao += (toutiao.empty() ? "" : ",") + (R"({"Title":"头条事件)" + std::to_string(i) + R"("})");
+    serve({{"weibo", {{"/ajax/side/hotSearch", {0, json(weibo_json(words))}}}},
+           {"toutiao", {{"/hot-event/hot-board/?origin=toutiao_pc", {0, json(R"({"data":[)" + toutiao + "]}")}}}}});
+    choose_all();
+    testing::internal::CaptureStderr();
+    click_generate();
+    testing::internal::GetCapturedStderr();
+    const std::vector<Text> planted = prefixes();
+    ASSERT_EQ(planted.size(), 50u);
+    // Placed alike, the boards take turns in their order.
+    EXPECT_EQ(planted[0], from_utf8("微博话题0"));
+    EXPECT_EQ(planted[1], from_utf8("头条事件0"));
+    EXPECT_EQ(planted[49], from_utf8("头条事件24"));
+    const std::string status = to_utf8(window.content(name::status_label));
+    EXPECT_NE(status.find("全网 · 2 个榜 · "), std::string::npos) << status;
+    EXPECT_NE(status.find("未获取：百度、知乎、抖音、B站"), std::string::npos) << status;
+
+    // config.ini keeps the choice as its text, and a restart restores it.
+    store_writer_panel(window);
+    window.set_content(name::board_choice, from_utf8("知乎热榜"));
+    restore_writer_panel(window);
+    EXPECT_EQ(window.content(name::board_choice), from_utf8(kAllBoardsChoice));
+}
+
+// 取消获取 stops every board at once; the list stays and nothing is kept.
+TEST_F(AllBoardsRun, ACancelStopsEveryBoard) {
+    std::map<std::string, std::map<std::string, Answer>> slow;
+    for (const auto& [key, path] :
+         std::map<std::string, std::string>{{"baidu", "/buzz?b=1"},
+                                            {"weibo", "/ajax/side/hotSearch"},
+                                            {"zhihu", "/topstory/hot-lists/total?limit=50"},
+                                            {"douyin", "/"},
+                                            {"toutiao", "/hot-event/hot-board/?origin=toutiao_pc"},
+                                            {"bilibili", "/main/hotword?limit=30"}}) {
+        slow[key][path] = {20'000, json("{}")};
+    }
+    serve(slow);
+    choose_all();
+    window.set_content(name::prefix_box, from_utf8("我的前缀"));
+    auto* button = qobject_cast<QAbstractButton*>(window.widget(name::generate_button));
+    QTimer::singleShot(400, [&] {
+        EXPECT_EQ(button->text(), QStringLiteral("取消获取"));
+        button->click();
+    });
+    const auto start = Clock::now();
+    click_generate();
+    EXPECT_LT(Clock::now() - start, std::chrono::milliseconds(1500)) << "the requests were waited for";
+    EXPECT_EQ(first_arrivals().size(), 6u) << "every board had asked";
+    EXPECT_EQ(window.content(name::prefix_box), from_utf8("我的前缀"));
+    EXPECT_EQ(window.content(name::status_label), from_utf8("已取消"));
+    EXPECT_TRUE(result_lines().empty());
+    EXPECT_FALSE(std::filesystem::exists(settings.path() / kTopicCacheFileName));
+    EXPECT_EQ(button->text(), QStringLiteral("生成标题"));
 }
 
 }  // namespace
