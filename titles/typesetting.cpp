@@ -1,0 +1,452 @@
+#include "titles/typesetting.h"
+
+#include <unicode/uchar.h>
+#include <unicode/uscript.h>
+#include <unicode/utf16.h>
+
+#include <array>
+#include <string>
+
+#include "text/codec.h"
+
+namespace qinghe {
+namespace {
+
+enum Kind : std::uint8_t { kOther, kSpace, kChinese, kLatin, kFullMark, kHalfMark };
+
+// The double-byte marks the rules name, as lead * 256 + trail.
+constexpr std::uint16_t kComma = 0xA3AC, kColon = 0xA3BA, kSemicolon = 0xA3BB, kQuestion = 0xA3BF,
+                        kExclamation = 0xA3A1, kFullStop = 0xA1A3, kEnumerationComma = 0xA1A2, kEllipsis = 0xA1AD;
+
+Kind kind_of(UChar32 c) {
+    if (c == 0x3000) return kSpace;
+    const auto script = static_cast<UScriptCode>(u_getIntPropertyValue(c, UCHAR_SCRIPT));
+    if (script == USCRIPT_HAN || script == USCRIPT_HIRAGANA || script == USCRIPT_KATAKANA ||
+        script == USCRIPT_BOPOMOFO || c == 0x30FC) {
+        return kChinese;
+    }
+    if ((U_GET_GC_MASK(c) & U_GC_P_MASK) != 0) return kFullMark;
+    const bool alphabetic = script == USCRIPT_LATIN || script == USCRIPT_GREEK || script == USCRIPT_CYRILLIC;
+    return alphabetic && u_isalpha(c) ? kLatin : kOther;
+}
+
+constexpr int kLeads = 0xFE - 0x81 + 1;
+constexpr int kTrails = 0xFE - 0x40 + 1;
+
+// The kind of every two-byte character, worked out once from ICU's data.
+const std::array<Kind, kLeads * kTrails>& two_byte_kinds() {
+    static const auto table = [] {
+        Text all;
+        for (int lead = 0x81; lead <= 0xFE; ++lead) {
+            for (int trail = 0x40; trail <= 0xFE; ++trail) {
+                all.push_back(static_cast<char>(lead));
+                all.push_back(static_cast<char>(trail));
+            }
+        }
+        std::vector<size_t> offsets;
+        const std::u16string units = decode(all, offsets);
+        std::array<Kind, kLeads * kTrails> kinds{};
+        for (size_t u = 0; u < units.size(); ++u) {
+            const size_t at = offsets[u];
+            const bool one_unit = at % 2 == 0 && offsets[u + 1] == at + 2;
+            if (one_unit && units[u] != 0xFFFD && !U16_IS_SURROGATE(units[u])) kinds[at / 2] = kind_of(units[u]);
+        }
+        return kinds;
+    }();
+    return table;
+}
+
+TypesetChar describe(TextView character) {
+    const auto byte = [&](size_t i) { return static_cast<unsigned char>(character[i]); };
+    if (character.size() == 1) {
+        const unsigned char c = byte(0);
+        if (c == ' ') return {c, kSpace};
+        if ((c >= '0' && c <= '9') || ((c | 0x20) >= 'a' && (c | 0x20) <= 'z')) return {c, kLatin};
+        if (c == ',' || c == ':' || c == ';' || c == '?' || c == '!' || c == '.') return {c, kHalfMark};
+        return {static_cast<std::uint16_t>(c < 0x80 ? c : 0), kOther};
+    }
+    if (character.size() == 2) {
+        const auto code = static_cast<std::uint16_t>(byte(0) << 8 | byte(1));
+        const bool valid = byte(0) >= 0x81 && byte(0) <= 0xFE && byte(1) >= 0x40 && byte(1) <= 0xFE && byte(1) != 0x7F;
+        return {code, valid ? two_byte_kinds()[(byte(0) - 0x81) * kTrails + (byte(1) - 0x40)] : kOther};
+    }
+    // Four bytes: rare enough to decode one by one.
+    const std::u16string units = decode(character);
+    UChar32 c = 0xFFFD;
+    if (units.size() == 1) c = units[0];
+    if (units.size() == 2 && U16_IS_LEAD(units[0]) && U16_IS_TRAIL(units[1]))
+        c = U16_GET_SUPPLEMENTARY(units[0], units[1]);
+    return {0, c == 0xFFFD ? kOther : kind_of(c)};
+}
+
+std::uint16_t full_width(std::uint16_t half) {
+    switch (half) {
+        case ',': return kComma;
+        case ':': return kColon;
+        case ';': return kSemicolon;
+        case '?': return kQuestion;
+        case '!': return kExclamation;
+        default: return half;
+    }
+}
+
+// A lone dot is not one: it is as often a decimal point or an abbreviation's, and three
+// dots before a joining mark have become …… already.
+bool sentence_end(std::uint16_t code) {
+    return code == kFullStop || code == kExclamation || code == kQuestion || code == kEllipsis || code == '!' ||
+           code == '?';
+}
+bool joining(std::uint16_t code) {
+    return code == kComma || code == kEnumerationComma || code == kSemicolon || code == kColon;
+}
+// Written once when doubled.
+bool single(std::uint16_t code) {
+    return joining(code) || code == kFullStop || code == kExclamation || code == kQuestion;
+}
+
+// A mark that rule 2 or 3 may change by what stands before or after it.
+bool loose_mark(const TypesetChar& c) { return c.kind == kHalfMark || c.code == kEllipsis || single(c.code); }
+
+// Rule 2: whether the mark `code` right after `last` is dropped.
+bool dropped_after(std::uint16_t code, const TypesetChar* last) {
+    if (!last) return false;
+    if (joining(code) && sentence_end(last->code)) return true;
+    return single(code) && code == last->code;
+}
+
+bool chinese_side(const TypesetChar* c) { return c && (c->kind == kChinese || c->kind == kFullMark); }
+
+// What a run of spaces (maybe none) between two characters kept becomes; nullptr stands
+// for the headline's start or end.
+enum class Gap { Drop, One, Collapse, Keep };
+Gap gap_between(const TypesetChar* left, const TypesetChar* right, TypesetMode mode) {
+    const bool keyword = mode.keyword_edges && ((left && left->keyword_last) || (right && right->keyword_first));
+    if (keyword) {
+        if (!left || !right || left->kind == kFullMark || right->kind == kFullMark) return Gap::Drop;
+        if (left->kind == kChinese || right->kind == kChinese) {
+            return left->kind == kLatin || right->kind == kLatin ? Gap::One : Gap::Drop;
+        }
+        return mode.house_style ? Gap::Collapse : Gap::Keep;
+    }
+    if (!mode.house_style) return Gap::Keep;
+    if (!left || !right || left->kind == kFullMark || right->kind == kFullMark) return Gap::Drop;
+    if (left->kind == kChinese && right->kind == kChinese) return Gap::Drop;
+    return Gap::Collapse;
+}
+
+void append_code(Text& out, std::uint16_t code) {
+    if (code >= 0x100) out.push_back(static_cast<char>(code >> 8));
+    out.push_back(static_cast<char>(code & 0xFF));
+}
+
+// ---- The whole text at once ----
+
+struct Token {
+    size_t begin = 0, end = 0;  // bytes in the text
+    TypesetChar c;
+    bool keyword = false;
+};
+
+std::vector<Token> tokenize(TextView text, std::span<const KeywordSpan> keywords) {
+    std::vector<Token> tokens;
+    tokens.reserve(text.size());
+    size_t span = 0;
+    for (size_t at = 0; at < text.size();) {
+        const size_t length = character_length(text, at);
+        Token token{at, at + length, describe(text.substr(at, length))};
+        while (span < keywords.size() && keywords[span].end <= at) ++span;
+        if (span < keywords.size() && keywords[span].begin <= at) {
+            token.keyword = true;
+            token.c.keyword_first =
+                tokens.empty() || !tokens.back().keyword || tokens.back().begin < keywords[span].begin;
+            token.c.keyword_last = at + length >= keywords[span].end;
+        }
+        tokens.push_back(token);
+        at += length;
+    }
+    return tokens;
+}
+
+bool space(const Token& token) { return !token.keyword && token.c.kind == kSpace; }
+// Looked past for the neighbours that decide rule 3.
+bool passed(const Token& token) { return !token.keyword && (token.c.kind == kSpace || token.c.kind == kHalfMark); }
+
+struct Setting {
+    TypesetChar c;
+    bool changed = false;  // written from c.code rather than as it stood
+    bool doubled = false;
+    bool gone = false;
+};
+
+// Rule 3 over every mark outside keywords.
+void set_marks(const std::vector<Token>& tokens, std::vector<Setting>& set) {
+    const size_t n = tokens.size();
+    const auto chinese_beside = [&](size_t i) {
+        size_t j = i;
+        while (j > 0 && passed(tokens[j - 1])) --j;
+        if (j > 0 && chinese_side(&tokens[j - 1].c)) return true;
+        j = i + 1;
+        while (j < n && passed(tokens[j])) ++j;
+        return j < n && chinese_side(&tokens[j].c);
+    };
+    const auto dot = [&](size_t i) { return !tokens[i].keyword && tokens[i].c.code == '.'; };
+    // A lone … looks at its nearest character past spaces, as it will be: a half-width
+    // mark there becomes full-width beside it, unless it is one of one or two dots.
+    const auto chinese_next_to_ellipsis = [&](size_t i, bool after) {
+        size_t j = i;
+        do {
+            if (after ? ++j == n : j-- == 0) return false;
+        } while (space(tokens[j]));
+        if (tokens[j].keyword || tokens[j].c.kind != kHalfMark) return chinese_side(&tokens[j].c);
+        if (!dot(j)) return true;
+        size_t begin = j, end = j + 1;
+        while (begin > 0 && dot(begin - 1)) --begin;
+        while (end < n && dot(end)) ++end;
+        return end - begin >= 3;
+    };
+    for (size_t i = 0; i < n; ++i) {
+        const Token& token = tokens[i];
+        if (token.keyword) continue;
+        if (token.c.code == '.') {
+            size_t end = i;
+            while (end < n && !tokens[end].keyword && tokens[end].c.code == '.') ++end;
+            if (end - i >= 3 && chinese_beside(i)) {
+                set[i] = {{kEllipsis, kFullMark}, true, true};
+                for (size_t j = i + 1; j < end; ++j) set[j].gone = true;
+            }
+            i = end - 1;
+        } else if (token.c.kind == kHalfMark) {
+            if (chinese_beside(i)) set[i] = {{full_width(token.c.code), kFullMark}, true};
+        } else if (token.c.code == kEllipsis) {
+            const bool lone =
+                (i == 0 || tokens[i - 1].c.code != kEllipsis) && (i + 1 == n || tokens[i + 1].c.code != kEllipsis);
+            if (lone && (chinese_next_to_ellipsis(i, false) || chinese_next_to_ellipsis(i, true))) {
+                set[i].changed = set[i].doubled = true;
+            }
+        }
+    }
+}
+
+// Rule 2: marks after a sentence end or after the same mark.
+void drop_marks(const std::vector<Token>& tokens, std::vector<Setting>& set) {
+    const TypesetChar* last = nullptr;
+    for (size_t i = 0; i < tokens.size(); ++i) {
+        if (set[i].gone || space(tokens[i])) continue;
+        if (!tokens[i].keyword && dropped_after(set[i].c.code, last)) {
+            set[i].gone = true;
+            continue;
+        }
+        last = &set[i].c;
+    }
+}
+
+// ---- Pieces ----
+
+// A character no neighbour can change, whose effect on its neighbours is its own.
+bool fixed(const Token& token, TypesetMode mode) {
+    if (token.keyword) return true;
+    if (token.c.kind == kSpace) return false;
+    return !mode.house_style || !loose_mark(token.c);
+}
+
+}  // namespace
+
+Text set_headline(TextView text, std::span<const KeywordSpan> keywords, TypesetMode mode,
+                  std::vector<KeywordSpan>* keywords_out) {
+    const std::vector<Token> tokens = tokenize(text, keywords);
+    std::vector<Setting> set(tokens.size());
+    for (size_t i = 0; i < tokens.size(); ++i) set[i].c = tokens[i].c;
+    if (mode.house_style) {
+        set_marks(tokens, set);
+        drop_marks(tokens, set);
+    }
+    Text out;
+    out.reserve(text.size() + 8);
+    if (keywords_out) keywords_out->clear();
+    std::vector<size_t> spaces;  // since the last character kept
+    const TypesetChar* left = nullptr;
+    const auto write_gap = [&](const TypesetChar* right) {
+        switch (gap_between(left, right, mode)) {
+            case Gap::Drop: break;
+            case Gap::One: out.push_back(' '); break;
+            case Gap::Collapse:
+                if (!spaces.empty()) out.push_back(' ');
+                break;
+            case Gap::Keep:
+                for (size_t i : spaces) out.append(text.substr(tokens[i].begin, tokens[i].end - tokens[i].begin));
+                break;
+        }
+        spaces.clear();
+    };
+    for (size_t i = 0; i < tokens.size(); ++i) {
+        const Token& token = tokens[i];
+        if (set[i].gone) continue;
+        if (space(token)) {
+            spaces.push_back(i);
+            continue;
+        }
+        write_gap(&set[i].c);
+        if (keywords_out && token.c.keyword_first) keywords_out->push_back({out.size(), out.size()});
+        if (!set[i].changed) {
+            out.append(text.substr(token.begin, token.end - token.begin));
+        } else {
+            append_code(out, set[i].c.code);
+            if (set[i].doubled) append_code(out, set[i].c.code);
+        }
+        if (keywords_out && token.c.keyword_last && !keywords_out->empty()) keywords_out->back().end = out.size();
+        left = &set[i].c;
+    }
+    write_gap(nullptr);
+    return out;
+}
+
+TextLength SetPiece::most() const {
+    int edges = growth_;
+    for (const std::vector<TypesetChar>* side : {&head_, &tail_}) {
+        for (const TypesetChar& c : *side) edges += c.code == kEllipsis ? 2 : 1;
+    }
+    return {middle_length_.characters + edges, middle_length_.ascii_characters, middle_length_.additive};
+}
+
+SetPiece set_piece(TextView text, std::span<const KeywordSpan> keywords, TypesetMode mode, HeadlineMeasure& measure) {
+    const std::vector<Token> tokens = tokenize(text, keywords);
+    SetPiece piece;
+    size_t first = 0;
+    while (first < tokens.size() && !fixed(tokens[first], mode)) ++first;
+    if (first == tokens.size()) {
+        for (const Token& token : tokens) piece.head_.push_back(token.c);
+        return piece;
+    }
+    size_t last = tokens.size() - 1;
+    while (!fixed(tokens[last], mode)) --last;
+    for (size_t i = 0; i < first; ++i) piece.head_.push_back(tokens[i].c);
+    for (size_t i = last + 1; i < tokens.size(); ++i) piece.tail_.push_back(tokens[i].c);
+    // Keywords are fixed, so each lies inside the middle.
+    const size_t begin = tokens[first].begin, end = tokens[last].end;
+    std::vector<KeywordSpan> inside;
+    for (const KeywordSpan& span : keywords) {
+        if (span.begin >= begin && span.end <= end && span.begin < span.end) {
+            inside.push_back({span.begin - begin, span.end - begin});
+        }
+    }
+    piece.middle_ = set_headline(text.substr(begin, end - begin), inside, mode);
+    piece.middle_length_ = measure.measure(piece.middle_);
+    piece.first_ = tokens[first].c;
+    piece.last_ = tokens[last].c;
+    piece.growth_ = mode.keyword_edges ? int{piece.first_.keyword_first} + int{piece.last_.keyword_last} : 0;
+    return piece;
+}
+
+TextLength PieceJoiner::join(std::span<const SetPiece* const> pieces, Text& out) {
+    TextLength length;
+    join_.clear();
+    const TypesetChar* left = nullptr;
+    for (const SetPiece* piece : pieces) {
+        join_.insert(join_.end(), piece->head_.begin(), piece->head_.end());
+        if (piece->middle_.empty()) continue;
+        set_join(left, &piece->first_, out, length);
+        out.append(piece->middle_);
+        length += piece->middle_length_;
+        left = &piece->last_;
+        join_.assign(piece->tail_.begin(), piece->tail_.end());
+    }
+    set_join(left, nullptr, out, length);
+    return length;
+}
+
+// Rule 3 over the marks of a join; `left` and `right` are the fixed characters around it.
+void PieceJoiner::set_marks(const TypesetChar* left, const TypesetChar* right) {
+    const size_t n = join_.size();
+    bool chinese = chinese_side(left);
+    for (size_t i = 0; i < n; ++i) {
+        set_[i].chinese_before = chinese;
+        if (join_[i].kind != kSpace && join_[i].kind != kHalfMark) chinese = chinese_side(&join_[i]);
+    }
+    chinese = chinese_side(right);
+    for (size_t i = n; i-- > 0;) {
+        set_[i].chinese_after = chinese;
+        if (join_[i].kind != kSpace && join_[i].kind != kHalfMark) chinese = chinese_side(&join_[i]);
+    }
+    const auto chinese_next_to_ellipsis = [&](size_t i, bool after) {
+        size_t j = i;
+        do {
+            if (after ? ++j == n : j-- == 0) return chinese_side(after ? right : left);
+        } while (join_[j].kind == kSpace);
+        if (join_[j].kind != kHalfMark) return chinese_side(&join_[j]);
+        if (join_[j].code != '.') return true;
+        size_t begin = j, end = j + 1;
+        while (begin > 0 && join_[begin - 1].code == '.') --begin;
+        while (end < n && join_[end].code == '.') ++end;
+        return end - begin >= 3;
+    };
+    for (size_t i = 0; i < n; ++i) {
+        Mark& mark = set_[i];
+        const bool beside = mark.chinese_before || mark.chinese_after;
+        if (join_[i].code == '.') {
+            size_t end = i;
+            while (end < n && join_[end].code == '.') ++end;
+            if (end - i >= 3 && beside) {
+                mark.c = {kEllipsis, kFullMark};
+                mark.doubled = true;
+                for (size_t j = i + 1; j < end; ++j) set_[j].gone = true;
+            }
+            i = end - 1;
+        } else if (join_[i].kind == kHalfMark) {
+            if (beside) mark.c = {full_width(join_[i].code), kFullMark};
+        } else if (join_[i].code == kEllipsis) {
+            const std::uint16_t before = i > 0 ? join_[i - 1].code : left ? left->code : 0;
+            const std::uint16_t after = i + 1 < n ? join_[i + 1].code : right ? right->code : 0;
+            mark.doubled = before != kEllipsis && after != kEllipsis &&
+                           (chinese_next_to_ellipsis(i, false) || chinese_next_to_ellipsis(i, true));
+        }
+    }
+}
+
+void PieceJoiner::set_join(const TypesetChar* left, const TypesetChar* right, Text& out, TextLength& length) {
+    const auto write = [&](std::uint16_t code) {
+        append_code(out, code);
+        ++length.characters;
+        if (code < 0x80) ++length.ascii_characters;
+    };
+    if (join_.empty()) {
+        // Only a keyword's edge can put something between two fixed characters.
+        if (mode_.keyword_edges && gap_between(left, right, mode_) == Gap::One) write(' ');
+        return;
+    }
+    const size_t n = join_.size();
+    set_.assign(n, {});
+    for (size_t i = 0; i < n; ++i) set_[i].c = join_[i];
+    if (mode_.house_style) set_marks(left, right);
+    const TypesetChar* last = left;
+    size_t spaces = 0, first_space = 0;
+    const auto write_gap = [&](const TypesetChar* next, size_t end) {
+        switch (gap_between(last, next, mode_)) {
+            case Gap::Drop: break;
+            case Gap::One: write(' '); break;
+            case Gap::Collapse:
+                if (spaces > 0) write(' ');
+                break;
+            case Gap::Keep:
+                for (size_t i = first_space; i < end; ++i) write(join_[i].code);
+                break;
+        }
+        spaces = 0;
+    };
+    for (size_t i = 0; i < n; ++i) {
+        Mark& mark = set_[i];
+        if (mark.gone) continue;
+        if (join_[i].kind == kSpace) {
+            if (spaces++ == 0) first_space = i;
+            continue;
+        }
+        if (mode_.house_style && dropped_after(mark.c.code, last)) continue;
+        write_gap(&mark.c, i);
+        write(mark.c.code);
+        if (mark.doubled) write(mark.c.code);
+        last = &mark.c;
+    }
+    write_gap(right, n);
+    join_.clear();
+}
+
+}  // namespace qinghe
