@@ -4,7 +4,9 @@
 #include <unicode/uscript.h>
 #include <unicode/utf16.h>
 
+#include <algorithm>
 #include <array>
+#include <cstring>
 #include <string>
 
 #include "text/codec.h"
@@ -56,27 +58,57 @@ const std::array<Kind, kLeads * kTrails>& two_byte_kinds() {
     return table;
 }
 
+enum Flag : std::uint8_t {
+    kKeywordFirst = 1,
+    kKeywordLast = 2,
+    kSentenceEnd = 4,  // 。！？… ! ? (a lone dot is as often a decimal point or an abbreviation's, and
+                       // three dots before a joining mark have become …… already)
+    kJoining = 8,      // ，、；：
+    kSingle = 16,      // written once when doubled: the joining marks and 。！？
+    kRule3 = 32,       // a half-width mark or a …: rule 3 may change it
+};
+
+TypesetChar make_char(std::uint16_t code, std::uint8_t kind) {
+    std::uint8_t flags = 0;
+    switch (code) {
+        case kComma:
+        case kEnumerationComma:
+        case kSemicolon:
+        case kColon: flags = kJoining | kSingle; break;
+        case kFullStop:
+        case kExclamation:
+        case kQuestion: flags = kSentenceEnd | kSingle; break;
+        case kEllipsis: flags = kSentenceEnd | kRule3; break;
+        case '!':
+        case '?': flags = kSentenceEnd; break;
+        default: break;
+    }
+    if (kind == kHalfMark) flags |= kRule3;
+    return {code, kind, flags};
+}
+
 TypesetChar describe(TextView character) {
     const auto byte = [&](size_t i) { return static_cast<unsigned char>(character[i]); };
     if (character.size() == 1) {
         const unsigned char c = byte(0);
-        if (c == ' ') return {c, kSpace};
-        if ((c >= '0' && c <= '9') || ((c | 0x20) >= 'a' && (c | 0x20) <= 'z')) return {c, kLatin};
-        if (c == ',' || c == ':' || c == ';' || c == '?' || c == '!' || c == '.') return {c, kHalfMark};
-        return {static_cast<std::uint16_t>(c < 0x80 ? c : 0), kOther};
+        if (c == ' ') return make_char(c, kSpace);
+        if ((c >= '0' && c <= '9') || ((c | 0x20) >= 'a' && (c | 0x20) <= 'z')) return make_char(c, kLatin);
+        if (c == ',' || c == ':' || c == ';' || c == '?' || c == '!' || c == '.') return make_char(c, kHalfMark);
+        return make_char(c < 0x80 ? c : 0, kOther);
     }
     if (character.size() == 2) {
         const auto code = static_cast<std::uint16_t>(byte(0) << 8 | byte(1));
         const bool valid = byte(0) >= 0x81 && byte(0) <= 0xFE && byte(1) >= 0x40 && byte(1) <= 0xFE && byte(1) != 0x7F;
-        return {code, valid ? two_byte_kinds()[(byte(0) - 0x81) * kTrails + (byte(1) - 0x40)] : kOther};
+        return make_char(code, valid ? two_byte_kinds()[(byte(0) - 0x81) * kTrails + (byte(1) - 0x40)] : kOther);
     }
     // Four bytes: rare enough to decode one by one.
     const std::u16string units = decode(character);
     UChar32 c = 0xFFFD;
     if (units.size() == 1) c = units[0];
-    if (units.size() == 2 && U16_IS_LEAD(units[0]) && U16_IS_TRAIL(units[1]))
+    if (units.size() == 2 && U16_IS_LEAD(units[0]) && U16_IS_TRAIL(units[1])) {
         c = U16_GET_SUPPLEMENTARY(units[0], units[1]);
-    return {0, c == 0xFFFD ? kOther : kind_of(c)};
+    }
+    return make_char(0, c == 0xFFFD ? kOther : kind_of(c));
 }
 
 std::uint16_t full_width(std::uint16_t half) {
@@ -90,28 +122,14 @@ std::uint16_t full_width(std::uint16_t half) {
     }
 }
 
-// A lone dot is not one: it is as often a decimal point or an abbreviation's, and three
-// dots before a joining mark have become …… already.
-bool sentence_end(std::uint16_t code) {
-    return code == kFullStop || code == kExclamation || code == kQuestion || code == kEllipsis || code == '!' ||
-           code == '?';
-}
-bool joining(std::uint16_t code) {
-    return code == kComma || code == kEnumerationComma || code == kSemicolon || code == kColon;
-}
-// Written once when doubled.
-bool single(std::uint16_t code) {
-    return joining(code) || code == kFullStop || code == kExclamation || code == kQuestion;
-}
-
 // A mark that rule 2 or 3 may change by what stands before or after it.
-bool loose_mark(const TypesetChar& c) { return c.kind == kHalfMark || c.code == kEllipsis || single(c.code); }
+bool loose_mark(const TypesetChar& c) { return (c.flags & (kRule3 | kSingle)) != 0; }
 
-// Rule 2: whether the mark `code` right after `last` is dropped.
-bool dropped_after(std::uint16_t code, const TypesetChar* last) {
+// Rule 2: whether the mark `c` right after `last` is dropped.
+bool dropped_after(const TypesetChar& c, const TypesetChar* last) {
     if (!last) return false;
-    if (joining(code) && sentence_end(last->code)) return true;
-    return single(code) && code == last->code;
+    if ((c.flags & kJoining) && (last->flags & kSentenceEnd)) return true;
+    return (c.flags & kSingle) && c.code == last->code;
 }
 
 bool chinese_side(const TypesetChar* c) { return c && (c->kind == kChinese || c->kind == kFullMark); }
@@ -120,7 +138,8 @@ bool chinese_side(const TypesetChar* c) { return c && (c->kind == kChinese || c-
 // for the headline's start or end.
 enum class Gap { Drop, One, Collapse, Keep };
 Gap gap_between(const TypesetChar* left, const TypesetChar* right, TypesetMode mode) {
-    const bool keyword = mode.keyword_edges && ((left && left->keyword_last) || (right && right->keyword_first));
+    const bool keyword =
+        mode.keyword_edges && ((left && (left->flags & kKeywordLast)) || (right && (right->flags & kKeywordFirst)));
     if (keyword) {
         if (!left || !right || left->kind == kFullMark || right->kind == kFullMark) return Gap::Drop;
         if (left->kind == kChinese || right->kind == kChinese) {
@@ -157,9 +176,10 @@ std::vector<Token> tokenize(TextView text, std::span<const KeywordSpan> keywords
         while (span < keywords.size() && keywords[span].end <= at) ++span;
         if (span < keywords.size() && keywords[span].begin <= at) {
             token.keyword = true;
-            token.c.keyword_first =
-                tokens.empty() || !tokens.back().keyword || tokens.back().begin < keywords[span].begin;
-            token.c.keyword_last = at + length >= keywords[span].end;
+            if (tokens.empty() || !tokens.back().keyword || tokens.back().begin < keywords[span].begin) {
+                token.c.flags |= kKeywordFirst;
+            }
+            if (at + length >= keywords[span].end) token.c.flags |= kKeywordLast;
         }
         tokens.push_back(token);
         at += length;
@@ -211,12 +231,12 @@ void set_marks(const std::vector<Token>& tokens, std::vector<Setting>& set) {
             size_t end = i;
             while (end < n && !tokens[end].keyword && tokens[end].c.code == '.') ++end;
             if (end - i >= 3 && chinese_beside(i)) {
-                set[i] = {{kEllipsis, kFullMark}, true, true};
+                set[i] = {make_char(kEllipsis, kFullMark), true, true};
                 for (size_t j = i + 1; j < end; ++j) set[j].gone = true;
             }
             i = end - 1;
         } else if (token.c.kind == kHalfMark) {
-            if (chinese_beside(i)) set[i] = {{full_width(token.c.code), kFullMark}, true};
+            if (chinese_beside(i)) set[i] = {make_char(full_width(token.c.code), kFullMark), true};
         } else if (token.c.code == kEllipsis) {
             const bool lone =
                 (i == 0 || tokens[i - 1].c.code != kEllipsis) && (i + 1 == n || tokens[i + 1].c.code != kEllipsis);
@@ -232,7 +252,7 @@ void drop_marks(const std::vector<Token>& tokens, std::vector<Setting>& set) {
     const TypesetChar* last = nullptr;
     for (size_t i = 0; i < tokens.size(); ++i) {
         if (set[i].gone || space(tokens[i])) continue;
-        if (!tokens[i].keyword && dropped_after(set[i].c.code, last)) {
+        if (!tokens[i].keyword && dropped_after(set[i].c, last)) {
             set[i].gone = true;
             continue;
         }
@@ -286,14 +306,15 @@ Text set_headline(TextView text, std::span<const KeywordSpan> keywords, TypesetM
             continue;
         }
         write_gap(&set[i].c);
-        if (keywords_out && token.c.keyword_first) keywords_out->push_back({out.size(), out.size()});
+        if (keywords_out && (token.c.flags & kKeywordFirst)) keywords_out->push_back({out.size(), out.size()});
         if (!set[i].changed) {
             out.append(text.substr(token.begin, token.end - token.begin));
         } else {
             append_code(out, set[i].c.code);
             if (set[i].doubled) append_code(out, set[i].c.code);
         }
-        if (keywords_out && token.c.keyword_last && !keywords_out->empty()) keywords_out->back().end = out.size();
+        if (keywords_out && (token.c.flags & kKeywordLast) && !keywords_out->empty())
+            keywords_out->back().end = out.size();
         left = &set[i].c;
     }
     write_gap(nullptr);
@@ -313,14 +334,19 @@ SetPiece set_piece(TextView text, std::span<const KeywordSpan> keywords, Typeset
     SetPiece piece;
     size_t first = 0;
     while (first < tokens.size() && !fixed(tokens[first], mode)) ++first;
+    const auto rule_3 = [](const TypesetChar& c) { return (c.flags & kRule3) != 0; };
     if (first == tokens.size()) {
         for (const Token& token : tokens) piece.head_.push_back(token.c);
+        piece.head_rule_3_ = std::any_of(piece.head_.begin(), piece.head_.end(), rule_3);
+        piece.bytes_most_ = piece.most().characters * 2;
         return piece;
     }
     size_t last = tokens.size() - 1;
     while (!fixed(tokens[last], mode)) --last;
     for (size_t i = 0; i < first; ++i) piece.head_.push_back(tokens[i].c);
     for (size_t i = last + 1; i < tokens.size(); ++i) piece.tail_.push_back(tokens[i].c);
+    piece.head_rule_3_ = std::any_of(piece.head_.begin(), piece.head_.end(), rule_3);
+    piece.tail_rule_3_ = std::any_of(piece.tail_.begin(), piece.tail_.end(), rule_3);
     // Keywords are fixed, so each lies inside the middle.
     const size_t begin = tokens[first].begin, end = tokens[last].end;
     std::vector<KeywordSpan> inside;
@@ -333,30 +359,104 @@ SetPiece set_piece(TextView text, std::span<const KeywordSpan> keywords, Typeset
     piece.middle_length_ = measure.measure(piece.middle_);
     piece.first_ = tokens[first].c;
     piece.last_ = tokens[last].c;
-    piece.growth_ = mode.keyword_edges ? int{piece.first_.keyword_first} + int{piece.last_.keyword_last} : 0;
+    piece.growth_ = mode.keyword_edges
+                        ? int{(piece.first_.flags & kKeywordFirst) != 0} + int{(piece.last_.flags & kKeywordLast) != 0}
+                        : 0;
+    // Each character of the edges writes two bytes at most (a … four), a space one.
+    piece.bytes_most_ = piece.middle_.size() + 2 * (piece.most().characters - piece.middle_length_.characters);
     return piece;
 }
 
 TextLength PieceJoiner::join(std::span<const SetPiece* const> pieces, Text& out) {
+    // Written in place, into room enough for the longest the pieces can give.
+    const size_t start = out.size();
+    size_t room = 0;
+    for (const SetPiece* piece : pieces) room += piece->bytes_most_;
+    out.resize(start + room);
+    char* write_at = out.data() + start;
     TextLength length;
-    join_.clear();
+    parts_.clear();
+    rule_3_ = false;
     const TypesetChar* left = nullptr;
     for (const SetPiece* piece : pieces) {
-        join_.insert(join_.end(), piece->head_.begin(), piece->head_.end());
+        if (!piece->head_.empty()) {
+            parts_.emplace_back(piece->head_);
+            rule_3_ = rule_3_ || piece->head_rule_3_;
+        }
         if (piece->middle_.empty()) continue;
-        set_join(left, &piece->first_, out, length);
-        out.append(piece->middle_);
+        // Without edges between them, only a keyword's edge can take a space.
+        if (!parts_.empty() || mode_.keyword_edges) set_join(left, &piece->first_, write_at, length);
+        std::memcpy(write_at, piece->middle_.data(), piece->middle_.size());
+        write_at += piece->middle_.size();
         length += piece->middle_length_;
         left = &piece->last_;
-        join_.assign(piece->tail_.begin(), piece->tail_.end());
+        parts_.clear();
+        rule_3_ = piece->tail_rule_3_;
+        if (!piece->tail_.empty()) parts_.emplace_back(piece->tail_);
     }
-    set_join(left, nullptr, out, length);
+    set_join(left, nullptr, write_at, length);
+    out.resize(static_cast<size_t>(write_at - out.data()));
     return length;
 }
 
-// Rule 3 over the marks of a join; `left` and `right` are the fixed characters around it.
-void PieceJoiner::set_marks(const TypesetChar* left, const TypesetChar* right) {
+namespace {
+
+void write(std::uint16_t code, char*& at, TextLength& length) {
+    if (code >= 0x100) *at++ = static_cast<char>(code >> 8);
+    *at++ = static_cast<char>(code & 0xFF);
+    ++length.characters;
+    length.ascii_characters += code < 0x80;
+}
+
+// Writes what `spaces` spaces between `left` and `right` become in house style.
+void write_gap(const TypesetChar* left, const TypesetChar* right, size_t spaces, TypesetMode mode, char*& at,
+               TextLength& length) {
+    // Without spaces, only a keyword's edge can take one.
+    const bool keyword = (left && (left->flags & kKeywordLast)) || (right && (right->flags & kKeywordFirst));
+    if (spaces == 0 && !(mode.keyword_edges && keyword)) return;
+    const Gap gap = gap_between(left, right, mode);
+    if (gap == Gap::One || (gap == Gap::Collapse && spaces > 0)) write(' ', at, length);
+}
+
+}  // namespace
+
+void PieceJoiner::set_join(const TypesetChar* left, const TypesetChar* right, char*& at, TextLength& length) {
+    if (parts_.empty()) return write_gap(left, right, 0, mode_, at, length);
+    if (!mode_.house_style) {
+        // Spaces alone.
+        const Gap gap = gap_between(left, right, mode_);
+        if (gap == Gap::One) write(' ', at, length);
+        if (gap != Gap::Keep) return;
+        for (std::span<const TypesetChar> part : parts_) {
+            for (const TypesetChar& c : part) write(c.code, at, length);
+        }
+        return;
+    }
+    if (rule_3_) return set_join_with_rule_3(left, right, at, length);
+    // Spaces and full-width marks: no space stays beside a mark kept.
+    const TypesetChar* last = left;
+    size_t spaces = 0;
+    for (std::span<const TypesetChar> part : parts_) {
+        for (const TypesetChar& c : part) {
+            if (c.kind == kSpace) {
+                ++spaces;
+            } else if (!dropped_after(c, last)) {
+                write(c.code, at, length);
+                last = &c;
+                spaces = 0;
+            }
+        }
+    }
+    write_gap(last, right, spaces, mode_, at, length);
+}
+
+void PieceJoiner::set_join_with_rule_3(const TypesetChar* left, const TypesetChar* right, char*& at,
+                                       TextLength& length) {
+    join_.clear();
+    for (std::span<const TypesetChar> part : parts_) join_.insert(join_.end(), part.begin(), part.end());
     const size_t n = join_.size();
+    set_.assign(n, {});
+    for (size_t i = 0; i < n; ++i) set_[i].c = join_[i];
     bool chinese = chinese_side(left);
     for (size_t i = 0; i < n; ++i) {
         set_[i].chinese_before = chinese;
@@ -367,6 +467,7 @@ void PieceJoiner::set_marks(const TypesetChar* left, const TypesetChar* right) {
         set_[i].chinese_after = chinese;
         if (join_[i].kind != kSpace && join_[i].kind != kHalfMark) chinese = chinese_side(&join_[i]);
     }
+    // As in set_marks above, within the join.
     const auto chinese_next_to_ellipsis = [&](size_t i, bool after) {
         size_t j = i;
         do {
@@ -386,13 +487,13 @@ void PieceJoiner::set_marks(const TypesetChar* left, const TypesetChar* right) {
             size_t end = i;
             while (end < n && join_[end].code == '.') ++end;
             if (end - i >= 3 && beside) {
-                mark.c = {kEllipsis, kFullMark};
+                mark.c = make_char(kEllipsis, kFullMark);
                 mark.doubled = true;
                 for (size_t j = i + 1; j < end; ++j) set_[j].gone = true;
             }
             i = end - 1;
         } else if (join_[i].kind == kHalfMark) {
-            if (beside) mark.c = {full_width(join_[i].code), kFullMark};
+            if (beside) mark.c = make_char(full_width(join_[i].code), kFullMark);
         } else if (join_[i].code == kEllipsis) {
             const std::uint16_t before = i > 0 ? join_[i - 1].code : left ? left->code : 0;
             const std::uint16_t after = i + 1 < n ? join_[i + 1].code : right ? right->code : 0;
@@ -400,53 +501,23 @@ void PieceJoiner::set_marks(const TypesetChar* left, const TypesetChar* right) {
                            (chinese_next_to_ellipsis(i, false) || chinese_next_to_ellipsis(i, true));
         }
     }
-}
-
-void PieceJoiner::set_join(const TypesetChar* left, const TypesetChar* right, Text& out, TextLength& length) {
-    const auto write = [&](std::uint16_t code) {
-        append_code(out, code);
-        ++length.characters;
-        if (code < 0x80) ++length.ascii_characters;
-    };
-    if (join_.empty()) {
-        // Only a keyword's edge can put something between two fixed characters.
-        if (mode_.keyword_edges && gap_between(left, right, mode_) == Gap::One) write(' ');
-        return;
-    }
-    const size_t n = join_.size();
-    set_.assign(n, {});
-    for (size_t i = 0; i < n; ++i) set_[i].c = join_[i];
-    if (mode_.house_style) set_marks(left, right);
     const TypesetChar* last = left;
-    size_t spaces = 0, first_space = 0;
-    const auto write_gap = [&](const TypesetChar* next, size_t end) {
-        switch (gap_between(last, next, mode_)) {
-            case Gap::Drop: break;
-            case Gap::One: write(' '); break;
-            case Gap::Collapse:
-                if (spaces > 0) write(' ');
-                break;
-            case Gap::Keep:
-                for (size_t i = first_space; i < end; ++i) write(join_[i].code);
-                break;
-        }
-        spaces = 0;
-    };
+    size_t spaces = 0;
     for (size_t i = 0; i < n; ++i) {
         Mark& mark = set_[i];
         if (mark.gone) continue;
         if (join_[i].kind == kSpace) {
-            if (spaces++ == 0) first_space = i;
+            ++spaces;
             continue;
         }
-        if (mode_.house_style && dropped_after(mark.c.code, last)) continue;
-        write_gap(&mark.c, i);
-        write(mark.c.code);
-        if (mark.doubled) write(mark.c.code);
+        if (dropped_after(mark.c, last)) continue;
+        write_gap(last, &mark.c, spaces, mode_, at, length);
+        spaces = 0;
+        write(mark.c.code, at, length);
+        if (mark.doubled) write(mark.c.code, at, length);
         last = &mark.c;
     }
-    write_gap(right, n);
-    join_.clear();
+    write_gap(last, right, spaces, mode_, at, length);
 }
 
 }  // namespace qinghe

@@ -60,7 +60,7 @@ Text set_headline(TextView text, std::span<const KeywordSpan> keywords, TypesetM
 struct TypesetChar {
     std::uint16_t code = 0;  // an ASCII byte, lead * 256 + trail of a double-byte character, 0 otherwise
     std::uint8_t kind = 0;
-    bool keyword_first = false, keyword_last = false;  // the first or last character of a keyword
+    std::uint8_t flags = 0;  // what the rules see in it, and whether it begins or ends a keyword
 };
 
 // A phrase (or a punctuation text) set once for a mode: a middle that no neighbour can
@@ -84,9 +84,11 @@ private:
 
     Text middle_;
     TextLength middle_length_;
-    std::vector<TypesetChar> head_, tail_;  // all of it in head_ when nothing is fixed
-    TypesetChar first_, last_;              // the middle's ends
-    int growth_ = 0;                        // the keyword ends of the middle that may take a space
+    std::vector<TypesetChar> head_, tail_;            // all of it in head_ when nothing is fixed
+    bool head_rule_3_ = false, tail_rule_3_ = false;  // holding a half-width mark or a …
+    TypesetChar first_, last_;                        // the middle's ends
+    int growth_ = 0;                                  // the keyword ends of the middle that may take a space
+    size_t bytes_most_ = 0;                           // the most bytes it can write
 };
 
 SetPiece set_piece(TextView text, std::span<const KeywordSpan> keywords, TypesetMode mode, HeadlineMeasure& measure);
@@ -109,12 +111,15 @@ private:
         bool chinese_before = false, chinese_after = false;  // its nearest neighbours past spaces and half-width marks
     };
 
-    void set_join(const TypesetChar* left, const TypesetChar* right, Text& out, TextLength& length);
-    void set_marks(const TypesetChar* left, const TypesetChar* right);
+    // Sets and writes the characters between two fixed ones (nullptr: the headline's ends).
+    void set_join(const TypesetChar* left, const TypesetChar* right, char*& at, TextLength& length);
+    void set_join_with_rule_3(const TypesetChar* left, const TypesetChar* right, char*& at, TextLength& length);
 
     TypesetMode mode_;
-    std::vector<TypesetChar> join_;  // the edges between two fixed characters, as written
-    std::vector<Mark> set_;          // join_ as set
+    std::vector<std::span<const TypesetChar>> parts_;  // the edges between two fixed characters, as written
+    bool rule_3_ = false;                              // some of them hold a half-width mark or a …
+    std::vector<TypesetChar> join_;                    // parts_ in one, where rule 3 is to be done
+    std::vector<Mark> set_;                            // join_ as set
 };
 
 }  // namespace qinghe
