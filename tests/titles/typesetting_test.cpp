@@ -80,6 +80,9 @@ TEST(Typesetting, BeforeAndAfter) {
         {kPlatform, "后面的内容更精彩...", "", "后面的内容更精彩……"},
         {kPlatform, "精彩…不断……Wait... ok 好.. x…y", "", "精彩……不断……Wait... ok 好.. x…y"},
         {kPlatform, "真的 ? ! 吗", "", "真的？！吗"},
+        {kPlatform, "原来如此！ ， 再看", "", "原来如此！再看"},
+        {kPlatform, "10:30 开始, 3.5 倍", "", "10:30 开始，3.5 倍"},
+        {kPlatform, "后面的内容更精彩... ！", "", "后面的内容更精彩……！"},
         // Rule 4: spaces.
         {kPlatform, "  注意 了　 iPhone  手机 10个 ， 他说 “你好”  ", "", "注意了 iPhone 手机 10个，他说“你好”"},
         {kPlatform, "A　B", "", "A B"},
