@@ -52,10 +52,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::vector<const SetPiece*> order;
     TextLength least, most;
     for (const SetPiece& piece : pieces) order.push_back(&piece), least += piece.least(), most += piece.most();
-    PieceJoiner joiner(mode);
+    // One joiner per mode for every input, so that joins met before come from its memory.
+    static PieceJoiner joiners[] = {PieceJoiner({.keyword_edges = true}), PieceJoiner({.house_style = true}),
+                                    PieceJoiner({.keyword_edges = true, .house_style = true})};
+    PieceJoiner& joiner = joiners[modes];
     Text joined;
     const TextLength length = joiner.join(order, joined);
     FUZZ_CHECK(joined == set);
+    Text again;
+    const TextLength length_again = joiner.join(order, again);
+    FUZZ_CHECK(again == set && length_again.characters == length.characters &&
+               length_again.ascii_characters == length.ascii_characters);
     const TextLength measured = measure.measure(set);
     if (length.additive) {
         FUZZ_CHECK(length.characters == measured.characters);

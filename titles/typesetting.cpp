@@ -262,6 +262,54 @@ void drop_marks(const std::vector<Token>& tokens, std::vector<Setting>& set) {
 
 // ---- Pieces ----
 
+// The characters that can stand at a join (spaces, and the marks rules 2 and 3 change),
+// numbered in four bits for the joiner's memory; -1 for any other.
+int symbol_of(const TypesetChar& c) {
+    switch (c.code) {
+        case ' ': return 0;
+        case 0xA1A1: return 1;
+        case ',': return 2;
+        case ':': return 3;
+        case ';': return 4;
+        case '?': return 5;
+        case '!': return 6;
+        case '.': return 7;
+        case kComma: return 8;
+        case kEnumerationComma: return 9;
+        case kSemicolon: return 10;
+        case kColon: return 11;
+        case kFullStop: return 12;
+        case kExclamation: return 13;
+        case kQuestion: return 14;
+        case kEllipsis: return 15;
+        default: return -1;
+    }
+}
+
+constexpr unsigned kMemorable = 8;  // edge characters a remembered join holds at most
+constexpr std::uint8_t kLong = 0xFF;
+
+void pack(const std::vector<TypesetChar>& edge, std::uint64_t& symbols, std::uint8_t& count) {
+    symbols = 0;
+    count = edge.size() <= kMemorable ? static_cast<std::uint8_t>(edge.size()) : kLong;
+    for (size_t i = 0; i < edge.size() && count != kLong; ++i) {
+        const int symbol = symbol_of(edge[i]);
+        if (symbol < 0) count = kLong;
+        symbols = symbols << 4 | static_cast<unsigned>(symbol);
+    }
+}
+
+// What a join sees of a fixed character beside it, in ten bits: its kind (7 for the
+// headline's end), whether it begins or ends a keyword or ends a sentence, and which
+// mark of rules 2 and 3 it is (a keyword's own).
+std::uint16_t end_key(const TypesetChar* c) {
+    if (!c) return 7;
+    const int symbol = symbol_of(*c);
+    const unsigned mark = symbol >= 8 ? static_cast<unsigned>(symbol - 7) : 0;
+    return static_cast<std::uint16_t>(c->kind | (c->flags & (kKeywordFirst | kKeywordLast | kSentenceEnd)) << 3 |
+                                      mark << 6);
+}
+
 // A character no neighbour can change, whose effect on its neighbours is its own.
 bool fixed(const Token& token, TypesetMode mode) {
     if (token.keyword) return true;
@@ -334,19 +382,16 @@ SetPiece set_piece(TextView text, std::span<const KeywordSpan> keywords, Typeset
     SetPiece piece;
     size_t first = 0;
     while (first < tokens.size() && !fixed(tokens[first], mode)) ++first;
-    const auto rule_3 = [](const TypesetChar& c) { return (c.flags & kRule3) != 0; };
     if (first == tokens.size()) {
         for (const Token& token : tokens) piece.head_.push_back(token.c);
-        piece.head_rule_3_ = std::any_of(piece.head_.begin(), piece.head_.end(), rule_3);
         piece.bytes_most_ = piece.most().characters * 2;
+        pack(piece.head_, piece.head_symbols_, piece.head_count_);
         return piece;
     }
     size_t last = tokens.size() - 1;
     while (!fixed(tokens[last], mode)) --last;
     for (size_t i = 0; i < first; ++i) piece.head_.push_back(tokens[i].c);
     for (size_t i = last + 1; i < tokens.size(); ++i) piece.tail_.push_back(tokens[i].c);
-    piece.head_rule_3_ = std::any_of(piece.head_.begin(), piece.head_.end(), rule_3);
-    piece.tail_rule_3_ = std::any_of(piece.tail_.begin(), piece.tail_.end(), rule_3);
     // Keywords are fixed, so each lies inside the middle.
     const size_t begin = tokens[first].begin, end = tokens[last].end;
     std::vector<KeywordSpan> inside;
@@ -364,39 +409,83 @@ SetPiece set_piece(TextView text, std::span<const KeywordSpan> keywords, Typeset
                         : 0;
     // Each character of the edges writes two bytes at most (a … four), a space one.
     piece.bytes_most_ = piece.middle_.size() + 2 * (piece.most().characters - piece.middle_length_.characters);
+    pack(piece.head_, piece.head_symbols_, piece.head_count_);
+    pack(piece.tail_, piece.tail_symbols_, piece.tail_count_);
+    piece.first_key_ = end_key(&piece.first_);
+    piece.last_key_ = end_key(&piece.last_);
     return piece;
 }
 
 TextLength PieceJoiner::join(std::span<const SetPiece* const> pieces, Text& out) {
-    // Written in place, into room enough for the longest the pieces can give.
-    const size_t start = out.size();
-    size_t room = 0;
+    // Written into a buffer with room enough for the longest the pieces can give (and a
+    // remembered join's whole buffer), then appended at once.
+    size_t room = sizeof(Remembered::bytes);
     for (const SetPiece* piece : pieces) room += piece->bytes_most_;
-    out.resize(start + room);
-    char* write_at = out.data() + start;
+    if (buffer_.size() < room) buffer_.resize(std::max(room, 2 * buffer_.size()));
+    if (memory_.empty()) memory_.resize(kMemory);
+    char* at = buffer_.data();
     TextLength length;
-    parts_.clear();
-    rule_3_ = false;
-    const TypesetChar* left = nullptr;
-    for (const SetPiece* piece : pieces) {
-        if (!piece->head_.empty()) {
-            parts_.emplace_back(piece->head_);
-            rule_3_ = rule_3_ || piece->head_rule_3_;
+    const auto write_join = [&](const Join& join) {
+        if (join.count > kMemorable) return set_join(pieces, join, at, length);
+        const Remembered& remembered = recall(pieces, join);
+        std::memcpy(at, remembered.bytes, sizeof remembered.bytes);
+        at += remembered.size;
+        length.characters += remembered.characters;
+        length.ascii_characters += remembered.ascii_characters;
+    };
+    Join join{.left_key = end_key(nullptr), .opened = pieces.size()};
+    for (size_t i = 0; i < pieces.size(); ++i) {
+        const SetPiece& piece = *pieces[i];
+        if (join.count + piece.head_count_ <= kMemorable) {
+            join.symbols = join.symbols << (4 * piece.head_count_) | piece.head_symbols_;
+            join.count += piece.head_count_;
+        } else {
+            join.count = kLong;
         }
-        if (piece->middle_.empty()) continue;
+        if (piece.middle_.empty()) continue;
         // Without edges between them, only a keyword's edge can take a space.
-        if (!parts_.empty() || mode_.keyword_edges) set_join(left, &piece->first_, write_at, length);
-        std::memcpy(write_at, piece->middle_.data(), piece->middle_.size());
-        write_at += piece->middle_.size();
-        length += piece->middle_length_;
-        left = &piece->last_;
-        parts_.clear();
-        rule_3_ = piece->tail_rule_3_;
-        if (!piece->tail_.empty()) parts_.emplace_back(piece->tail_);
+        if (join.count > 0 || mode_.keyword_edges) {
+            join.right = &piece.first_, join.right_key = piece.first_key_, join.closed = i;
+            write_join(join);
+        }
+        std::memcpy(at, piece.middle_.data(), piece.middle_.size());
+        at += piece.middle_.size();
+        length += piece.middle_length_;
+        join = {.left = &piece.last_,
+                .left_key = piece.last_key_,
+                .symbols = piece.tail_symbols_,
+                .count = piece.tail_count_,
+                .opened = i};
     }
-    set_join(left, nullptr, write_at, length);
-    out.resize(static_cast<size_t>(write_at - out.data()));
+    join.right = nullptr, join.right_key = end_key(nullptr), join.closed = pieces.size();
+    write_join(join);
+    out.append(buffer_.data(), static_cast<size_t>(at - buffer_.data()));
     return length;
+}
+
+const PieceJoiner::Remembered& PieceJoiner::recall(std::span<const SetPiece* const> pieces, const Join& join) {
+    const std::uint64_t key =
+        join.left_key | std::uint64_t{join.right_key} << 10 | std::uint64_t{join.count} << 20 | join.symbols << 24;
+    Remembered& remembered = memory_[(key * 0x9E3779B97F4A7C15ull) >> (64 - kMemoryBits)];
+    if (remembered.key == key) return remembered;
+    char* end = remembered.bytes;
+    TextLength written;
+    set_join(pieces, join, end, written);
+    remembered.key = key;
+    remembered.size = static_cast<std::uint8_t>(end - remembered.bytes);
+    remembered.characters = static_cast<std::int16_t>(written.characters);
+    remembered.ascii_characters = static_cast<std::uint8_t>(written.ascii_characters);
+    return remembered;
+}
+
+void PieceJoiner::set_join(std::span<const SetPiece* const> pieces, const Join& join, char*& at, TextLength& length) {
+    parts_.clear();
+    if (join.opened < pieces.size() && !pieces[join.opened]->tail_.empty())
+        parts_.emplace_back(pieces[join.opened]->tail_);
+    for (size_t i = join.opened < pieces.size() ? join.opened + 1 : 0; i <= join.closed && i < pieces.size(); ++i) {
+        if (!pieces[i]->head_.empty()) parts_.emplace_back(pieces[i]->head_);
+    }
+    set_parts(join.left, join.right, at, length);
 }
 
 namespace {
@@ -420,7 +509,7 @@ void write_gap(const TypesetChar* left, const TypesetChar* right, size_t spaces,
 
 }  // namespace
 
-void PieceJoiner::set_join(const TypesetChar* left, const TypesetChar* right, char*& at, TextLength& length) {
+void PieceJoiner::set_parts(const TypesetChar* left, const TypesetChar* right, char*& at, TextLength& length) {
     if (parts_.empty()) return write_gap(left, right, 0, mode_, at, length);
     if (!mode_.house_style) {
         // Spaces alone.
@@ -432,7 +521,10 @@ void PieceJoiner::set_join(const TypesetChar* left, const TypesetChar* right, ch
         }
         return;
     }
-    if (rule_3_) return set_join_with_rule_3(left, right, at, length);
+    const bool rule_3 = std::any_of(parts_.begin(), parts_.end(), [](std::span<const TypesetChar> part) {
+        return std::any_of(part.begin(), part.end(), [](const TypesetChar& c) { return (c.flags & kRule3) != 0; });
+    });
+    if (rule_3) return set_parts_with_rule_3(left, right, at, length);
     // Spaces and full-width marks: no space stays beside a mark kept.
     const TypesetChar* last = left;
     size_t spaces = 0;
@@ -450,8 +542,8 @@ void PieceJoiner::set_join(const TypesetChar* left, const TypesetChar* right, ch
     write_gap(last, right, spaces, mode_, at, length);
 }
 
-void PieceJoiner::set_join_with_rule_3(const TypesetChar* left, const TypesetChar* right, char*& at,
-                                       TextLength& length) {
+void PieceJoiner::set_parts_with_rule_3(const TypesetChar* left, const TypesetChar* right, char*& at,
+                                        TextLength& length) {
     join_.clear();
     for (std::span<const TypesetChar> part : parts_) join_.insert(join_.end(), part.begin(), part.end());
     const size_t n = join_.size();

@@ -84,16 +84,22 @@ private:
 
     Text middle_;
     TextLength middle_length_;
-    std::vector<TypesetChar> head_, tail_;            // all of it in head_ when nothing is fixed
-    bool head_rule_3_ = false, tail_rule_3_ = false;  // holding a half-width mark or a …
-    TypesetChar first_, last_;                        // the middle's ends
-    int growth_ = 0;                                  // the keyword ends of the middle that may take a space
-    size_t bytes_most_ = 0;                           // the most bytes it can write
+    std::vector<TypesetChar> head_, tail_;  // all of it in head_ when nothing is fixed
+    TypesetChar first_, last_;              // the middle's ends
+    int growth_ = 0;                        // the keyword ends of the middle that may take a space
+    size_t bytes_most_ = 0;                 // the most bytes it can write
+    // For the joiner's memory of joins: the edges packed, four bits a character (up to
+    // eight of them, `kLong` beyond), and what a join sees of the middle's ends.
+    std::uint64_t head_symbols_ = 0, tail_symbols_ = 0;
+    std::uint8_t head_count_ = 0, tail_count_ = 0;
+    std::uint16_t first_key_ = 0, last_key_ = 0;
 };
 
 SetPiece set_piece(TextView text, std::span<const KeywordSpan> keywords, TypesetMode mode, HeadlineMeasure& measure);
 
-// Joins pieces set for one mode into set headlines; keeps its buffers between headlines.
+// Joins pieces set for one mode into set headlines. It keeps its buffers between
+// headlines, and remembers how it set the joins it met (a run meets few different
+// ones), by everything that decides them, so a join met again is copied.
 class PieceJoiner {
 public:
     explicit PieceJoiner(TypesetMode mode) : mode_(mode) {}
@@ -111,15 +117,44 @@ private:
         bool chinese_before = false, chinese_after = false;  // its nearest neighbours past spaces and half-width marks
     };
 
-    // Sets and writes the characters between two fixed ones (nullptr: the headline's ends).
-    void set_join(const TypesetChar* left, const TypesetChar* right, char*& at, TextLength& length);
-    void set_join_with_rule_3(const TypesetChar* left, const TypesetChar* right, char*& at, TextLength& length);
+    // A join remembered: its key (the ends' keys, the count of edge characters and their
+    // symbols) and what it wrote.
+    struct Remembered {
+        std::uint64_t key = ~std::uint64_t{0};
+        char bytes[36] = {};
+        std::uint8_t size = 0;
+        std::uint8_t ascii_characters = 0;
+        std::int16_t characters = 0;
+    };
+
+    // A join: the fixed characters around it (nullptr: the headline's ends) with their
+    // keys, its edge characters packed, and the pieces it spans.
+    struct Join {
+        const TypesetChar* left = nullptr;
+        const TypesetChar* right = nullptr;
+        std::uint16_t left_key = 0, right_key = 0;
+        std::uint64_t symbols = 0;
+        unsigned count = 0;  // edge characters; beyond eight, not remembered
+        size_t opened = 0;   // the piece whose tail opens it, or the count of pieces at the start
+        size_t closed = 0;   // the piece whose head closes it, or the count of pieces at the end
+    };
+
+    static constexpr int kMemoryBits = 10;
+    static constexpr size_t kMemory = size_t{1} << kMemoryBits;
+
+    // The join as set, from memory, set and remembered when not there yet.
+    const Remembered& recall(std::span<const SetPiece* const> pieces, const Join& join);
+    // Sets and writes it, its edges gathered in parts_.
+    void set_join(std::span<const SetPiece* const> pieces, const Join& join, char*& at, TextLength& length);
+    void set_parts(const TypesetChar* left, const TypesetChar* right, char*& at, TextLength& length);
+    void set_parts_with_rule_3(const TypesetChar* left, const TypesetChar* right, char*& at, TextLength& length);
 
     TypesetMode mode_;
-    std::vector<std::span<const TypesetChar>> parts_;  // the edges between two fixed characters, as written
-    bool rule_3_ = false;                              // some of them hold a half-width mark or a …
+    std::vector<std::span<const TypesetChar>> parts_;  // a join's edges, as written
     std::vector<TypesetChar> join_;                    // parts_ in one, where rule 3 is to be done
     std::vector<Mark> set_;                            // join_ as set
+    std::vector<Remembered> memory_;
+    std::vector<char> buffer_;  // a headline as it is written
 };
 
 }  // namespace qinghe
