@@ -29,18 +29,8 @@ TextView trim_spaces(TextView text) {
     return end > begin ? text.substr(begin, end - begin) : TextView();
 }
 
-}  // namespace
-
-std::vector<Text> split_keywords(TextView text) {
-    std::vector<Text> keywords;
-    for (const Text& part : split_list(text, "|")) {
-        const TextView keyword = trim_spaces(part);
-        if (!keyword.empty()) keywords.emplace_back(keyword);
-    }
-    return keywords;
-}
-
-Text fill_blanks(TextView phrase, TextView keyword) {
+// Fills the blanks; with `spans`, adds where each copy of the keyword landed.
+Text fill_with(TextView phrase, TextView keyword, std::vector<KeywordSpan>* spans) {
     Text out;
     out.reserve(phrase.size() + keyword.size());
     size_t i = 0;
@@ -49,6 +39,7 @@ Text fill_blanks(TextView phrase, TextView keyword) {
         size_t end = i, count = 0;
         for (size_t step; end < phrase.size() && (step = underscore_at(phrase, end)) > 0; end += step) ++count;
         if (count >= 2) {
+            if (spans && !keyword.empty()) spans->push_back({out.size(), out.size() + keyword.size()});
             out.append(keyword);
         } else if (count == 1) {
             out.append(phrase.substr(i, end - i));
@@ -61,6 +52,25 @@ Text fill_blanks(TextView phrase, TextView keyword) {
         i = end;
     }
     return out;
+}
+
+}  // namespace
+
+std::vector<Text> split_keywords(TextView text) {
+    std::vector<Text> keywords;
+    for (const Text& part : split_list(text, "|")) {
+        const TextView keyword = trim_spaces(part);
+        if (!keyword.empty()) keywords.emplace_back(keyword);
+    }
+    return keywords;
+}
+
+Text fill_blanks(TextView phrase, TextView keyword) { return fill_with(phrase, keyword, nullptr); }
+
+FilledPhrase fill_and_mark_blanks(TextView phrase, TextView keyword) {
+    FilledPhrase filled;
+    filled.text = fill_with(phrase, trim_spaces(keyword), &filled.keywords);
+    return filled;
 }
 
 }  // namespace qinghe
