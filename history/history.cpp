@@ -16,7 +16,10 @@ History::History(OpenedDatabase opened, std::filesystem::path folder, HistoryClo
           folder_(std::move(folder)),
           clock_(std::move(clock)),
           options_(options) {
-    if (db_) boards_ = std::make_unique<BoardHistory>(*db_);
+    if (db_) {
+        boards_ = std::make_unique<BoardHistory>(*db_);
+        headlines_ = std::make_unique<HeadlineStore>(*db_);
+    }
 }
 
 History History::open(const std::filesystem::path& settings_folder, HistoryClock clock, const HistoryOptions& options) {
@@ -41,6 +44,7 @@ HistoryResult History::outcome(const sql::Status& status, bool writing) {
     // Damage found in use: the file goes aside and a fresh one takes its place, as at
     // opening. The statements of the old connection go before it does.
     boards_.reset();
+    headlines_.reset();
     db_.reset();
     OpenedDatabase opened = replace_broken_database(folder_, now(), options_);
     *this = History(std::move(opened), folder_, clock_, options_);
@@ -75,6 +79,72 @@ HistoryRead<PruneProgress> History::prune_some() {
     HistoryRead<PruneProgress> read;
     read.result = outcome(boards_->prune_some(now(), read.value), true);
     if (!read.result.ok()) read.value = PruneProgress::not_due;
+    return read;
+}
+
+HistoryResult History::record_headline(const HeadlineUse& use, HeadlineUseKind kind) {
+    if (auto refused = refuses_writes()) return *refused;
+    return outcome(headlines_->record(use, now(), kind), true);
+}
+
+HistoryResult History::record_copied(const HeadlineUse& use) { return record_headline(use, HeadlineUseKind::copied); }
+
+HistoryResult History::record_starred(const HeadlineUse& use) { return record_headline(use, HeadlineUseKind::starred); }
+
+HistoryResult History::set_starred(const std::vector<std::int64_t>& ids, bool starred) {
+    if (auto refused = refuses_writes()) return *refused;
+    return outcome(headlines_->set_starred(ids, starred), true);
+}
+
+HistoryRead<std::vector<HeadlineRow>> History::remove_headlines(const std::vector<std::int64_t>& ids) {
+    if (auto refused = refuses_writes()) return {{}, *refused};
+    HistoryRead<std::vector<HeadlineRow>> read;
+    read.result = outcome(headlines_->remove(ids, read.value), true);
+    if (!read.result.ok()) read.value.clear();
+    return read;
+}
+
+HistoryResult History::restore_headlines(const std::vector<HeadlineRow>& rows) {
+    if (auto refused = refuses_writes()) return *refused;
+    return outcome(headlines_->restore(rows), true);
+}
+
+HistoryRead<HeadlinePage> History::headline_page(const HeadlineQuery& query, const std::optional<HeadlineCursor>& after,
+                                                 size_t limit) {
+    if (!db_) return {{}, failed_call(HistoryFailure::no_history, {}, false)};
+    HistoryRead<HeadlinePage> read;
+    read.result = outcome(headlines_->page(query, after, limit, read.value), false);
+    if (!read.result.ok()) read.value = {};
+    return read;
+}
+
+HistoryResult History::for_each_headline(const HeadlineQuery& query,
+                                         const std::function<bool(const HeadlineRow&)>& each) {
+    if (!db_) return failed_call(HistoryFailure::no_history, {}, false);
+    return outcome(headlines_->for_each(query, each), false);
+}
+
+HistoryRead<std::vector<HeadlineRow>> History::headlines_with_ids(const std::vector<std::int64_t>& ids) {
+    if (!db_) return {{}, failed_call(HistoryFailure::no_history, {}, false)};
+    HistoryRead<std::vector<HeadlineRow>> read;
+    read.result = outcome(headlines_->rows_with_ids(ids, read.value), false);
+    if (!read.result.ok()) read.value.clear();
+    return read;
+}
+
+HistoryRead<HeadlineCounts> History::headline_counts() {
+    if (!db_) return {{}, failed_call(HistoryFailure::no_history, {}, false)};
+    HistoryRead<HeadlineCounts> read;
+    read.result = outcome(headlines_->counts(read.value), false);
+    if (!read.result.ok()) read.value = {};
+    return read;
+}
+
+HistoryRead<UsedHeadlines> History::used_headlines() {
+    if (!db_) return {{}, failed_call(HistoryFailure::no_history, {}, false)};
+    HistoryRead<UsedHeadlines> read;
+    read.result = outcome(UsedHeadlines::load(db_, read.value), false);
+    if (!read.result.ok()) read.value = {};
     return read;
 }
 

@@ -1,7 +1,8 @@
 #pragma once
 // The writer's history, in history.sqlite3 beside config.ini: what the hot-search boards
-// showed, fetch after fetch. One History owns the database; every call returns what
-// it read or why it failed, and a failure fails that call only.
+// showed, fetch after fetch, and the headlines the writer used or starred. One History
+// owns the database; every call returns what it read or why it failed, and a failure
+// fails that call only.
 #include <chrono>
 #include <filesystem>
 #include <functional>
@@ -12,7 +13,9 @@
 
 #include "history/board_history.h"
 #include "history/database_file.h"
+#include "history/headline_store.h"
 #include "history/history_status.h"
+#include "history/used_headlines.h"
 
 namespace qinghe {
 
@@ -58,6 +61,31 @@ public:
     // call it when the window is idle while it gives PruneProgress::more.
     HistoryRead<PruneProgress> prune_some();
 
+    // A headline the writer took alone onto the clipboard: made a row, or its row takes
+    // the new text and origin and one more use. On disk (committed) when this returns ok,
+    // so the status line may confirm it.
+    HistoryResult record_copied(const HeadlineUse& use);
+    // A headline starred from the result: kept and starred, as record_copied otherwise.
+    HistoryResult record_starred(const HeadlineUse& use);
+    // 收藏 / 取消收藏 on rows of the window.
+    HistoryResult set_starred(const std::vector<std::int64_t>& ids, bool starred);
+    // 删除: the rows as they were, for an undo to put back with restore_headlines.
+    HistoryRead<std::vector<HeadlineRow>> remove_headlines(const std::vector<std::int64_t>& ids);
+    HistoryResult restore_headlines(const std::vector<HeadlineRow>& rows);
+
+    // A page of the window's rows after `after` (from the top when none); see HeadlinePage.
+    HistoryRead<HeadlinePage> headline_page(const HeadlineQuery& query, const std::optional<HeadlineCursor>& after,
+                                            size_t limit);
+    // Every row of the query in its order, until `each` returns false (导出…).
+    HistoryResult for_each_headline(const HeadlineQuery& query, const std::function<bool(const HeadlineRow&)>& each);
+    // The rows with these ids that still exist, in the order given (the selection).
+    HistoryRead<std::vector<HeadlineRow>> headlines_with_ids(const std::vector<std::int64_t>& ids);
+    // The status label's counts: starred rows, and rows copied at least once.
+    HistoryRead<HeadlineCounts> headline_counts();
+    // Every used or starred headline, loaded once for a run of 避开用过的标题; empty
+    // (nothing avoided) without history.
+    HistoryRead<UsedHeadlines> used_headlines();
+
     // The open connection (null without history), for tests and benchmarks.
     sql::Connection* database() const { return db_.get(); }
 
@@ -68,9 +96,11 @@ private:
     std::optional<HistoryResult> refuses_writes() const;
     // The outcome of a call; a damaged file met on the way is moved aside and replaced.
     HistoryResult outcome(const sql::Status& status, bool writing);
+    HistoryResult record_headline(const HeadlineUse& use, HeadlineUseKind kind);
 
     std::shared_ptr<sql::Connection> db_;
     std::unique_ptr<BoardHistory> boards_;
+    std::unique_ptr<HeadlineStore> headlines_;
     HistoryState state_ = HistoryState::locked;
     Text notice_;
     std::filesystem::path folder_;

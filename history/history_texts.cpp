@@ -23,4 +23,18 @@ Text trend_text(std::optional<int> previous_rank, int rank) {
     return from_utf8("—");
 }
 
+Text with_thousands(std::int64_t count) {
+    const std::string digits = std::to_string(count < 0 ? -(count + 1) + 1ull : static_cast<unsigned long long>(count));
+    std::string out = count < 0 ? "-" : "";
+    for (size_t i = 0; i < digits.size(); ++i) {
+        if (i > 0 && (digits.size() - i) % 3 == 0) out += ',';
+        out += digits[i];
+    }
+    return out;
+}
+
+Text headline_counts_text(std::int64_t starred, std::int64_t used) {
+    return from_utf8("收藏 ") + with_thousands(starred) + from_utf8(" · 用过 ") + with_thousands(used);
+}
+
 }  // namespace qinghe

@@ -7,10 +7,12 @@ namespace qinghe {
 
 // The schema this program reads and writes. A file with a higher number comes from a
 // newer program: it is read only, never migrated down.
-inline constexpr int kSchemaVersion = 1;
+inline constexpr int kSchemaVersion = 2;
 
 // 1: the hot-search boards' fetches, observations and stretches.
 sql::Status migrate_to_1_boards(sql::Connection& db);
+// 2: the headlines the writer used or starred, their search index and their counts.
+sql::Status migrate_to_2_headlines(sql::Connection& db);
 
 // Brings the schema up to `target` (at most kSchemaVersion), one migration per
 // transaction, so that a failure leaves the file at the last version reached. A file

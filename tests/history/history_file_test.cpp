@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <fstream>
 #include <random>
 #include <set>
@@ -90,11 +91,25 @@ protected:
     bool had_tz = false;
 };
 
-// Every page after the first (the header and the schema) overwritten.
-std::string damaged(std::string bytes) {
+// Pages overwritten (numbered from 1; every page after the first when none is named).
+std::string damaged(std::string bytes, const std::vector<std::int64_t>& pages = {}) {
     std::mt19937 random(7);
-    for (size_t at = 4096; at < bytes.size(); ++at) bytes[at] = static_cast<char>(random());
+    for (size_t at = 4096; at < bytes.size(); ++at) {
+        const auto page = static_cast<std::int64_t>(at / 4096 + 1);
+        if (pages.empty() || std::find(pages.begin(), pages.end(), page) != pages.end()) {
+            bytes[at] = static_cast<char>(random());
+        }
+    }
     return bytes;
+}
+
+// The pages that hold a table's rows.
+std::vector<std::int64_t> pages_of(const fs::path& file, const std::string& table) {
+    sql::Connection db = sql::Connection::open(file.string(), sql::OpenMode::read_only);
+    sql::Statement pages = db.prepare("SELECT pageno FROM dbstat WHERE name = '" + table + "'");
+    std::vector<std::int64_t> out;
+    while (pages.next()) out.push_back(pages.integer(0));
+    return out;
 }
 
 TEST_F(HistoryFileTest, BrokenFilesAreMovedAsideAndAFreshOneStarts) {
@@ -137,7 +152,7 @@ TEST_F(HistoryFileTest, BrokenFilesAreMovedAsideAndAFreshOneStarts) {
 // moves it aside and starts afresh, and the read fails saying so.
 TEST_F(HistoryFileTest, DamageFoundInUseIsMovedAsideToo) {
     make_history();
-    write_file(file(), damaged(read_file(file())));
+    write_file(file(), damaged(read_file(file()), pages_of(file(), "board_observations")));
     HistoryOptions unchecked;
     unchecked.quick_check_bytes = 0;
     History history = open(unchecked);
