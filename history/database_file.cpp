@@ -77,7 +77,8 @@ Outcome open_file(const fs::path& file, const HistoryOptions& options, std::shar
     why = db.status();
     if (!db.is_open()) return outcome_of(why);
     db.set_busy_timeout(static_cast<int>(options.busy_timeout.count()));
-    if (db.user_version() < 0) {
+    const int version = db.user_version();
+    if (version < 0) {
         why = db.status();
         return outcome_of(why);
     }
@@ -99,8 +100,9 @@ Outcome open_file(const fs::path& file, const HistoryOptions& options, std::shar
         }
     }
     why = migrate(db);
-    // A file that holds other tables than ours under our names is no history of ours.
-    if ((why.code() & 0xff) == SQLITE_ERROR) return Outcome::broken;
+    // A database without our number whose tables stand in the way of ours is no history
+    // of ours; one of ours that cannot be brought up to date is kept as it is.
+    if (version == 0 && (why.code() & 0xff) == SQLITE_ERROR) return Outcome::broken;
     if (!why.ok()) return outcome_of(why);
     out = shared(std::move(db));
     return Outcome::ready;
