@@ -11,13 +11,13 @@
 set -euo pipefail
 
 # Building and running: compilers, the libraries the program links or opens
-# (libcurl at the first hot-topic fetch), the CJK font the form asks for, and the
-# Wayland platform plugin so that a Wayland session runs the program natively, and Qt's
-# Chinese translations for its own menus and dialogs.
+# (libcurl at the first hot-topic fetch; SQLite, with FTS5, for the history), the CJK
+# font the form asks for, and the Wayland platform plugin so that a Wayland session runs
+# the program natively, and Qt's Chinese translations for its own menus and dialogs.
 packages=(
   cmake ninja-build g++ make pkg-config
   qt6-base-dev qt6-base-dev-tools qt6-wayland qt6-translations-l10n
-  libicu-dev libpcre2-dev libcurl4-openssl-dev libpng-dev zlib1g-dev nlohmann-json3-dev
+  libicu-dev libpcre2-dev libcurl4-openssl-dev libpng-dev zlib1g-dev nlohmann-json3-dev libsqlite3-dev
   fonts-arphic-uming
 )
 # Packaging: CPack's Debian generator asks `file` which files are programs, and

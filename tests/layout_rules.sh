@@ -16,11 +16,11 @@ room_of() {
 
 # What each room may include besides itself; generated headers are open to all.
 declare -A allowed=(
-  [text]="" [web]="text" [controls]="text" [hot]="text web controls"
+  [text]="" [history]="text" [web]="text" [controls]="text" [hot]="text web controls"
   [titles]="text controls hot" [config]="text controls titles"
   [app/form]="text controls" [app/desktop]="text"
 )
-no_qt=" text web hot titles config controls app/form "
+no_qt=" text history web hot titles config controls app/form "
 test_rooms=" tests bench fuzz "
 
 failures=0

@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # The Debian package that cpack makes from a build folder, made under a umask that lets
 # the group write: it depends on Qt's platform plugins (without one the window cannot
-# open, and libqt6gui6 only recommends them) and recommends the CJK font and the Wayland
-# plugin; it carries the copyright file and the Debian changelog of its own version;
-# its folders are 0755; and lintian, when installed, finds no error and no warning.
+# open, and libqt6gui6 only recommends them) and on SQLite's library once the program
+# calls it, and recommends the CJK font and the Wayland plugin; it carries the copyright
+# file and the Debian changelog of its own version; its folders are 0755; and lintian,
+# when installed, finds no error and no warning.
 #   package_test.sh BUILD_DIR
 set -euo pipefail
 build=$1
@@ -26,6 +27,10 @@ has_packages() {  # FIELD NAME...
   for name; do [[ $value == *" $name "* ]] || fail "$name is not in: $value"; done
 }
 has_packages Depends qt6-qpa-plugins qt6-translations-l10n libcurl4 libqt6gui6
+# The linker keeps only the libraries the program calls into: once it calls SQLite (the
+# history), dpkg-shlibdeps must have named SQLite's package.
+dpkg-deb --fsys-tarfile "$deb" | tar -xO ./usr/bin/qinghe >"$work/qinghe"
+if readelf -d "$work/qinghe" | grep -q 'NEEDED.*libsqlite3'; then has_packages Depends libsqlite3-0; fi
 has_packages Recommends fonts-arphic-uming qt6-wayland
 
 contents=$(dpkg-deb -c "$deb")
