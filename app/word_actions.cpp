@@ -1,7 +1,8 @@
 #include "app/word_actions.h"
 
-#include "app/window/qt_window.h"
+#include "app/window/window_widget.h"
 #include "app/window/word_dialogs.h"
+#include "app/window_access.h"
 #include "config/word_lists.h"
 #include "controls/names.h"
 #include "text/codec.h"
@@ -26,11 +27,7 @@ void keep_lists(Window& window, const WordLists& lists) {
     else store_word_lists(window, lists);
 }
 
-QWidget* dialog_parent(Window& window) {
-    auto* qt = dynamic_cast<QtWindow*>(&window);
-    QWidget* control = qt ? qt->widget(name::status_label) : nullptr;
-    return control ? control->window() : nullptr;
-}
+QWidget* dialog_parent(Window& window) { return window_widget_of(window); }
 
 // Opens a dialog over the window without blocking it; it goes when closed.
 void open(QDialog* dialog) {

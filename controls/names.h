@@ -53,6 +53,9 @@ inline constexpr const char* risk_caption = "标签_体检";
 inline constexpr const char* risk_choice = "组合框_体检";
 inline constexpr const char* risk_words_button = "按钮_风险词表";
 inline constexpr const char* check_lists_button = "按钮_检查词组";
+inline constexpr const char* hot_board_button = "按钮_热点榜";
+inline constexpr const char* favourites_button = "按钮_收藏历史";
+inline constexpr const char* avoid_used_check = "选择框_避开用过";
 
 }  // namespace utf8
 
@@ -89,5 +92,8 @@ inline const Text topic_filter_button = from_utf8(utf8::topic_filter_button);
 inline const Text risk_choice = from_utf8(utf8::risk_choice);
 inline const Text risk_words_button = from_utf8(utf8::risk_words_button);
 inline const Text check_lists_button = from_utf8(utf8::check_lists_button);
+inline const Text hot_board_button = from_utf8(utf8::hot_board_button);
+inline const Text favourites_button = from_utf8(utf8::favourites_button);
+inline const Text avoid_used_check = from_utf8(utf8::avoid_used_check);
 
 }  // namespace qinghe::name

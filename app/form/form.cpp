@@ -136,22 +136,29 @@ constexpr std::array kControls{
     panel_caption(name::utf8::board_caption, 170, "热点来源", name::utf8::board_choice),
     ControlRow{.name = name::utf8::board_choice, .kind = ComboBox, .geometry = {577, 189, 180, 24},
                .builtin = Builtin::HotBoards, .tab_order = 27, .accessible_name = "热点来源", .panel = true},
-    ControlRow{.name = name::utf8::status_label, .kind = Label, .geometry = {577, 229, 180, 164}, .text = kGrey,
-               .accessible_name = "运行结果", .panel = true, .word_wrap = true},
+    // The status line has no fixed accessible name: a screen reader reads out its text.
+    ControlRow{.name = name::utf8::status_label, .kind = Label, .geometry = {577, 229, 180, 104}, .text = kGrey,
+               .panel = true, .word_wrap = true},
+    ControlRow{.name = name::utf8::hot_board_button, .kind = PushButton, .geometry = {577, 341, 86, 24},
+               .caption = "热点榜…", .tab_order = 28, .accessible_name = "热点榜…", .panel = true},
+    ControlRow{.name = name::utf8::favourites_button, .kind = PushButton, .geometry = {671, 341, 86, 24},
+               .caption = "收藏与历史…", .tab_order = 29, .accessible_name = "收藏与历史…", .panel = true},
+    ControlRow{.name = name::utf8::avoid_used_check, .kind = CheckBox, .geometry = {577, 373, 180, 16},
+               .caption = "避开用过的标题", .tab_order = 30, .accessible_name = "避开用过的标题", .panel = true},
     ControlRow{.name = name::utf8::avoid_disasters_check, .kind = CheckBox, .geometry = {577, 401, 180, 16},
-               .caption = "避开灾难伤亡类热点", .tab_order = 28, .accessible_name = "避开灾难伤亡类热点", .panel = true},
+               .caption = "避开灾难伤亡类热点", .tab_order = 31, .accessible_name = "避开灾难伤亡类热点", .panel = true},
     ControlRow{.name = name::utf8::topic_filter_button, .kind = PushButton, .geometry = {577, 421, 180, 24},
-               .caption = "排除词 / 包含词…", .tab_order = 29, .accessible_name = "热点排除词和包含词", .panel = true},
+               .caption = "排除词 / 包含词…", .tab_order = 32, .accessible_name = "热点排除词和包含词", .panel = true},
     panel_caption(name::utf8::risk_caption, 455, "标题体检", name::utf8::risk_choice),
     ControlRow{.name = name::utf8::risk_choice, .kind = ComboBox, .geometry = {577, 474, 180, 24},
-               .builtin = Builtin::RiskModes, .tab_order = 30, .accessible_name = "标题体检", .panel = true},
+               .builtin = Builtin::RiskModes, .tab_order = 33, .accessible_name = "标题体检", .panel = true},
     ControlRow{.name = name::utf8::risk_words_button, .kind = PushButton, .geometry = {577, 503, 86, 22},
-               .caption = "风险词表…", .tab_order = 31, .accessible_name = "风险词表", .panel = true},
+               .caption = "风险词表…", .tab_order = 34, .accessible_name = "风险词表", .panel = true},
     ControlRow{.name = name::utf8::check_lists_button, .kind = PushButton, .geometry = {671, 503, 86, 22},
-               .caption = "检查词组", .tab_order = 32, .accessible_name = "检查词组", .panel = true},
+               .caption = "检查词组", .tab_order = 35, .accessible_name = "检查词组", .panel = true},
 };
 // clang-format on
-static_assert(kControls.size() == 26 + 16);
+static_assert(kControls.size() == 26 + 19);
 
 }  // namespace
 

@@ -10,6 +10,7 @@
 #include "app/form/form.h"
 #include "app/window/form_builder.h"
 #include "controls/names.h"
+#include "history/history.h"
 #include "text/codec.h"
 
 namespace qinghe {
@@ -50,6 +51,21 @@ void WindowWidget::showEvent(QShowEvent* event) {
 }
 
 WindowWidget::~WindowWidget() { announce_destruction(); }
+
+History& WindowWidget::history() {
+    if (!history_) {
+        HistoryClock clock = history_clock_ ? history_clock_ : [] { return std::chrono::system_clock::now(); };
+        history_ = std::make_unique<History>(History::open(services_.settings_folder(), std::move(clock)));
+    }
+    return *history_;
+}
+
+Text WindowWidget::take_history_notice() {
+    const Text& notice = history().notice();
+    if (notice.empty() || notice == shown_history_notice_) return {};
+    shown_history_notice_ = notice;
+    return notice;
+}
 
 void WindowWidget::centre_on_screen() {
     const QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();

@@ -55,7 +55,7 @@ std::vector<const form::ControlRow*> tab_stops() {
 
 TEST_F(ControlsTest, TabWalksEveryStopInOrderAndWraps) {
     const auto stops = tab_stops();
-    ASSERT_EQ(stops.size(), 22u + 10);  // the designed controls, then the writer's panel
+    ASSERT_EQ(stops.size(), 22u + 13);  // the designed controls, then the writer's panel
     widget(from_utf8(stops.front()->name))->setFocus(Qt::TabFocusReason);
     for (size_t i = 1; i <= stops.size(); ++i) {
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
@@ -103,7 +103,7 @@ TEST_F(ControlsTest, EveryFocusableControlHasAnAccessibleName) {
         ++focusable;
         EXPECT_FALSE(accessible_name(control).isEmpty()) << control->objectName().toStdString();
     }
-    EXPECT_EQ(focusable, 22 + 10);
+    EXPECT_EQ(focusable, 22 + 13);
     EXPECT_EQ(accessible_name(widget(name::prefix_box)), QStringLiteral("前缀：抓眼球"));
     EXPECT_EQ(accessible_name(widget(name::messenger_link)), QStringLiteral("反馈问题"));
     // A slot's radio button is announced by the slot's name, as the user renamed it.
