@@ -7,6 +7,9 @@
 #include <QPaintEngine>
 #include <QPainter>
 #include <QScrollBar>
+#include <QStyleOptionButton>
+#include <QStyleOptionFocusRect>
+#include <QStylePainter>
 #include <limits>
 #include <utility>
 
@@ -182,6 +185,22 @@ void GroupRadioButton::focus_neighbour(bool forward) {
             return;
         }
     }
+}
+
+bool FormCheckBox::hitButton(const QPoint& position) const { return rect().contains(position); }
+
+void FormCheckBox::paintEvent(QPaintEvent*) {
+    QStylePainter painter(this);
+    QStyleOptionButton option;
+    initStyleOption(&option);
+    QStyleOptionFocusRect frame;
+    frame.QStyleOption::operator=(option);
+    frame.rect = rect();
+    frame.backgroundColor = palette().color(backgroundRole());
+    // The style would frame the caption alone.
+    option.state &= ~QStyle::State_HasFocus;
+    painter.drawControl(QStyle::CE_CheckBox, option);
+    if (frame.state & QStyle::State_HasFocus) painter.drawPrimitive(QStyle::PE_FrameFocusRect, frame);
 }
 
 void FormPushButton::keyPressEvent(QKeyEvent* event) {

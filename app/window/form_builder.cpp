@@ -1,6 +1,5 @@
 #include "app/window/form_builder.h"
 
-#include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -131,7 +130,7 @@ QWidget* make_control(const ControlRow& row, QWidget* parent) {
         case ControlKind::RichTextBox: return make_rich_text_box(row, parent);
         case ControlKind::PictureButton: return make_picture_button(row, parent);
         case ControlKind::CheckBox: {
-            auto* box = new QCheckBox(caption_of(row), parent);
+            auto* box = new FormCheckBox(caption_of(row), parent);
             box->setChecked(row.checked);
             return box;
         }

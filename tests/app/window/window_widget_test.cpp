@@ -14,6 +14,7 @@
 #include <QTextEdit>
 #include <QTreeWidget>
 
+#include "app/form/form.h"
 #include "app/window/window_widget.h"
 #include "app/window/word_dialogs.h"
 #include "app/wiring.h"
@@ -122,6 +123,32 @@ TEST_F(WindowWidgetTest, EnterAfterARunRunsAgainAndLeavesTheListsAlone) {
     }
     EXPECT_EQ(controls.content(name::prefix_box), "mine\r\n");
     EXPECT_EQ(split_list(controls.content(name::result_box), kCrLf).size(), 10u);
+}
+
+// A click anywhere in a check box's rectangle toggles it, as on Windows, and runs its
+// action: unticking 植入实时热点 puts the built-in prefix list back. Space still toggles.
+TEST_F(WindowWidgetTest, ACheckBoxTogglesOnAClickAnywhereInItsRectangle) {
+    controls.set_checked(name::hot_topics_check, true);
+    controls.set_content(name::prefix_box, "mine");
+    int boxes = 0;
+    for (const form::ControlRow& row : form::controls()) {
+        if (row.kind != ControlKind::CheckBox) continue;
+        ++boxes;
+        auto* box = qobject_cast<QAbstractButton*>(controls.widget(from_utf8(row.name)));
+        ASSERT_NE(box, nullptr) << row.name;
+        ASSERT_TRUE(box->isVisible()) << row.name;
+        QSignalSpy clicked(box, &QAbstractButton::clicked);
+        const bool before = box->isChecked();
+        QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(box->width() - 2, box->height() / 2));
+        EXPECT_NE(box->isChecked(), before) << row.name;
+        EXPECT_EQ(clicked.count(), 1) << row.name;
+        box->setFocus();
+        QTest::keyClick(box, Qt::Key_Space);
+        EXPECT_EQ(box->isChecked(), before) << row.name;
+        EXPECT_EQ(clicked.count(), 2) << row.name;
+    }
+    EXPECT_EQ(boxes, 3);
+    EXPECT_EQ(controls.content(name::prefix_box), builtin_prefix_list());
 }
 
 // 恢复默认 is an edit of each list box: Ctrl+Z, or the box's own (Chinese) menu, takes it back.
