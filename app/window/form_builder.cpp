@@ -181,8 +181,18 @@ void name_after(QWidget& radio, const QString& own_name, QLineEdit& box) {
 
 }  // namespace
 
+void fit_font_to_scale(QWidget& window, qreal device_pixel_ratio) {
+    const QFont::StyleStrategy strategy = device_pixel_ratio == 1 ? QFont::NoAntialias : QFont::PreferDefault;
+    QFont font = window.font();
+    if (font.styleStrategy() == strategy) return;
+    // The controls inherit it, those with a font of their own too (they set no strategy).
+    font.setStyleStrategy(strategy);
+    window.setFont(font);
+}
+
 void build_form(QWidget& window, QtWindow& controls) {
     window.setFont(font_of(form::window().font, window.font()));
+    fit_font_to_scale(window, window.devicePixelRatioF());
     window.setAutoFillBackground(true);
     QPalette palette = window.palette();
     palette.setColor(QPalette::Window, palette.color(QPalette::Button));

@@ -1,11 +1,15 @@
-// On screens scaled above 1 the feedback face and the icon come from pixels drawn at 2x.
+// On screens scaled above 1 the feedback face and the icon come from pixels drawn at 2x,
+// and text is smoothed; at 1x text is drawn from the font's own pixels.
 #include <gtest/gtest.h>
 
 #include <QImage>
 #include <QWidget>
+#include <set>
 
+#include "app/window/form_builder.h"
 #include "app/window/images.h"
 #include "app/window/window_widget.h"
+#include "controls/names.h"
 #include "generated/embedded_files.h"
 #include "text/codec.h"
 
@@ -38,6 +42,30 @@ TEST(HighDpi, FeedbackFaceAt1_5xIsNotAnUpscaled1x) {
     const QImage at_1_5 = render_feedback_button(1.5);
     QImage from_1x = feedback_face().scaled(at_1_5.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
     EXPECT_FALSE(same_pixels(at_1_5, from_1x));
+}
+
+// At 1x the 宋体 text is drawn from the font's 12-pixel glyphs, as on Windows: every pixel
+// is the text's colour or the ground's. At 2x there are no such glyphs, and the outlines
+// are smoothed.
+TEST(HighDpi, TextIsDrawnFromTheFontsOwnPixelsAt1xAndSmoothedAt2x) {
+    for (const qreal scale : {1.0, 2.0}) {
+        WindowWidget window;
+        fit_font_to_scale(window, scale);
+        QWidget* heading = window.controls().widget(from_utf8(name::utf8::prefix_heading));
+        QImage image(heading->size() * scale, QImage::Format_RGB32);
+        image.setDevicePixelRatio(scale);
+        heading->render(&image);
+        std::set<QRgb> colours;
+        for (int y = 0; y < image.height(); ++y) {
+            for (int x = 0; x < image.width(); ++x) colours.insert(image.pixel(x, y));
+        }
+        if (scale == 1) {
+            EXPECT_EQ(colours.size(), 2u) << "the text and the ground";
+            EXPECT_TRUE(colours.contains(qRgb(0, 0, 0)));
+        } else {
+            EXPECT_GT(colours.size(), 2u) << "smoothed";
+        }
+    }
 }
 
 TEST(HighDpi, IconHasDrawnPixelsForEveryScale) {
