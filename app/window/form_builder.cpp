@@ -3,7 +3,10 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QRawFont>
+#include <QtEndian>
 #include <algorithm>
+#include <cmath>
 
 #include "app/form/form.h"
 #include "app/window/control_kinds.h"
@@ -188,11 +191,30 @@ void name_after(QWidget& radio, const QString& own_name, QLineEdit& box) {
     QObject::connect(&box, &QLineEdit::textChanged, &radio, update);
 }
 
+// Whether the font that `font` finds carries glyphs drawn at `pixels`: a bitmap strike of
+// that size, as 宋体 and its stand-in AR PL UMing have from 11 to 16. (The font found for
+// 宋体 holds the Chinese characters itself.)
+bool has_glyphs_drawn_at(QFont font, int pixels) {
+    // Asked of the font as it will draw them, so the font loaded here is the one drawing.
+    font.setStyleStrategy(QFont::NoAntialias);
+    const QByteArray table = QRawFont::fromFont(font).fontTable("EBLC");
+    // An 8-byte header whose second word counts the strikes, then 48 bytes a strike,
+    // its vertical size in pixels at byte 45.
+    if (table.size() < 8) return false;
+    const quint32 strikes = qFromBigEndian<quint32>(table.constData() + 4);
+    for (qsizetype i = 0; i < qsizetype{strikes} && 8 + 48 * (i + 1) <= table.size(); ++i) {
+        if (static_cast<uchar>(table[8 + 48 * i + 45]) == pixels) return true;
+    }
+    return false;
+}
+
 }  // namespace
 
 void fit_font_to_scale(QWidget& window, qreal device_pixel_ratio) {
-    const QFont::StyleStrategy strategy = device_pixel_ratio == 1 ? QFont::NoAntialias : QFont::PreferDefault;
     QFont font = window.font();
+    const qreal pixels = font.pixelSize() * device_pixel_ratio;
+    const bool drawn = pixels > 0 && pixels == std::round(pixels) && has_glyphs_drawn_at(font, int(pixels));
+    const QFont::StyleStrategy strategy = drawn ? QFont::NoAntialias : QFont::PreferDefault;
     if (font.styleStrategy() == strategy) return;
     // The controls inherit it, those with a font of their own too (they set no strategy).
     font.setStyleStrategy(strategy);
