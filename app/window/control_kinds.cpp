@@ -201,6 +201,13 @@ void FormCheckBox::paintEvent(QPaintEvent*) {
     option.state &= ~QStyle::State_HasFocus;
     painter.drawControl(QStyle::CE_CheckBox, option);
     if (frame.state & QStyle::State_HasFocus) painter.drawPrimitive(QStyle::PE_FrameFocusRect, frame);
+    if (underMouse() && isEnabled()) {
+        // The style shows no pointer over a check box; Windows outlines the square in the
+        // highlight colour while the pointer is anywhere over the control.
+        painter.setPen(palette().color(QPalette::Highlight));
+        painter.setBrush(Qt::NoBrush);
+        painter.drawRect(style()->subElementRect(QStyle::SE_CheckBoxIndicator, &option, this).adjusted(0, 0, -1, -1));
+    }
 }
 
 void FormPushButton::keyPressEvent(QKeyEvent* event) {

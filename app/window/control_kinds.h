@@ -89,10 +89,12 @@ private:
 
 // A check box that a click anywhere in its rectangle toggles, as a Windows check box
 // does, not only one on its square or caption. The whole rectangle shows it too: the
-// pointer over any of it lights the square, and the focus frame goes round all of it.
+// pointer over any of it outlines the square, and the focus frame goes round all of it.
 class FormCheckBox : public QCheckBox {
 public:
-    FormCheckBox(const QString& caption, QWidget* parent) : QCheckBox(caption, parent) {}
+    FormCheckBox(const QString& caption, QWidget* parent) : QCheckBox(caption, parent) {
+        setAttribute(Qt::WA_Hover);  // repainted as the pointer comes and goes
+    }
 
 protected:
     bool hitButton(const QPoint& position) const override;

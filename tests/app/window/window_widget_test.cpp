@@ -142,6 +142,9 @@ TEST_F(WindowWidgetTest, ACheckBoxTogglesOnAClickAnywhereInItsRectangle) {
         ASSERT_TRUE(box->isVisible()) << row.name;
         QSignalSpy clicked(box, &QAbstractButton::clicked);
         const bool before = box->isChecked();
+        const QImage away = box->grab().toImage();
+        QTest::mouseMove(box, QPoint(box->width() - 2, box->height() / 2));
+        EXPECT_NE(box->grab().toImage(), away) << "the pointer at the far right shows: " << row.name;
         QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(box->width() - 2, box->height() / 2));
         EXPECT_NE(box->isChecked(), before) << row.name;
         EXPECT_EQ(clicked.count(), 1) << row.name;
