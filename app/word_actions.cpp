@@ -18,13 +18,16 @@ WordLists& unsaved_lists() {
     return lists;
 }
 
-WordLists current_lists(const Window& window) {
-    return window.services().settings_folder().empty() ? unsaved_lists() : load_word_lists(window);
+LoadedWordLists current_lists(const Window& window) {
+    if (window.services().settings_folder().empty()) return {.lists = unsaved_lists(), .notes = {}};
+    return load_word_lists(window);
 }
 
-void keep_lists(Window& window, const WordLists& lists) {
-    if (window.services().settings_folder().empty()) unsaved_lists() = lists;
-    else store_word_lists(window, lists);
+// Why the lists could not be kept; empty when they were.
+Text keep_lists(Window& window, const WordLists& lists) {
+    if (!window.services().settings_folder().empty()) return store_word_lists(window, lists).problem;
+    unsaved_lists() = lists;
+    return {};
 }
 
 QWidget* dialog_parent(Window& window) { return window_widget_of(window); }
@@ -39,13 +42,13 @@ void open(QDialog* dialog) {
 // A dialog over two of the lists; OK keeps what it gives for them, the others as they are.
 template <class Dialog>
 void edit_two_lists(Window& window, std::vector<Text> WordLists::*first, std::vector<Text> WordLists::*second) {
-    const WordLists lists = current_lists(window);
-    open(new Dialog(dialog_parent(window), lists.*first, lists.*second,
+    const LoadedWordLists loaded = current_lists(window);
+    open(new Dialog(dialog_parent(window), loaded.lists.*first, loaded.lists.*second, loaded.notes,
                     [&window, first, second](std::vector<Text> first_words, std::vector<Text> second_words) {
-                        WordLists kept = current_lists(window);
+                        WordLists kept = current_lists(window).lists;
                         kept.*first = std::move(first_words);
                         kept.*second = std::move(second_words);
-                        keep_lists(window, kept);
+                        return keep_lists(window, kept);
                     }));
 }
 
@@ -53,7 +56,8 @@ void edit_two_lists(Window& window, std::vector<Text> WordLists::*first, std::ve
 
 void generate_with_word_lists(Window& window) {
     generate_titles(window, [&window] {
-        const WordLists lists = current_lists(window);
+        const auto [lists, notes] = current_lists(window);
+        for (const Text& note : notes) window.services().report_problem(note);
         return RunChecks{.excluded_topics = lists.hot_excluded,
                          .included_topics = lists.hot_included,
                          .risk_words = lists.risk_custom,
@@ -70,7 +74,7 @@ void edit_risk_words(Window& window) {
 }
 
 void check_list_boxes(Window& window) {
-    const WordLists lists = current_lists(window);
+    const WordLists lists = current_lists(window).lists;
     const std::shared_ptr<const RiskChecker> checker = risk_checker_for(lists.risk_custom, lists.risk_allowed);
     const Platform* platform = find_platform(window.content(name::platform_choice));
     const struct {

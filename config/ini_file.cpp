@@ -55,14 +55,7 @@ bool read_file(const std::filesystem::path& path, std::string& bytes) {
     }
 }
 
-// The system's message for an errno value, in the user's language, as program text.
-Text error_text(int error) {
-    const std::string message = std::generic_category().message(error);
-    std::u16string units;
-    return decode_charset(message, ::nl_langinfo(CODESET), units) ? encode(units) : from_utf8(message);
-}
-
-SaveResult failure(int error) { return {error_text(error)}; }
+SaveResult failure(int error) { return {system_message(error)}; }
 
 // The file a path names once symbolic links are followed to the end of their chain, a
 // relative link read from the link's own folder. A path naming nothing names itself.
@@ -194,7 +187,13 @@ void IniFile::set(TextView section_name, TextView key, TextView value) {
 
 SaveResult IniFile::save(const std::filesystem::path& path) const {
     // A file that exists but could not be read must not be replaced by what little we know.
-    if (load_error_ != 0) return {from_utf8("could not be read: ") + error_text(load_error_)};
+    if (load_error_ != 0) return {from_utf8("could not be read: ") + system_message(load_error_)};
+    Text bytes;
+    for (const Text& line : lines_) bytes.append(line).append(kCrLf);
+    return save_settings_file(path, bytes);
+}
+
+SaveResult save_settings_file(const std::filesystem::path& path, TextView bytes) {
     if (path.empty()) return failure(ENOENT);
     std::filesystem::path file;
     if (!follow_links(path, file)) return failure(errno);
@@ -207,8 +206,6 @@ SaveResult IniFile::save(const std::filesystem::path& path) const {
         if ((old.st_mode & 0222) == 0) return {from_utf8("read-only file")};
         if (::faccessat(AT_FDCWD, file.c_str(), W_OK, AT_EACCESS) != 0) return failure(errno);
     }
-    Text bytes;
-    for (const Text& line : lines_) bytes.append(line).append(kCrLf);
 
     // A replacement starts private and takes the old file's mode once it is ours; a new
     // file gets the usual mode less the umask.
@@ -229,6 +226,14 @@ SaveResult IniFile::save(const std::filesystem::path& path) const {
     }
     const int error = replace_with(fd, temporary, file, bytes);
     return error == 0 ? SaveResult{} : failure(error);
+}
+
+bool read_settings_file(const std::filesystem::path& path, std::string& bytes) { return read_file(path, bytes); }
+
+Text system_message(int error) {
+    const std::string message = std::generic_category().message(error);
+    std::u16string units;
+    return decode_charset(message, ::nl_langinfo(CODESET), units) ? encode(units) : from_utf8(message);
 }
 
 Text read_profile_string(const std::filesystem::path& path, TextView section, TextView key) {

@@ -7,6 +7,7 @@
 // its folder allows. Like the platform, a file that may not be written is left alone: one
 // whose mode has no write bit is read-only even to root, as the read-only attribute is.
 #include <filesystem>
+#include <string>
 #include <vector>
 
 #include "text/text.h"
@@ -64,6 +65,18 @@ private:
     std::vector<Text> lines_;
     int load_error_ = 0;  // errno of a file that exists but could not be read
 };
+
+// Writes `bytes` as the file at `path` the way IniFile::save writes its lines: atomically
+// through a temporary file beside it, links followed, permissions kept, a read-only file
+// left alone, rewritten in place only when the folder takes no new file.
+[[nodiscard]] SaveResult save_settings_file(const std::filesystem::path& path, TextView bytes);
+
+// The whole file into `bytes`; false, with errno set, when it cannot be opened or read
+// (ENOENT when there is none).
+bool read_settings_file(const std::filesystem::path& path, std::string& bytes);
+
+// The system's message for an errno value, in the user's language, as program text.
+Text system_message(int error);
 
 // One read or write against a file, in the manner of the platform's calls.
 Text read_profile_string(const std::filesystem::path& path, TextView section, TextView key);

@@ -10,29 +10,38 @@
 namespace qinghe {
 namespace {
 
-// The data files are UTF-8 with one entry per line; the program's form is GB18030 with
-// CR LF between entries and none after the last.
-Text list_from_data(std::span<const unsigned char> data) {
+// A data file without the line breaks after its last entry.
+std::string_view utf8_of(std::span<const unsigned char> data) {
     std::string_view utf8(reinterpret_cast<const char*>(data.data()), data.size());
     while (!utf8.empty() && (utf8.back() == '\n' || utf8.back() == '\r')) utf8.remove_suffix(1);
+    return utf8;
+}
+
+// The data files are UTF-8 with one entry per line; the program's form is GB18030 with
+// CR LF between entries and none after the last.
+Text list_from_data(std::string_view utf8) {
     const Text text = replace_all(from_utf8(utf8), "\r\n", "\n");
     return replace_all(text, "\n", kCrLf);
 }
 
 }  // namespace
 
+std::string_view builtin_prefix_list_utf8() { return utf8_of(embedded::prefix_list); }
+std::string_view builtin_link_list_utf8() { return utf8_of(embedded::link_list); }
+std::string_view builtin_suffix_list_utf8() { return utf8_of(embedded::suffix_list); }
+
 const Text& builtin_prefix_list() {
-    static const Text list = list_from_data(embedded::prefix_list);
+    static const Text list = list_from_data(builtin_prefix_list_utf8());
     return list;
 }
 
 const Text& builtin_link_list() {
-    static const Text list = list_from_data(embedded::link_list);
+    static const Text list = list_from_data(builtin_link_list_utf8());
     return list;
 }
 
 const Text& builtin_suffix_list() {
-    static const Text list = list_from_data(embedded::suffix_list);
+    static const Text list = list_from_data(builtin_suffix_list_utf8());
     return list;
 }
 

@@ -7,6 +7,9 @@
 #include <QPaintEngine>
 #include <QPainter>
 #include <QScrollBar>
+#include <QStyleOptionButton>
+#include <QStyleOptionFocusRect>
+#include <QStylePainter>
 #include <limits>
 #include <utility>
 
@@ -181,6 +184,29 @@ void GroupRadioButton::focus_neighbour(bool forward) {
             radio->setFocus(forward ? Qt::TabFocusReason : Qt::BacktabFocusReason);
             return;
         }
+    }
+}
+
+bool FormCheckBox::hitButton(const QPoint& position) const { return rect().contains(position); }
+
+void FormCheckBox::paintEvent(QPaintEvent*) {
+    QStylePainter painter(this);
+    QStyleOptionButton option;
+    initStyleOption(&option);
+    QStyleOptionFocusRect frame;
+    frame.QStyleOption::operator=(option);
+    frame.rect = rect();
+    frame.backgroundColor = palette().color(backgroundRole());
+    // The style would frame the caption alone.
+    option.state &= ~QStyle::State_HasFocus;
+    painter.drawControl(QStyle::CE_CheckBox, option);
+    if (frame.state & QStyle::State_HasFocus) painter.drawPrimitive(QStyle::PE_FrameFocusRect, frame);
+    if (underMouse() && isEnabled()) {
+        // The style shows no pointer over a check box; Windows outlines the square in the
+        // highlight colour while the pointer is anywhere over the control.
+        painter.setPen(palette().color(QPalette::Highlight));
+        painter.setBrush(Qt::NoBrush);
+        painter.drawRect(style()->subElementRect(QStyle::SE_CheckBoxIndicator, &option, this).adjusted(0, 0, -1, -1));
     }
 }
 

@@ -1,9 +1,11 @@
 #pragma once
 // The form's controls where Qt's own widgets behave otherwise than the window's
 // controls should: Windows-style edges, edit boxes that hide their selection while
-// unfocused and take any Enter as a line break, radio buttons that only a click makes
-// exclusive, and buttons that Enter presses.
+// unfocused and take any Enter as a line break, check boxes that a click anywhere in
+// their rectangle toggles, radio buttons that only a click makes exclusive, and buttons
+// that Enter presses.
 #include <QAbstractButton>
+#include <QCheckBox>
 #include <QImage>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -83,6 +85,20 @@ protected:
 
 private:
     void focus_neighbour(bool forward);
+};
+
+// A check box that a click anywhere in its rectangle toggles, as a Windows check box
+// does, not only one on its square or caption. The whole rectangle shows it too: the
+// pointer over any of it outlines the square, and the focus frame goes round all of it.
+class FormCheckBox : public QCheckBox {
+public:
+    FormCheckBox(const QString& caption, QWidget* parent) : QCheckBox(caption, parent) {
+        setAttribute(Qt::WA_Hover);  // repainted as the pointer comes and goes
+    }
+
+protected:
+    bool hitButton(const QPoint& position) const override;
+    void paintEvent(QPaintEvent* event) override;
 };
 
 // Push button that Enter presses as well as Space.

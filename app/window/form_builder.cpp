@@ -1,10 +1,12 @@
 #include "app/window/form_builder.h"
 
-#include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QRawFont>
+#include <QtEndian>
 #include <algorithm>
+#include <cmath>
 
 #include "app/form/form.h"
 #include "app/window/control_kinds.h"
@@ -31,22 +33,31 @@ QFont font_of(const form::Font& font, const QFont& fallback) {
     return result;
 }
 
-const Text& builtin_value(form::Builtin builtin) {
-    static const Text none;
+// UTF-8 with CR LF or LF between lines, as a multi-line widget's text. The form's own
+// texts go straight from UTF-8 to Qt's: through program text they come out the same,
+// after two conversions over ICU that cost a million instructions at every start.
+QString document_text(std::string_view utf8) {
+    QString text = QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
+    text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    return text;
+}
+
+QString builtin_value(form::Builtin builtin) {
     switch (builtin) {
-        case form::Builtin::None: return none;
-        case form::Builtin::PrefixList: return builtin_prefix_list();
-        case form::Builtin::LinkList: return builtin_link_list();
-        case form::Builtin::SuffixList: return builtin_suffix_list();
-        case form::Builtin::Punctuation1: return builtin_punctuation_1();
-        case form::Builtin::Punctuation2: return builtin_punctuation_2();
-        case form::Builtin::Punctuation3: return builtin_punctuation_3();
-        case form::Builtin::Count: return builtin_count();
+        case form::Builtin::None: return {};
+        case form::Builtin::PrefixList: return document_text(builtin_prefix_list_utf8());
+        case form::Builtin::LinkList: return document_text(builtin_link_list_utf8());
+        case form::Builtin::SuffixList: return document_text(builtin_suffix_list_utf8());
+        case form::Builtin::Punctuation1: return to_qstring(builtin_punctuation_1());
+        case form::Builtin::Punctuation2: return to_qstring(builtin_punctuation_2());
+        case form::Builtin::Punctuation3: return to_qstring(builtin_punctuation_3());
+        case form::Builtin::Count: return to_qstring(builtin_count());
         case form::Builtin::Platforms:
         case form::Builtin::HotBoards:
-        case form::Builtin::RiskModes: return none;
+        case form::Builtin::RiskModes: return {};
     }
-    return none;
+    return {};
 }
 
 // The entries a drop-down list offers, in order; the first is selected at start.
@@ -63,12 +74,12 @@ QStringList builtin_entries(form::Builtin builtin) {
     return entries;
 }
 
-Text initial_text(const ControlRow& row) {
-    return row.builtin == form::Builtin::None ? from_utf8(row.caption) : builtin_value(row.builtin);
+QString initial_text(const ControlRow& row) {
+    return row.builtin == form::Builtin::None ? document_text(row.caption) : builtin_value(row.builtin);
 }
 
 // Caption for a button or label: its lines stand one above the other.
-QString caption_of(const ControlRow& row) { return to_document_text(from_utf8(row.caption)); }
+QString caption_of(const ControlRow& row) { return document_text(row.caption); }
 
 void set_colours(QWidget& widget, const ControlRow& row, QPalette::ColorRole text_role,
                  QPalette::ColorRole background_role) {
@@ -80,7 +91,7 @@ void set_colours(QWidget& widget, const ControlRow& row, QPalette::ColorRole tex
 }
 
 QWidget* make_edit_box(const ControlRow& row, QWidget* parent) {
-    const QString text = to_document_text(initial_text(row));
+    const QString text = initial_text(row);
     if (row.multi_line) {
         auto* edit = new ListEdit(parent);
         // Panel with a line width of one is the thin sunken edge; WinPanel the 3-D one.
@@ -132,7 +143,7 @@ QWidget* make_control(const ControlRow& row, QWidget* parent) {
         case ControlKind::RichTextBox: return make_rich_text_box(row, parent);
         case ControlKind::PictureButton: return make_picture_button(row, parent);
         case ControlKind::CheckBox: {
-            auto* box = new QCheckBox(caption_of(row), parent);
+            auto* box = new FormCheckBox(caption_of(row), parent);
             box->setChecked(row.checked);
             return box;
         }
@@ -181,18 +192,48 @@ void name_after(QWidget& radio, const QString& own_name, QLineEdit& box) {
     QObject::connect(&box, &QLineEdit::textChanged, &radio, update);
 }
 
+// Whether the font that `font` finds carries glyphs drawn at `pixels`: a bitmap strike of
+// that size, as 宋体 and its stand-in AR PL UMing have from 11 to 16. (The font found for
+// 宋体 holds the Chinese characters itself.)
+bool has_glyphs_drawn_at(QFont font, int pixels) {
+    // Asked of the font as it will draw them, so the font loaded here is the one drawing.
+    font.setStyleStrategy(QFont::NoAntialias);
+    const QByteArray table = QRawFont::fromFont(font).fontTable("EBLC");
+    // An 8-byte header whose second word counts the strikes, then 48 bytes a strike,
+    // its vertical size in pixels at byte 45.
+    if (table.size() < 8) return false;
+    const quint32 strikes = qFromBigEndian<quint32>(table.constData() + 4);
+    for (qsizetype i = 0; i < qsizetype{strikes} && 8 + 48 * (i + 1) <= table.size(); ++i) {
+        if (static_cast<uchar>(table[8 + 48 * i + 45]) == pixels) return true;
+    }
+    return false;
+}
+
 }  // namespace
+
+void fit_font_to_scale(QWidget& window, qreal device_pixel_ratio) {
+    QFont font = window.font();
+    const qreal pixels = font.pixelSize() * device_pixel_ratio;
+    const bool drawn = pixels > 0 && pixels == std::round(pixels) && has_glyphs_drawn_at(font, int(pixels));
+    const QFont::StyleStrategy strategy = drawn ? QFont::NoAntialias : QFont::PreferDefault;
+    if (font.styleStrategy() == strategy) return;
+    // The controls inherit it, those with a font of their own too (they set no strategy).
+    font.setStyleStrategy(strategy);
+    window.setFont(font);
+}
 
 void build_form(QWidget& window, QtWindow& controls) {
     window.setFont(font_of(form::window().font, window.font()));
+    fit_font_to_scale(window, window.devicePixelRatioF());
     window.setAutoFillBackground(true);
     QPalette palette = window.palette();
     palette.setColor(QPalette::Window, palette.color(QPalette::Button));
     window.setPalette(palette);
 
     std::vector<std::pair<int, QWidget*>> tab_stops;
+    std::vector<QWidget*> widgets;  // in form order
     for (const ControlRow& row : form::controls()) {
-        QWidget* widget = make_control(row, &window);
+        QWidget* widget = widgets.emplace_back(make_control(row, &window));
         widget->setObjectName(QString::fromUtf8(row.name));
         widget->setGeometry(row.geometry.left, row.geometry.top, row.geometry.width, row.geometry.height);
         if (row.font.face && row.kind != ControlKind::RichTextBox) widget->setFont(font_of(row.font, window.font()));
@@ -209,14 +250,16 @@ void build_form(QWidget& window, QtWindow& controls) {
 
     // An edit box that lies over another control (the slot names over their radio
     // buttons' caption area) must be on top to take clicks and show its text.
-    for (const ControlRow& row : form::controls()) {
-        if (row.kind == ControlKind::EditBox) controls.widget(from_utf8(row.name))->raise();
-        if (auto* label = qobject_cast<QLabel*>(controls.widget(from_utf8(row.name))); label && row.labels) {
+    const std::span<const ControlRow> rows = form::controls();
+    for (size_t i = 0; i < rows.size(); ++i) {
+        const ControlRow& row = rows[i];
+        if (row.kind == ControlKind::EditBox) widgets[i]->raise();
+        if (auto* label = qobject_cast<QLabel*>(widgets[i]); label && row.labels) {
             label->setBuddy(controls.widget(from_utf8(row.labels)));
         }
         if (!row.named_by || !row.accessible_name) continue;
         if (auto* box = qobject_cast<QLineEdit*>(controls.widget(from_utf8(row.named_by)))) {
-            name_after(*controls.widget(from_utf8(row.name)), QString::fromUtf8(row.accessible_name), *box);
+            name_after(*widgets[i], QString::fromUtf8(row.accessible_name), *box);
         }
     }
 
@@ -224,9 +267,9 @@ void build_form(QWidget& window, QtWindow& controls) {
     for (size_t i = 1; i < tab_stops.size(); ++i) QWidget::setTabOrder(tab_stops[i - 1].second, tab_stops[i].second);
     // The focus starts on the first control of the form that takes it, as on the platform
     // the form was made for (not on the first of the tab order).
-    for (const ControlRow& row : form::controls()) {
-        if (row.tab_order == 0) continue;
-        controls.widget(from_utf8(row.name))->setFocus(Qt::OtherFocusReason);
+    for (size_t i = 0; i < rows.size(); ++i) {
+        if (rows[i].tab_order == 0) continue;
+        widgets[i]->setFocus(Qt::OtherFocusReason);
         break;
     }
 }

@@ -85,6 +85,12 @@ void WindowWidget::bring_to_front(const QString& activation_token) {
     activateWindow();
 }
 
+bool WindowWidget::event(QEvent* event) {
+    // Moved to a screen of another scale, the text is drawn as that screen needs.
+    if (event->type() == QEvent::ScreenChangeInternal) fit_font_to_scale(*this, devicePixelRatioF());
+    return QWidget::event(event);
+}
+
 void WindowWidget::keyPressEvent(QKeyEvent* event) {
     // Only keys that the focused control left unused arrive here; Esc closes the window
     // whatever modifier is held with it.

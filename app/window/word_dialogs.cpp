@@ -31,17 +31,6 @@ QPlainTextEdit* word_box(QGridLayout& grid, int column, const QString& caption, 
 
 std::vector<Text> words_of(const QPlainTextEdit& box) { return words_from_text(from_qstring(box.toPlainText())); }
 
-// OK and Cancel; OK hands the lists on first.
-QDialogButtonBox* buttons(QDialog& dialog, std::function<void()> on_accept) {
-    auto* box = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
-    QObject::connect(box, &QDialogButtonBox::accepted, &dialog, [&dialog, on_accept = std::move(on_accept)] {
-        on_accept();
-        dialog.accept();
-    });
-    QObject::connect(box, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
-    return box;
-}
-
 QString joined(const std::vector<Text>& words, const char* separator) {
     QStringList parts;
     for (const Text& word : words) parts << to_qstring(word);
@@ -54,9 +43,65 @@ QString platforms_of(const RiskEntry& entry) {
 
 }  // namespace
 
+WordListsDialog::WordListsDialog(QWidget* parent, Accept accept) : QDialog(parent), accept_(std::move(accept)) {}
+
+void WordListsDialog::finish(QVBoxLayout& layout, QPlainTextEdit& first, const QString& first_name,
+                             QPlainTextEdit& second, const QString& second_name, const std::vector<Text>& notes) {
+    boxes_[0] = {&first, first_name};
+    boxes_[1] = {&second, second_name};
+    note_ = new QLabel;
+    note_->setWordWrap(true);
+    note_->setTextFormat(Qt::PlainText);
+    QPalette palette = note_->palette();
+    palette.setColor(QPalette::WindowText, QColor(200, 0, 0));
+    note_->setPalette(palette);
+    QStringList lines;
+    for (const Text& line : notes) lines << to_qstring(line);
+    show_note(lines.join(QLatin1Char('\n')));
+    layout.addWidget(note_);
+    // An edit after the note named the lists that OK would cut asks again.
+    for (const Box& box : boxes_) {
+        connect(box.edit, &QPlainTextEdit::textChanged, this, [this] { cut_shown_ = false; });
+    }
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
+    connect(buttons, &QDialogButtonBox::accepted, this, &WordListsDialog::keep);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    layout.addWidget(buttons);
+}
+
+void WordListsDialog::show_note(const QString& text) {
+    note_->setText(text);
+    note_->setVisible(!text.isEmpty());
+}
+
+void WordListsDialog::keep() {
+    std::vector<Text> words[2] = {words_of(*boxes_[0].edit), words_of(*boxes_[1].edit)};
+    QStringList cut;
+    for (size_t i = 0; i < 2; ++i) {
+        if (words[i].size() <= kMaxListWords) continue;
+        cut << QStringLiteral("%1有 %2 个词，只能保存前 %3 个。")
+                   .arg(boxes_[i].name)
+                   .arg(static_cast<qulonglong>(words[i].size()))
+                   .arg(static_cast<qulonglong>(kMaxListWords));
+    }
+    if (!cut.isEmpty() && !cut_shown_) {
+        cut << QStringLiteral("再按“确定”只保存前 %1 个，或先删去一些词。").arg(static_cast<qulonglong>(kMaxListWords));
+        show_note(cut.join(QLatin1Char('\n')));
+        cut_shown_ = true;
+        return;
+    }
+    const Text problem = accept_(std::move(words[0]), std::move(words[1]));
+    if (!problem.empty()) {
+        // Nothing typed is lost: the boxes keep their words for another try.
+        show_note(QStringLiteral("未能保存：") + to_qstring(problem));
+        return;
+    }
+    accept();
+}
+
 TopicFilterDialog::TopicFilterDialog(QWidget* parent, const std::vector<Text>& excluded,
-                                     const std::vector<Text>& included, Accept accept)
-        : QDialog(parent) {
+                                     const std::vector<Text>& included, const std::vector<Text>& notes, Accept accept)
+        : WordListsDialog(parent, std::move(accept)) {
     setWindowTitle(QStringLiteral("热点筛选"));
     auto* grid = new QGridLayout;
     excluded_ =
@@ -66,14 +111,13 @@ TopicFilterDialog::TopicFilterDialog(QWidget* parent, const std::vector<Text>& e
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(grid);
     layout->addWidget(new QLabel(QStringLiteral("繁体、全角和大小写不同的写法都算同一个词；下次生成时生效。")));
-    layout->addWidget(
-        buttons(*this, [this, accept = std::move(accept)] { accept(words_of(*excluded_), words_of(*included_)); }));
+    finish(*layout, *excluded_, QStringLiteral("排除词"), *included_, QStringLiteral("包含词"), notes);
     resize(420, 320);
 }
 
 RiskWordsDialog::RiskWordsDialog(QWidget* parent, const std::vector<Text>& custom, const std::vector<Text>& allowed,
-                                 Accept accept)
-        : QDialog(parent) {
+                                 const std::vector<Text>& notes, Accept accept)
+        : WordListsDialog(parent, std::move(accept)) {
     setWindowTitle(QStringLiteral("风险词表"));
     search_ = new QLineEdit;
     search_->setPlaceholderText(QStringLiteral("搜索内置风险词、类别或依据"));
@@ -113,8 +157,7 @@ RiskWordsDialog::RiskWordsDialog(QWidget* parent, const std::vector<Text>& custo
     layout->addWidget(search_);
     layout->addWidget(entries_, 3);
     layout->addLayout(grid, 2);
-    layout->addWidget(
-        buttons(*this, [this, accept = std::move(accept)] { accept(words_of(*custom_), words_of(*allowed_)); }));
+    finish(*layout, *custom_, QStringLiteral("自定义风险词"), *allowed_, QStringLiteral("放行词"), notes);
     resize(680, 560);
 }
 

@@ -1,11 +1,15 @@
-// On screens scaled above 1 the feedback face and the icon come from pixels drawn at 2x.
+// On screens scaled above 1 the feedback face and the icon come from pixels drawn at 2x,
+// and text is smoothed; at 1x text is drawn from the font's own pixels.
 #include <gtest/gtest.h>
 
 #include <QImage>
 #include <QWidget>
+#include <set>
 
+#include "app/window/form_builder.h"
 #include "app/window/images.h"
 #include "app/window/window_widget.h"
+#include "controls/names.h"
 #include "generated/embedded_files.h"
 #include "text/codec.h"
 
@@ -38,6 +42,31 @@ TEST(HighDpi, FeedbackFaceAt1_5xIsNotAnUpscaled1x) {
     const QImage at_1_5 = render_feedback_button(1.5);
     QImage from_1x = feedback_face().scaled(at_1_5.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
     EXPECT_FALSE(same_pixels(at_1_5, from_1x));
+}
+
+// Where the font carries glyphs drawn for the size the screen shows (AR PL UMing, 宋体's
+// stand-in, has them from 11 to 16 pixels), text is drawn from them, as Windows draws
+// 宋体: every pixel is the text's colour or the ground's. Elsewhere the outlines are
+// smoothed.
+TEST(HighDpi, TextIsDrawnFromTheFontsOwnPixelsWhereItHasThem) {
+    for (const auto& [scale, drawn] : {std::pair{1.0, true}, {1.25, true}, {1.5, false}, {2.0, false}}) {
+        WindowWidget window;
+        fit_font_to_scale(window, scale);
+        QWidget* heading = window.controls().widget(from_utf8(name::utf8::prefix_heading));
+        QImage image((QSizeF(heading->size()) * scale).toSize(), QImage::Format_RGB32);
+        image.setDevicePixelRatio(scale);
+        heading->render(&image);
+        std::set<QRgb> colours;
+        for (int y = 0; y < image.height(); ++y) {
+            for (int x = 0; x < image.width(); ++x) colours.insert(image.pixel(x, y));
+        }
+        if (drawn) {
+            EXPECT_EQ(colours.size(), 2u) << "the text and the ground at " << scale;
+            EXPECT_TRUE(colours.contains(qRgb(0, 0, 0))) << scale;
+        } else {
+            EXPECT_GT(colours.size(), 2u) << "smoothed at " << scale;
+        }
+    }
 }
 
 TEST(HighDpi, IconHasDrawnPixelsForEveryScale) {

@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDialogButtonBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPlainTextEdit>
@@ -13,11 +14,14 @@
 #include <QTextBlock>
 #include <QTextEdit>
 #include <QTreeWidget>
+#include <fstream>
 
+#include "app/form/form.h"
 #include "app/window/window_widget.h"
 #include "app/window/word_dialogs.h"
 #include "app/wiring.h"
 #include "config/slots.h"
+#include "config/word_lists.h"
 #include "controls/names.h"
 #include "tests/support/temp_folder.h"
 #include "text/codec.h"
@@ -122,6 +126,35 @@ TEST_F(WindowWidgetTest, EnterAfterARunRunsAgainAndLeavesTheListsAlone) {
     }
     EXPECT_EQ(controls.content(name::prefix_box), "mine\r\n");
     EXPECT_EQ(split_list(controls.content(name::result_box), kCrLf).size(), 10u);
+}
+
+// A click anywhere in a check box's rectangle toggles it, as on Windows, and runs its
+// action: unticking 植入实时热点 puts the built-in prefix list back. Space still toggles.
+TEST_F(WindowWidgetTest, ACheckBoxTogglesOnAClickAnywhereInItsRectangle) {
+    controls.set_checked(name::hot_topics_check, true);
+    controls.set_content(name::prefix_box, "mine");
+    int boxes = 0;
+    for (const form::ControlRow& row : form::controls()) {
+        if (row.kind != ControlKind::CheckBox) continue;
+        ++boxes;
+        auto* box = qobject_cast<QAbstractButton*>(controls.widget(from_utf8(row.name)));
+        ASSERT_NE(box, nullptr) << row.name;
+        ASSERT_TRUE(box->isVisible()) << row.name;
+        QSignalSpy clicked(box, &QAbstractButton::clicked);
+        const bool before = box->isChecked();
+        const QImage away = box->grab().toImage();
+        QTest::mouseMove(box, QPoint(box->width() - 2, box->height() / 2));
+        EXPECT_NE(box->grab().toImage(), away) << "the pointer at the far right shows: " << row.name;
+        QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(box->width() - 2, box->height() / 2));
+        EXPECT_NE(box->isChecked(), before) << row.name;
+        EXPECT_EQ(clicked.count(), 1) << row.name;
+        box->setFocus();
+        QTest::keyClick(box, Qt::Key_Space);
+        EXPECT_EQ(box->isChecked(), before) << row.name;
+        EXPECT_EQ(clicked.count(), 2) << row.name;
+    }
+    EXPECT_EQ(boxes, 3);
+    EXPECT_EQ(controls.content(name::prefix_box), builtin_prefix_list());
 }
 
 // 恢复默认 is an edit of each list box: Ctrl+Z, or the box's own (Chinese) menu, takes it back.
@@ -233,6 +266,62 @@ TEST_F(WindowWidgetTest, TheWritersRiskWordsTakeEffectAndTheListsCanBeChecked) {
     controls.set_content(name::link_box, from_utf8("来了"));
     QTest::mouseClick(qobject_cast<QAbstractButton*>(controls.widget(name::check_lists_button)), Qt::LeftButton);
     EXPECT_TRUE(to_utf8(controls.content(name::status_label)).ends_with("检查词组：三个列表里没有风险词"));
+}
+
+void press_ok(QDialog& dialog) { dialog.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok)->click(); }
+
+// A save of the word lists that fails keeps the dialog open with the reason and every word
+// typed, so that OK can try again; once the folder takes the files, OK keeps the words as
+// typed and closes the dialog.
+TEST_F(WindowWidgetTest, AFailedSaveOfTheWordListsKeepsTheDialogOpen) {
+    TempFolder settings;
+    const std::filesystem::path not_a_folder = settings.path() / "file";
+    std::ofstream(not_a_folder) << "x";
+    window.services().set_settings_folder(not_a_folder);
+    QTest::mouseClick(qobject_cast<QAbstractButton*>(controls.widget(name::topic_filter_button)), Qt::LeftButton);
+    auto* dialog = window.findChild<TopicFilterDialog*>();
+    ASSERT_NE(dialog, nullptr);
+    const QString typed = QStringLiteral("品牌#引号版\na><br><b");
+    dialog->excluded_box().setPlainText(typed);
+    press_ok(*dialog);
+    EXPECT_TRUE(dialog->isVisible());
+    EXPECT_TRUE(dialog->note().isVisibleTo(dialog));
+    EXPECT_TRUE(dialog->note().text().startsWith(QStringLiteral("未能保存："))) << dialog->note().text().toStdString();
+    EXPECT_TRUE(dialog->note().text().contains(QString::fromStdString(not_a_folder.string())));
+    EXPECT_EQ(dialog->excluded_box().toPlainText(), typed);
+
+    window.services().set_settings_folder(settings.path());
+    press_ok(*dialog);
+    EXPECT_FALSE(dialog->isVisible());
+    EXPECT_EQ(load_word_lists(settings.path()).hot_excluded, std::vector<Text>({from_utf8("品牌#引号版"), "a><br><b"}));
+}
+
+// A list past the limit is named before OK cuts it, and when its file is read.
+TEST_F(WindowWidgetTest, AWordListPastTheLimitSaysItIsCut) {
+    TempFolder settings;
+    window.services().set_settings_folder(settings.path());
+    QAbstractButton* open_words = qobject_cast<QAbstractButton*>(controls.widget(name::risk_words_button));
+    QTest::mouseClick(open_words, Qt::LeftButton);
+    auto* dialog = window.findChild<RiskWordsDialog*>();
+    ASSERT_NE(dialog, nullptr);
+    QStringList words;
+    for (size_t i = 0; i <= kMaxListWords; ++i) words << QString::number(i);
+    dialog->allowed_box().setPlainText(words.join(QLatin1Char('\n')));
+    press_ok(*dialog);
+    EXPECT_TRUE(dialog->isVisible());
+    EXPECT_TRUE(dialog->note().text().startsWith(QStringLiteral("放行词有 10001 个词，只能保存前 10000 个。")))
+        << dialog->note().text().toStdString();
+    EXPECT_FALSE(std::filesystem::exists(word_list_file(settings.path(), &WordLists::risk_allowed)));
+    press_ok(*dialog);
+    EXPECT_FALSE(dialog->isVisible());
+    EXPECT_EQ(load_word_lists(settings.path()).risk_allowed.size(), kMaxListWords);
+    delete dialog;
+
+    std::ofstream(word_list_file(settings.path(), &WordLists::risk_allowed), std::ios::app) << "past\r\n";
+    QTest::mouseClick(open_words, Qt::LeftButton);
+    dialog = window.findChild<RiskWordsDialog*>();
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_EQ(dialog->note().text(), QStringLiteral("放行词有 10001 个词，只读入了前 10000 个"));
 }
 
 // An unknown name makes a call do nothing, so a misspelt one would go unnoticed.
