@@ -153,7 +153,7 @@ TEST_F(WindowWidgetTest, ACheckBoxTogglesOnAClickAnywhereInItsRectangle) {
         EXPECT_EQ(box->isChecked(), before) << row.name;
         EXPECT_EQ(clicked.count(), 2) << row.name;
     }
-    EXPECT_EQ(boxes, 3);
+    EXPECT_EQ(boxes, 4);
     EXPECT_EQ(controls.content(name::prefix_box), builtin_prefix_list());
 }
 
