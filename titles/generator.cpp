@@ -38,7 +38,7 @@ Text normalise_full_width(TextView text) {
 // One draw of the 32-bit linear congruential generator seeded with `seed`.
 constexpr std::uint32_t draw_once(std::uint32_t seed) {
     const std::uint32_t state = seed * 214013u + 2531011u;
-    return (state >> 16) & 0x7FFF;
+    return (state >> 16) % kDrawValues;
 }
 
 }  // namespace
@@ -83,19 +83,30 @@ Headlines build_headlines(const GeneratorInput& input, const std::function<std::
                           const std::function<void()>& pump) {
     Headlines out;
     if (input.prefixes.empty() || input.links.empty() || input.count < 1) return out;
-    if (input.writer.any()) return build_writer_headlines(input, ticks, pump);
+    const WriterOptions& writer = input.writer;
+    // Filling blanks draws nothing: keywords alone leave the designed draws as they are.
+    const bool only_keywords = !writer.limits_length() && !writer.no_repeat && !writer.blocking_word;
+    if (writer.any() && !only_keywords) return build_writer_headlines(input, ticks, pump);
     const size_t headlines = static_cast<size_t>(input.count) + (input.count % 2);
     out.ends.reserve(headlines);
     out.text.reserve(headlines * 48);
+    const auto append = [&](const Text& phrase, size_t n) {
+        if (writer.keywords.empty()) out.text.append(phrase);
+        else out.text.append(fill_blanks(phrase, writer.keywords[n % writer.keywords.size()]));
+    };
     for (size_t n = 0; n < headlines; ++n) {
         // Named draws, in this order: the random sequence must not depend on the
         // compiler's order of evaluation.
         const Text& prefix = pick_random_entry(input.prefixes, ticks());
         const Text& link = pick_random_entry(input.links, ticks());
-        out.text.append(prefix).append(input.punctuation_1).append(link).append(input.punctuation_2);
+        append(prefix, n);
+        out.text.append(input.punctuation_1);
+        append(link, n);
+        out.text.append(input.punctuation_2);
         if (input.suffix_mode) {
             const Text& suffix = pick_random_entry(input.suffixes, ticks());
-            out.text.append(suffix).append(input.punctuation_3);
+            append(suffix, n);
+            out.text.append(input.punctuation_3);
         }
         out.ends.push_back(out.text.size());
     }

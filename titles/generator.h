@@ -27,6 +27,9 @@ int parse_count(TextView text);
 // The process-wide seed accumulator, 0 at program start.
 std::uint32_t& seed_accumulator();
 
+// One draw of the generator gives one of this many values v (15 bits).
+inline constexpr size_t kDrawValues = 32'768;
+
 // Re-seeds the generator from `tick` and the accumulator, draws once, and returns the
 // drawn entry (entries are numbered from 1 as r = 1 + v mod n). Requires entries.
 const Text& pick_random_entry(std::span<const Text> entries, std::uint32_t tick);
