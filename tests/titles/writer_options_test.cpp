@@ -1,7 +1,9 @@
 // The writer's options: keyword blanks, platform lengths, no repeats.
 #include <gtest/gtest.h>
+#include <malloc.h>
 
 #include <chrono>
+#include <cstdlib>
 #include <map>
 #include <random>
 #include <regex>
@@ -13,6 +15,28 @@
 #include "titles/generator.h"
 #include "titles/headline_length.h"
 #include "titles/keywords.h"
+
+// The heap the process holds, and its peak, so that a test can see what a run adds.
+namespace heap {
+size_t live = 0, peak = 0;
+void* taken(void* block) {
+    if (!block) throw std::bad_alloc();
+    live += malloc_usable_size(block);
+    peak = std::max(peak, live);
+    return block;
+}
+void give_back(void* block) {
+    if (block) live -= malloc_usable_size(block);
+    std::free(block);
+}
+}  // namespace heap
+
+void* operator new(size_t size) { return heap::taken(std::malloc(size ? size : 1)); }
+void* operator new[](size_t size) { return heap::taken(std::malloc(size ? size : 1)); }
+void operator delete(void* block) noexcept { heap::give_back(block); }
+void operator delete[](void* block) noexcept { heap::give_back(block); }
+void operator delete(void* block, size_t) noexcept { heap::give_back(block); }
+void operator delete[](void* block, size_t) noexcept { heap::give_back(block); }
 
 namespace qinghe {
 namespace {
@@ -308,6 +332,26 @@ TEST(NoRepeat, FiftyThousandEntryListsTakeTurnsWhileTheWindowAnswers) {
     }
     EXPECT_EQ(distinct.size(), headlines.ends.size());
     EXPECT_GT(pumps, 0);
+}
+
+// Many keywords and long lists, few phrases with a blank: the run keeps per keyword only
+// what the phrases with a blank need.
+TEST(WriterRun, KeywordsCostMemoryOnlyForPhrasesWithABlank) {
+    GeneratorInput input{.suffix_mode = true, .count = 1000};
+    for (int i = 0; i < 5000; ++i) {
+        input.prefixes.push_back("P" + std::to_string(i));
+        input.links.push_back("L" + std::to_string(i) + (i % 500 == 0 ? "__" : ""));
+        input.suffixes.push_back("S" + std::to_string(i));
+    }
+    for (int k = 0; k < 300; ++k) input.writer.keywords.push_back("K" + std::to_string(k));
+    input.writer.platform = find_platform(from_utf8("今日头条"));
+    for (const bool no_repeat : {false, true}) {
+        input.writer.no_repeat = no_repeat;
+        const size_t before = heap::live;
+        heap::peak = before;
+        EXPECT_EQ(build(input, 4).size(), 1000u);
+        EXPECT_LT(heap::peak - before, size_t{8} << 20) << no_repeat;
+    }
 }
 
 // Small random lists, every option in play: each run keeps the rule or says truthfully
