@@ -2,14 +2,22 @@
 
 #include <utility>
 
+#include "titles/run_draws.h"
+
 namespace qinghe {
 
 using namespace phrase_space;
 
-std::vector<std::vector<uint32_t>> standing_phrases(RunLists& lists, const HeadlineCheck& /*check*/, Pacer& pacer) {
-    std::vector<std::vector<uint32_t>> standing(lists.parts());
+namespace {
+
+// Headlines the search for an allowed headline of each phrase may compose and check.
+constexpr size_t kStandingChecks = 1'000'000;
+
+// Per list and phrase: whether it stands in some headline whose length fits.
+std::vector<std::vector<char>> standing_by_length(RunLists& lists, Pacer& pacer) {
+    std::vector<std::vector<char>> stands(lists.parts());
     for (size_t p = 0; p < lists.parts(); ++p) {
-        std::vector<char> stands(lists.list(p).size());
+        stands[p].assign(lists.list(p).size(), 0);
         // The phrases without a blank are grouped alike for every keyword: marked by group.
         const Members& shared = *lists.every_phrase(0).part(p).shared;
         std::vector<char> shared_groups(shared.groups().size());
@@ -21,16 +29,50 @@ std::vector<std::vector<uint32_t>> standing_phrases(RunLists& lists, const Headl
                     shared_groups[entry.group] = 1;
                     continue;
                 }
-                for (uint32_t local : entry.members->groups()[entry.group].phrases)
-                    stands[entry.members->id(local)] = 1;
+                for (uint32_t local : entry.members->groups()[entry.group].phrases) {
+                    stands[p][entry.members->id(local)] = 1;
+                }
             }
         }
         for (size_t g = 0; g < shared_groups.size(); ++g) {
             if (!shared_groups[g]) continue;
-            for (uint32_t phrase : shared.groups()[g].phrases) stands[phrase] = 1;
+            for (uint32_t phrase : shared.groups()[g].phrases) stands[p][phrase] = 1;
         }
-        for (uint32_t i = 0; i < stands.size(); ++i) {
-            if (stands[i]) standing[p].push_back(i);
+    }
+    return stands;
+}
+
+}  // namespace
+
+std::vector<std::vector<uint32_t>> standing_phrases(RunLists& lists, const HeadlineCheck& check, Pacer& pacer) {
+    std::vector<std::vector<char>> stands = standing_by_length(lists, pacer);
+    if (check.may_refuse(lists.any_loose())) {
+        // Each candidate needs an allowed headline; one found stands for all its phrases.
+        std::vector<std::vector<char>> found(lists.parts());
+        for (size_t p = 0; p < lists.parts(); ++p) found[p].assign(lists.list(p).size(), 0);
+        SearchBudget budget(kStandingChecks, pacer);
+        Text text;
+        for (size_t p = 0; p < lists.parts(); ++p) {
+            for (uint32_t phrase = 0; phrase < stands[p].size(); ++phrase) {
+                for (size_t k = 0; k < lists.keywords() && stands[p][phrase] && !found[p][phrase]; ++k) {
+                    if (budget.spent()) break;
+                    if (!lists.list(p).open(k, phrase)) continue;
+                    for_each_candidate_holding(lists.every_phrase(k), lists, k, p, phrase, [&](const Draw& draw) {
+                        if (!budget.spend()) return true;
+                        lists.compose(k, draw, text);
+                        if (check.refusal(text, lists.loose(k, draw))) return false;
+                        for (size_t q = 0; q < lists.parts(); ++q) found[q][draw.phrase[q]] = 1;
+                        return true;
+                    });
+                }
+            }
+        }
+        stands = std::move(found);
+    }
+    std::vector<std::vector<uint32_t>> standing(lists.parts());
+    for (size_t p = 0; p < lists.parts(); ++p) {
+        for (uint32_t i = 0; i < stands[p].size(); ++i) {
+            if (stands[p][i]) standing[p].push_back(i);
         }
     }
     return standing;

@@ -43,6 +43,8 @@ Text shortfall_line(const Shortfall& s) {
                              clean + "。");
         }
         case Stop::Stuck: return from_utf8(head + "每个词组要等同一列表的词组都用过一遍才能再用，剩下的组合排不进去。");
+        case Stop::Blocked:
+            return from_utf8(head + "标注并避开挡下了其余的组合（高风险词：" + s.blocked->words() + "）。");
         case Stop::Searched:
             return from_utf8(head + "查找了 " + std::to_string(s.searched) + " 种组合，没有找到下一条符合要求的标题。");
     }

@@ -15,6 +15,7 @@ enum class Stop {
     NoneAllowed,  // no headline for the keyword fits and may stand
     Exhausted,    // without repeats: the lists make no more different headlines
     Stuck,        // without repeats: the rest would need a phrase before its turn
+    Blocked,      // without repeats: what the turns leave for the next place was refused
     Searched,     // the search budget is spent
 };
 
@@ -28,6 +29,7 @@ struct Shortfall {
     size_t capacity = 0;                       // Exhausted: the most the lists make
     bool capacity_words = false;               // Exhausted: the word check refused some of them
     const RefusalTally* tally = nullptr;       // what refused the drawn headlines
+    const RefusalTally* blocked = nullptr;     // Blocked: what refused the headlines left for the next place
     size_t searched = 0;                       // Searched: headlines the search composed
 };
 

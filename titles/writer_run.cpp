@@ -1,8 +1,11 @@
 #include "titles/writer_run.h"
 
 #include <algorithm>
+#include <climits>
 #include <map>
 #include <optional>
+#include <unordered_map>
+#include <unordered_set>
 #include <utility>
 
 #include "titles/headline_length.h"
@@ -28,6 +31,14 @@ constexpr size_t kSearchBudget = 4'000'000;
 constexpr int kTakeBacks = 2'000;  // shared among the starts below
 // Searches a stuck run without repeats makes, each from the first headline.
 constexpr int kStarts = 8;
+// Lists small enough that a stuck run without repeats tries every order of their
+// headlines: candidates per keyword, and places tried.
+constexpr std::uint64_t kOrderedCandidates = 2'000;
+constexpr size_t kOrderNodes = 200'000;
+constexpr size_t kOrderChecks = 300'000;
+// Headlines left for the place where a run without repeats stopped that it checks to
+// tell whether refusals kept them out.
+constexpr size_t kBlockedChecks = 100'000;
 
 // The run: draws headlines until the count is made or it cannot go on. With repeats
 // allowed each place draws any allowed headline; without, each draws from the pools, and
@@ -53,16 +64,9 @@ public:
         Headlines out;
         out.ends.reserve(wanted);
         if (no_repeat()) history_.reserve(wanted);
-        std::optional<Stop> stop = search(wanted, out);
-        // A search stuck near the end of a turn often gets through from a fresh start with
-        // other draws; the longest run any start reached is kept.
-        for (int start = 1; start < kStarts && stop == Stop::Stuck && take_backs_left_ == 0; ++start) {
-            start_afresh();
-            stop = search(wanted, out);
-        }
-        if (stop == Stop::Stuck || stop == Stop::Searched) restore_best();
-        // A search that ran out at the most the lists can make says so.
-        if (stop == Stop::Stuck && capacity_ && made(out) == capacity_->most) stop = Stop::Exhausted;
+        const std::optional<Stop> stop = draw_all(wanted, out);
+        std::optional<Text> why;
+        if (stop) why = why_short(*stop, out);
         if (no_repeat()) {
             out.text.reserve(wanted * 48);
             Text text;
@@ -72,11 +76,52 @@ public:
                 out.ends.push_back(out.text.size());
             }
         }
-        if (made(out) < typed) out.shortfall = shortfall_line(shortfall(*stop, made(out)));
+        if (why && made(out) < typed) out.shortfall = std::move(*why);
         return out;
     }
 
 private:
+    // Draws until `wanted` headlines are made (nothing), or why the run cannot go on.
+    std::optional<Stop> draw_all(size_t wanted, Headlines& out) {
+        std::optional<Stop> stop = search(wanted, out);
+        // A search stuck for want of take-backs may get through from a fresh start.
+        bool again = stop == Stop::Stuck && take_backs_left_ == 0;
+        // On small lists every order of the pools' headlines can be tried: a run that still
+        // sticks then makes as many as the rule allows.
+        if (stop == Stop::Stuck && small()) {
+            start_afresh();
+            switch (search_every_order(wanted)) {
+                case Orders::made: return std::nullopt;
+                case Orders::all_tried: return Stop::Stuck;
+                case Orders::bounded: break;
+            }
+        }
+        // A search stuck near the end of a turn often gets through from a fresh start with
+        // other draws; the longest run any start reached is kept.
+        for (int start = 1; start < kStarts && again; ++start) {
+            start_afresh();
+            stop = search(wanted, out);
+            again = stop == Stop::Stuck && take_backs_left_ == 0;
+        }
+        return stop;
+    }
+
+    // The grey line of a run that stopped for `stop`, back at the longest run it reached.
+    Text why_short(Stop stop, const Headlines& out) {
+        if (stop == Stop::Stuck || stop == Stop::Searched) restore_best();
+        // A search that ran out at the most the lists can make says so, and one whose turns
+        // left only refused headlines says that.
+        if (stop == Stop::Stuck && !capacity_ && !any_new(lists_.keyword_of(made(out)))) {
+            capacity_ = capacity(lists_, check_, budget_, made(out) + 1, &tally_);
+        }
+        if (stop == Stop::Stuck && capacity_ && made(out) == capacity_->most) stop = Stop::Exhausted;
+        if (stop == Stop::Stuck) {
+            blocked_ = refusals_left(made(out));
+            if (blocked_.any_word()) stop = Stop::Blocked;
+        }
+        return shortfall_line(shortfall(stop, made(out)));
+    }
+
     bool no_repeat() const { return input_.writer.no_repeat; }
     size_t made(const Headlines& out) const { return no_repeat() ? history_.size() : out.ends.size(); }
     DrawTools draw_tools() { return {lists_, check_, budget_, ticks_}; }
@@ -117,6 +162,19 @@ private:
         return qinghe::draw_new(pools_->space(keyword), keyword, excluded, history_.made(), draw_tools(), tally_);
     }
 
+    // Whether some allowed headline for `keyword` (whatever the turns) was not made yet;
+    // also when the search budget ran out first.
+    bool any_new(size_t keyword) {
+        bool fresh = false;
+        Text text;
+        for_each_candidate(lists_.every_phrase(keyword), lists_, keyword, 0, [&](const Draw& draw) {
+            if (!budget_.spend()) return fresh = true;
+            fresh = !draw_tools().refusal(keyword, draw, text) && !history_.made().contains(text);
+            return fresh;
+        });
+        return fresh;
+    }
+
     // Why the run stops at a dead end for `keyword` with `made` headlines made; nothing
     // when taking back an earlier headline may get past it.
     std::optional<Stop> stop_at_dead_end(size_t keyword, size_t made, size_t wanted) {
@@ -144,6 +202,162 @@ private:
         }
         if (history_.empty() || take_backs_left_ == 0) return Stop::Stuck;
         return std::nullopt;
+    }
+
+    // Few enough candidate headlines per keyword to try every order of them.
+    bool small() {
+        for (size_t k = 0; k < lists_.keywords(); ++k) {
+            if (lists_.every_phrase(k).candidates(0, lists_.punctuation()) > kOrderedCandidates) return false;
+        }
+        return true;
+    }
+
+    // Tries every order of the pools' allowed, new headlines from the present place on,
+    // depth first, skipping a place whose state (headlines made, phrases in the pools) was
+    // found to lead nowhere or whose phrases' headlines left cannot carry it past the
+    // longest run reached, until `wanted` are made, kOrderNodes places are tried,
+    // kOrderChecks headlines checked or the search budget is spent. The longest run reached is in best_.
+    enum class Orders { made, all_tried, bounded };
+    Orders search_every_order(size_t wanted) {
+        const std::optional<Reach> reach = reach_of_every_phrase();
+        if (!reach) return Orders::bounded;
+        Reach left = *reach;
+        std::unordered_set<std::uint64_t> dead;
+        std::vector<std::vector<Draw>> choices;  // per place from here: what is left to try
+        size_t nodes = 0;
+        const size_t checks = budget_.used() + kOrderChecks;
+        const auto choices_here = [&]() -> std::optional<std::vector<Draw>> {
+            const size_t keyword = lists_.keyword_of(history_.size());
+            std::vector<Draw> out;
+            Text text;
+            for_each_candidate(pools_->space(keyword), lists_, keyword, 0, [&](const Draw& draw) {
+                if (!budget_.spend()) return true;
+                if (!draw_tools().refusal(keyword, draw, text) && !history_.made().contains(text)) out.push_back(draw);
+                return false;
+            });
+            if (budget_.spent()) return std::nullopt;
+            // Tried from the back: first the headlines whose scarcest phrase has the fewest
+            // headlines left, which later places can least do without.
+            const auto scarcity = [&](const Draw& draw) {
+                int fewest = INT_MAX;
+                for (size_t p = 0; p < lists_.parts(); ++p) fewest = std::min(fewest, left.left[p][draw.phrase[p]]);
+                return fewest;
+            };
+            std::stable_sort(out.begin(), out.end(),
+                             [&](const Draw& a, const Draw& b) { return scarcity(a) > scarcity(b); });
+            return out;
+        };
+        const auto back = [&] {
+            left.count(history_[history_.size() - 1].hash, +1);
+            take_back(false);
+        };
+        std::optional<std::vector<Draw>> first = choices_here();
+        if (!first) return Orders::bounded;
+        choices.push_back(std::move(*first));
+        while (history_.size() < wanted) {
+            if (choices.back().empty()) {
+                dead.insert(state());
+                choices.pop_back();
+                if (choices.empty()) return Orders::all_tried;
+                back();
+                continue;
+            }
+            const Draw draw = choices.back().back();
+            choices.back().pop_back();
+            make(lists_.keyword_of(history_.size()), draw);
+            left.count(history_[history_.size() - 1].hash, -1);
+            if (++nodes > kOrderNodes || budget_.used() > checks) return Orders::bounded;
+            if (dead.contains(state())) {
+                back();
+                continue;
+            }
+            std::optional<std::vector<Draw>> next = choices_here();
+            if (!next) return Orders::bounded;
+            choices.push_back(std::move(*next));
+        }
+        return Orders::made;
+    }
+
+    // Per list and phrase, the allowed headlines not made yet that hold it.
+    struct Reach {
+        std::vector<std::vector<int>> left;                               // per list and phrase
+        std::unordered_map<std::uint64_t, std::vector<Draw>> phrases_of;  // per text's hash: the draws that make it
+        void count(std::uint64_t hash, int step) {
+            for (const Draw& draw : phrases_of[hash]) {
+                for (size_t p = 0; p < left.size(); ++p) left[p][draw.phrase[p]] += step;
+            }
+        }
+    };
+    std::optional<Reach> reach_of_every_phrase() {
+        Reach reach;
+        reach.left.resize(lists_.parts());
+        for (size_t p = 0; p < lists_.parts(); ++p) reach.left[p].assign(lists_.list(p).size(), 0);
+        Text text;
+        for (size_t k = 0; k < lists_.keywords(); ++k) {
+            for_each_candidate(lists_.every_phrase(k), lists_, k, 0, [&](const Draw& draw) {
+                if (!budget_.spend()) return true;
+                if (draw_tools().refusal(k, draw, text)) return false;
+                std::vector<Draw>& draws = reach.phrases_of[MadeSet::hash(text)];
+                if (std::find(draws.begin(), draws.end(), draw) != draws.end()) return false;
+                draws.push_back(draw);
+                for (size_t p = 0; p < lists_.parts(); ++p) ++reach.left[p][draw.phrase[p]];
+                return false;
+            });
+        }
+        if (budget_.spent()) return std::nullopt;
+        for (size_t i = 0; i < history_.size(); ++i) reach.count(history_[i].hash, -1);
+        return reach;
+    }
+
+    // How far the run can go from here at most: a phrase comes once in each turn of its
+    // list, so past the turns its headlines left can fill, its list's next turn stops short.
+    size_t reach_from(const Reach& reach) const {
+        size_t most = SIZE_MAX;
+        const size_t made = history_.size();
+        for (size_t p = 0; p < lists_.parts(); ++p) {
+            const std::vector<uint32_t>& standing = pools_->standing(p);
+            size_t pooled = 0;
+            for (uint32_t phrase : standing) pooled += pools_->holds(p, phrase);
+            for (uint32_t phrase : standing) {
+                const bool due = pools_->holds(p, phrase);
+                const size_t turns = static_cast<size_t>(std::max(reach.left[p][phrase], 0)) + (due ? 0 : 1);
+                most = std::min(most, made + pooled - 1 + (turns > 0 ? standing.size() * turns : 0));
+            }
+        }
+        return most;
+    }
+
+    // The state of a run without repeats, hashed: the headlines made and the phrases in the pools.
+    std::uint64_t state() const {
+        std::uint64_t made = 0;
+        for (size_t i = 0; i < history_.size(); ++i) made ^= mixed(history_[i].hash);
+        std::uint64_t pooled = history_.size();
+        for (size_t p = 0; p < lists_.parts(); ++p) {
+            for (uint32_t phrase : pools_->standing(p)) {
+                if (pools_->holds(p, phrase)) pooled = mixed(pooled + (std::uint64_t{p} << 32 | phrase));
+            }
+        }
+        return made ^ pooled;
+    }
+    static std::uint64_t mixed(std::uint64_t x) {
+        x = (x ^ x >> 30) * 0xBF58476D1CE4E5B9ull;
+        x = (x ^ x >> 27) * 0x94D049BB133111EBull;
+        return x ^ x >> 31;
+    }
+
+    // What refuses the headlines the pools leave for place `place` (up to a bound).
+    RefusalTally refusals_left(size_t place) {
+        RefusalTally tally;
+        if (!check_.may_refuse(lists_.any_loose())) return tally;
+        const size_t keyword = lists_.keyword_of(place);
+        size_t left = kBlockedChecks;
+        Text text;
+        for_each_candidate(pools_->space(keyword), lists_, keyword, 0, [&](const Draw& draw) {
+            pacer_.step();
+            if (const std::optional<Refusal> refusal = draw_tools().refusal(keyword, draw, text)) tally.count(*refusal);
+            return --left == 0;
+        });
+        return tally;
     }
 
     // Makes the headline: with repeats allowed it goes out at once, otherwise into the history.
@@ -209,6 +423,7 @@ private:
         if (stop == Stop::NoneAllowed) out.length_reason = length_rules_out(lists_, lists_.keyword_of(made));
         if (capacity_) out.capacity = capacity_->most, out.capacity_words = capacity_->words_refused;
         out.tally = &tally_;
+        out.blocked = &blocked_;
         out.searched = budget_.used();
         return out;
     }
@@ -233,6 +448,7 @@ private:
     int take_backs_left_ = kTakeBacks / kStarts;
     std::optional<Capacity> capacity_;
     std::optional<size_t> repair_failed_at_;
+    RefusalTally blocked_;  // what refused the headlines left where the run stopped
 };
 
 }  // namespace
