@@ -75,6 +75,15 @@ size_t pick_random_index(size_t count, std::uint32_t tick) {
     return draw_once(seed) % count;
 }
 
+std::uint64_t pick_wide_random_index(std::uint64_t count, const std::function<std::uint32_t()>& ticks) {
+    std::uint64_t value = 0, reach = 1;
+    for (int draws = 0; draws < 4 && reach / kDrawValues < count; ++draws) {
+        value = value * kDrawValues + pick_random_index(kDrawValues, ticks());
+        reach *= kDrawValues;
+    }
+    return value % count;
+}
+
 const Text& pick_random_entry(std::span<const Text> entries, std::uint32_t tick) {
     return entries[pick_random_index(entries.size(), tick)];
 }

@@ -14,8 +14,11 @@ namespace {
 constexpr int kRandomTries = 16;
 // Allowed headlines a walk gathers from the pools before one of them is drawn.
 constexpr size_t kGathered = 16;
-// Allowed headlines kept per keyword once a run with repeats allowed had to list them.
-constexpr size_t kKeptAllowed = size_t{1} << 20;
+// Once a keyword's draws keep missing: candidates checked and listed when there are no
+// more than this many (and all keywords' lists stay within kListedTotal allowed headlines);
+// more are drawn alike until one is allowed.
+constexpr std::uint64_t kListedCandidates = std::uint64_t{1} << 20;
+constexpr size_t kListedTotal = size_t{1} << 22;
 // A favoured draw weighs a phrase by (p / q)^kWeightPower, at most kMaxWeight, when its
 // list's least constrained phrase has p fitting partners and it q.
 constexpr double kWeightPower = 1.5;
@@ -132,26 +135,37 @@ std::optional<Draw> AnyDraws::next(size_t keyword, Space& space, const DrawTools
             if (!refusal) return draw;
             tally.count(*refusal);
         }
-        Even even = start_even(keyword, space, tools, tally);
-        if (!even.listed) return std::nullopt;
-        even_[keyword] = std::move(even);
+        even_[keyword] = start_even(keyword, space, tools, tally);
     }
     const Even& even = *even_[keyword];
-    if (even.allowed.empty()) return std::nullopt;
-    return even.allowed[pick_random_index(even.allowed.size(), tools.ticks())];
+    if (even.listed) {
+        if (even.allowed.empty()) return std::nullopt;
+        return even.allowed[pick_wide_random_index(even.allowed.size(), tools.ticks)];
+    }
+    while (tools.budget.spend()) {
+        Draw draw;
+        space.candidate_at(pick_wide_random_index(even.candidates, tools.ticks), tools.lists.punctuation(),
+                           std::span(draw.phrase, tools.lists.parts()));
+        const std::optional<Refusal> refusal = tools.refusal(keyword, draw, text);
+        if (!refusal) return draw;
+        tally.count(*refusal);
+    }
+    return std::nullopt;
 }
 
 AnyDraws::Even AnyDraws::start_even(size_t keyword, Space& space, const DrawTools& tools, RefusalTally& tally) {
     Even even;
+    even.candidates = space.candidates(0, tools.lists.punctuation());
+    if (even.candidates > kListedCandidates || listed_ + even.candidates > kListedTotal) return even;
+    even.listed = true;
     Text text;
     for_each_candidate(space, tools.lists, keyword, 0, [&](const Draw& draw) {
         if (!tools.budget.spend()) return true;
         const std::optional<Refusal> refusal = tools.refusal(keyword, draw, text);
         if (refusal) return tally.count(*refusal), false;
         even.allowed.push_back(draw);
-        return even.allowed.size() == kKeptAllowed;
+        return false;
     });
-    even.listed = !tools.budget.spent() || !even.allowed.empty();
     listed_ += even.allowed.size();
     return even;
 }

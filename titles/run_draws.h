@@ -114,9 +114,9 @@ public:
 
 private:
     struct Even {
-        std::uint64_t candidates = 0;
-        bool listed = false;
-        std::vector<Draw> allowed;  // when listed
+        std::uint64_t candidates = 0;  // headlines whose spans fit
+        bool listed = false;           // every candidate checked: `allowed` holds every allowed one
+        std::vector<Draw> allowed;
     };
     Even start_even(size_t keyword, phrase_space::Space& space, const DrawTools& tools, RefusalTally& tally);
 

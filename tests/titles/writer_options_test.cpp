@@ -270,6 +270,34 @@ TEST(BlockingWord, RefusedHeadlinesAreNotMadeAndTheLineNamesTheWords) {
     EXPECT_TRUE(shortfall.empty());
 }
 
+// With repeats allowed and four headlines in five refused, the draws still reach every
+// allowed headline alike: each tenth of the prefix list gives about a tenth of them (200,
+// give or take 13), from lists whose candidates are listed and from lists too long for that.
+TEST(BlockingWord, DrawsSpreadOverEveryAllowedHeadline) {
+    for (const int size : {600, 1100}) {
+        GeneratorInput input{.count = 2000};
+        for (int i = 0; i < size; ++i) {
+            input.prefixes.push_back("P" + std::to_string(i) + "-");
+            input.links.push_back("L" + std::to_string(i));
+        }
+        // Refused: four in five headlines, never a phrase alone.
+        input.writer.blocking_word = [](TextView headline) {
+            std::uint64_t mixed = std::hash<TextView>{}(headline);
+            mixed = (mixed ^ mixed >> 33) * 0xFF51AFD7ED558CCDull;
+            mixed ^= mixed >> 33;
+            const bool whole = headline.find('-') != TextView::npos && headline.find('L') != TextView::npos;
+            return whole && mixed % 100 < 81 ? Text("x") : Text();
+        };
+        // Ticks that vary as a busy clock's do, so that the draws themselves spread.
+        std::mt19937 clock(static_cast<std::uint32_t>(size));
+        const std::vector<Text> lines = lines_of(build_headlines(input, [&clock] { return clock(); }));
+        ASSERT_EQ(lines.size(), 2000u);
+        std::vector<int> tenths(10);
+        for (const Text& line : lines) ++tenths[std::stoul(line.substr(1)) * 10 / static_cast<size_t>(size)];
+        for (int tenth : tenths) EXPECT_NEAR(tenth, 200, 60) << size;
+    }
+}
+
 // The writer's run with blanks filled, refusals across the join and no repeats: every
 // phrase that stands in an allowed headline takes its turn, and 紧急 and 最新, which stand
 // in none (紧急通知, 最新通知), wait for no turn.
