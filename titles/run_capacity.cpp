@@ -63,8 +63,7 @@ size_t most_headlines(const std::vector<std::pair<std::vector<uint32_t>, size_t>
     return cap;
 }
 
-std::optional<Capacity> capacity(RunLists& lists, const HeadlineCheck& check, SearchBudget& budget, size_t cap,
-                                 RefusalTally* tally) {
+std::optional<Capacity> capacity(RunLists& lists, const HeadlineCheck& check, SearchBudget& budget, size_t cap) {
     Capacity out;
     std::unordered_map<Text, std::vector<uint32_t>> keywords_of;
     Text text;
@@ -75,7 +74,6 @@ std::optional<Capacity> capacity(RunLists& lists, const HeadlineCheck& check, Se
             lists.compose(k, draw, text);
             if (const std::optional<Refusal> refusal = check.refusal(text, lists.loose(k, draw))) {
                 out.words_refused = out.words_refused || refusal->kind == RefusalKind::risk_word;
-                if (tally) tally->count(*refusal);
                 return false;
             }
             std::vector<uint32_t>& of = keywords_of[text];

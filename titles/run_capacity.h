@@ -24,8 +24,8 @@ struct Capacity {
 };
 
 // How many headlines the lists can make with no text twice and each allowed, at most
-// `cap`; nothing when the search budget runs out first.
-std::optional<Capacity> capacity(RunLists& lists, const HeadlineCheck& check, SearchBudget& budget, size_t cap,
-                                 RefusalTally* tally);
+// `cap`; nothing when the search budget runs out first. What it refuses is not the drawn
+// headlines' tally: the grey line names only words the run met.
+std::optional<Capacity> capacity(RunLists& lists, const HeadlineCheck& check, SearchBudget& budget, size_t cap);
 
 }  // namespace qinghe

@@ -71,10 +71,7 @@ public:
                 for_each_candidate(
                     mixed, t_.lists, keyword, pick_random_index(total, t_.ticks()), [&](const Draw& draw) {
                         if (!t_.budget.spend()) return true;
-                        if (const std::optional<Refusal> refusal = draws.refusal(keyword, draw, text)) {
-                            if (t_.tally) t_.tally->count(*refusal);
-                            return false;
-                        }
+                        if (draws.refusal(keyword, draw, text)) return false;
                         if (t_.history.made().contains(text) || ++per_first[draw.phrase[0]] > kRepairTargetsPerPhrase) {
                             return false;
                         }
@@ -163,9 +160,8 @@ private:
                 for (uint32_t local : group.phrases) {
                     if (!t_.budget.spend()) return std::nullopt;
                     const uint32_t phrase = members->id(local);
-                    const std::optional<Refusal> refusal = draws.refusal(keyword, with(draw, part, phrase), text);
-                    if (refusal && t_.tally) t_.tally->count(*refusal);
-                    if (!refusal && !t_.history.made().contains(text)) return phrase;
+                    if (draws.refusal(keyword, with(draw, part, phrase), text)) continue;
+                    if (!t_.history.made().contains(text)) return phrase;
                 }
             }
         }

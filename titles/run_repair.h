@@ -23,7 +23,6 @@ struct RepairTools {
     SearchBudget& budget;
     Pacer& pacer;
     const std::function<std::uint32_t()>& ticks;
-    RefusalTally* tally;
 };
 
 struct Mended {

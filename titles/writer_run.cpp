@@ -112,7 +112,7 @@ private:
         // A search that ran out at the most the lists can make says so, and one whose turns
         // left only refused headlines says that.
         if (stop == Stop::Stuck && !capacity_ && !any_new(lists_.keyword_of(made(out)))) {
-            capacity_ = capacity(lists_, check_, budget_, made(out) + 1, &tally_);
+            capacity_ = capacity(lists_, check_, budget_, made(out) + 1);
         }
         if (stop == Stop::Stuck && capacity_ && made(out) == capacity_->most) stop = Stop::Exhausted;
         if (stop == Stop::Stuck) {
@@ -141,7 +141,7 @@ private:
             // Exchanges are tried once per depth reached: taken back below it, the run
             // searches by taking back alone.
             if (no_repeat() && (!repair_failed_at_ || made(out) > *repair_failed_at_)) {
-                const RepairTools tools{lists_, *pools_, history_, check_, budget_, pacer_, ticks_, &tally_};
+                const RepairTools tools{lists_, *pools_, history_, check_, budget_, pacer_, ticks_};
                 if (const std::optional<Mended> mended = mend_by_exchanges(keyword, tools)) {
                     forget_below(mended->lowest);
                     accept(keyword, mended->draw, out);
@@ -196,7 +196,7 @@ private:
         if (budget_.spent()) return Stop::Searched;
         if (!any) return Stop::NoneAllowed;
         if (!fresh) {
-            if (!capacity_) capacity_ = capacity(lists_, check_, budget_, wanted, &tally_);
+            if (!capacity_) capacity_ = capacity(lists_, check_, budget_, wanted);
             if (budget_.spent()) return Stop::Searched;
             if (made >= capacity_->most) return Stop::Exhausted;
         }
