@@ -100,8 +100,9 @@ Headlines build_headlines(const GeneratorInput& input, const std::function<std::
     out.ends.reserve(headlines);
     out.text.reserve(headlines * 48);
     const auto append = [&](const Text& phrase, size_t n) {
-        if (writer.keywords.empty()) out.text.append(phrase);
-        else out.text.append(fill_blanks(phrase, writer.keywords[n % writer.keywords.size()]));
+        // A blank is made of "_" or "＿" (A3 DF): a phrase holding neither byte stays as it is.
+        if (writer.keywords.empty() || phrase.find_first_of("_\xDF") == Text::npos) out.text.append(phrase);
+        else append_filled(out.text, phrase, writer.keywords[n % writer.keywords.size()]);
     };
     for (size_t n = 0; n < headlines; ++n) {
         // Named draws, in this order: the random sequence must not depend on the

@@ -40,9 +40,7 @@ std::vector<Text> split_keywords(TextView text) {
     return keywords;
 }
 
-Text fill_blanks(TextView phrase, TextView keyword) {
-    Text out;
-    out.reserve(phrase.size() + keyword.size());
+void append_filled(Text& out, TextView phrase, TextView keyword) {
     size_t i = 0;
     while (i < phrase.size()) {
         // A run of underscores, counted in characters.
@@ -60,6 +58,12 @@ Text fill_blanks(TextView phrase, TextView keyword) {
         }
         i = end;
     }
+}
+
+Text fill_blanks(TextView phrase, TextView keyword) {
+    Text out;
+    out.reserve(phrase.size() + keyword.size());
+    append_filled(out, phrase, keyword);
     return out;
 }
 

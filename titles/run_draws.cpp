@@ -126,7 +126,7 @@ std::optional<Draw> draw_by_phrase(Space& space, const RunLists& lists, size_t k
 }
 
 std::optional<Draw> AnyDraws::next(size_t keyword, Space& space, const DrawTools& tools, RefusalTally& tally) {
-    Text text;
+    Text& text = tools.scratch;
     if (!even_[keyword]) {
         for (int attempt = 0; attempt < kRandomTries; ++attempt) {
             const std::optional<Draw> draw = draw_by_phrase(space, tools.lists, keyword, nullptr, tools.ticks);
@@ -179,7 +179,7 @@ std::optional<Draw> draw_new(Space& space, size_t keyword, const DrawSet* exclud
     const RunLists& lists = tools.lists;
     std::optional<Favour> favour;
     if (lists.ruler().limited()) favour.emplace(space, lists.punctuation());
-    Text text;
+    Text& text = tools.scratch;
     for (int attempt = 0; attempt < kRandomTries; ++attempt) {
         const std::optional<Draw> draw =
             draw_by_phrase(space, lists, keyword, favour ? &*favour : nullptr, tools.ticks);

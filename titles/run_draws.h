@@ -21,11 +21,12 @@ struct DrawTools {
     const HeadlineCheck& check;
     SearchBudget& budget;
     const std::function<std::uint32_t()>& ticks;
+    Text& scratch;  // where a draw composes the headline it checks
 
     // The first check that refuses the headline, composed into `text`.
     std::optional<Refusal> refusal(size_t keyword, const Draw& draw, Text& text) const {
         lists.compose(keyword, draw, text);
-        return check.refusal(text, lists.loose(keyword, draw));
+        return check.refusal(text, lists.ruler().limited() && lists.loose(keyword, draw));
     }
 };
 

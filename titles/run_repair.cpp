@@ -67,7 +67,7 @@ public:
                 std::vector<Draw> targets;
                 std::unordered_map<uint32_t, size_t> per_first;
                 Text text;
-                const DrawTools draws{t_.lists, t_.check, t_.budget, t_.ticks};
+                const DrawTools draws{t_.lists, t_.check, t_.budget, t_.ticks, text};
                 for_each_candidate(
                     mixed, t_.lists, keyword, pick_random_index(total, t_.ticks()), [&](const Draw& draw) {
                         if (!t_.budget.spend()) return true;
@@ -150,8 +150,8 @@ private:
         }
         const Span range = t_.lists.ruler().range();
         const ListMembers& pool = t_.pools.space(keyword).part(part);
-        const DrawTools draws{t_.lists, t_.check, t_.budget, t_.ticks};
         Text text;
+        const DrawTools draws{t_.lists, t_.check, t_.budget, t_.ticks, text};
         for (const Members* members : {pool.shared, pool.own}) {
             if (!members) continue;
             for (const Members::Group& group : members->groups()) {

@@ -124,7 +124,7 @@ private:
 
     bool no_repeat() const { return input_.writer.no_repeat; }
     size_t made(const Headlines& out) const { return no_repeat() ? history_.size() : out.ends.size(); }
-    DrawTools draw_tools() { return {lists_, check_, budget_, ticks_}; }
+    DrawTools draw_tools() { return {lists_, check_, budget_, ticks_, scratch_}; }
 
     // Draws headlines until `wanted` are made (nothing), or why the run cannot go on.
     std::optional<Stop> search(size_t wanted, Headlines& out) {
@@ -363,9 +363,8 @@ private:
     // Makes the headline: with repeats allowed it goes out at once, otherwise into the history.
     void accept(size_t keyword, const Draw& draw, Headlines& out) {
         if (!no_repeat()) {
-            Text text;
-            lists_.compose(keyword, draw, text);
-            out.text.append(text);
+            lists_.compose(keyword, draw, scratch_);
+            out.text.append(scratch_);
             out.ends.push_back(out.text.size());
             return;
         }
@@ -373,9 +372,8 @@ private:
     }
 
     void make(size_t keyword, const Draw& draw) {
-        Text text;
-        lists_.compose(keyword, draw, text);
-        history_.push(draw, MadeSet::hash(text), *pools_, lists_.parts());
+        lists_.compose(keyword, draw, scratch_);
+        history_.push(draw, MadeSet::hash(scratch_), *pools_, lists_.parts());
         // The longest run so far, kept from where it parts from the present one.
         if (history_.size() > best_.size()) {
             best_.resize(history_.size());
@@ -438,6 +436,7 @@ private:
     SearchBudget budget_;
     RunLists lists_;
     AnyDraws any_;  // with repeats allowed
+    Text scratch_;  // where headlines are composed to be checked or made
 
     // Without repeats.
     std::optional<Pools> pools_;
