@@ -39,7 +39,8 @@ class MadeSet {
 public:
     static std::uint64_t hash(TextView text) { return std::hash<TextView>{}(text); }
     void reserve(size_t count) { counts_.reserve(count); }
-    bool contains(TextView text) const { return counts_.contains(hash(text)); }
+    bool contains(TextView text) const { return holds(hash(text)); }
+    bool holds(std::uint64_t hash) const { return counts_.contains(hash); }
     void insert(std::uint64_t hash) { ++counts_[hash]; }
     void erase(std::uint64_t hash) {
         const auto it = counts_.find(hash);

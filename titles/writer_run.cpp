@@ -35,7 +35,7 @@ constexpr int kStarts = 8;
 // headlines: candidates per keyword, and places tried.
 constexpr std::uint64_t kOrderedCandidates = 2'000;
 constexpr size_t kOrderNodes = 200'000;
-constexpr size_t kOrderChecks = 300'000;
+constexpr size_t kOrderLooks = 2'000'000;  // headlines looked up at all the places tried
 // Headlines left for the place where a run without repeats stopped that it checks to
 // tell whether refusals kept them out.
 constexpr size_t kBlockedChecks = 100'000;
@@ -215,27 +215,28 @@ private:
     // Tries every order of the pools' allowed, new headlines from the present place on,
     // depth first, skipping a place whose state (headlines made, phrases in the pools) was
     // found to lead nowhere or whose phrases' headlines left cannot carry it past the
-    // longest run reached, until `wanted` are made, kOrderNodes places are tried,
-    // kOrderChecks headlines checked or the search budget is spent. The longest run reached is in best_.
+    // longest run reached, until `wanted` are made, kOrderNodes places are tried or
+    // kOrderLooks headlines looked up. Each headline is checked once beforehand. The
+    // longest run reached is in best_.
     enum class Orders { made, all_tried, bounded };
     Orders search_every_order(size_t wanted) {
-        const std::optional<Reach> reach = reach_of_every_phrase();
+        std::optional<Reach> reach = reach_of_every_phrase();
         if (!reach) return Orders::bounded;
-        Reach left = *reach;
+        Reach& left = *reach;
         std::unordered_set<std::uint64_t> dead;
         std::vector<std::vector<Draw>> choices;  // per place from here: what is left to try
-        size_t nodes = 0;
-        const size_t checks = budget_.used() + kOrderChecks;
+        size_t nodes = 0, looks = 0;
         const auto choices_here = [&]() -> std::optional<std::vector<Draw>> {
             const size_t keyword = lists_.keyword_of(history_.size());
             std::vector<Draw> out;
-            Text text;
             for_each_candidate(pools_->space(keyword), lists_, keyword, 0, [&](const Draw& draw) {
-                if (!budget_.spend()) return true;
-                if (!draw_tools().refusal(keyword, draw, text) && !history_.made().contains(text)) out.push_back(draw);
+                pacer_.step();
+                if (++looks > kOrderLooks) return true;
+                const auto it = left.allowed[keyword].find(draw);
+                if (it != left.allowed[keyword].end() && !history_.made().holds(it->second)) out.push_back(draw);
                 return false;
             });
-            if (budget_.spent()) return std::nullopt;
+            if (looks > kOrderLooks) return std::nullopt;
             // Tried from the back: first the headlines whose scarcest phrase has the fewest
             // headlines left, which later places can least do without.
             const auto scarcity = [&](const Draw& draw) {
@@ -266,8 +267,8 @@ private:
             choices.back().pop_back();
             make(lists_.keyword_of(history_.size()), draw);
             left.count(history_[history_.size() - 1].hash, -1);
-            if (++nodes > kOrderNodes || budget_.used() > checks) return Orders::bounded;
-            if (dead.contains(state())) {
+            if (++nodes > kOrderNodes) return Orders::bounded;
+            if (dead.contains(state()) || reach_from(left) <= best_.size()) {
                 back();
                 continue;
             }
@@ -278,9 +279,11 @@ private:
         return Orders::made;
     }
 
-    // Per list and phrase, the allowed headlines not made yet that hold it.
+    // Every allowed headline, checked once, and per list and phrase the allowed headlines
+    // not made yet that hold it.
     struct Reach {
-        std::vector<std::vector<int>> left;                               // per list and phrase
+        std::vector<std::unordered_map<Draw, std::uint64_t, DrawHash>> allowed;  // per keyword: its text's hash
+        std::vector<std::vector<int>> left;                                      // per list and phrase
         std::unordered_map<std::uint64_t, std::vector<Draw>> phrases_of;  // per text's hash: the draws that make it
         void count(std::uint64_t hash, int step) {
             for (const Draw& draw : phrases_of[hash]) {
@@ -290,6 +293,7 @@ private:
     };
     std::optional<Reach> reach_of_every_phrase() {
         Reach reach;
+        reach.allowed.resize(lists_.keywords());
         reach.left.resize(lists_.parts());
         for (size_t p = 0; p < lists_.parts(); ++p) reach.left[p].assign(lists_.list(p).size(), 0);
         Text text;
@@ -297,7 +301,9 @@ private:
             for_each_candidate(lists_.every_phrase(k), lists_, k, 0, [&](const Draw& draw) {
                 if (!budget_.spend()) return true;
                 if (draw_tools().refusal(k, draw, text)) return false;
-                std::vector<Draw>& draws = reach.phrases_of[MadeSet::hash(text)];
+                const std::uint64_t hash = MadeSet::hash(text);
+                reach.allowed[k].emplace(draw, hash);
+                std::vector<Draw>& draws = reach.phrases_of[hash];
                 if (std::find(draws.begin(), draws.end(), draw) != draws.end()) return false;
                 draws.push_back(draw);
                 for (size_t p = 0; p < lists_.parts(); ++p) ++reach.left[p][draw.phrase[p]];
