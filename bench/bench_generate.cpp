@@ -5,11 +5,12 @@
 // writer's keyword and a platform's length range beside the same run without them, the
 // risk check of a whole plain run of 100,000 beside the run itself and the click that marks
 // its hits, and last no repeats
-// over two 50,000-entry lists, without the window: the run's time and the longest it
-// goes without letting the window handle its events. Last the typesetting of such a run:
-// 100,000 headlines of the built-in lists with a keyword, composed as the writer's run
-// composes them, plain and set for publishing (each phrase set once, the joins per
-// headline), and the whole-text setting of each headline beside them.
+// over two 50,000-entry lists and many keywords over three, without the window: the run's
+// time, the longest it goes without letting the window handle its events, and (many
+// keywords) the memory it adds. Last the typesetting of such a run: 100,000 headlines of
+// the built-in lists with a keyword, composed as the writer's run composes them, plain
+// and set for publishing (each phrase set once, the joins per headline), and the
+// whole-text setting of each headline beside them.
 //   bench_generate [--typesetting]
 #include <sys/wait.h>
 #include <unistd.h>
@@ -311,12 +312,58 @@ int typesetting_figures() {
     return 0;
 }
 
+// 1,000 headlines within 今日头条's range from three lists of 50,000 entries without a
+// blank and `keywords` keywords: the run's time, the longest it goes without pumping, and
+// the memory it adds at its peak.
+int keywords_child(int keywords) {
+    qinghe::GeneratorInput input{.punctuation_1 = qinghe::from_utf8("，"), .suffix_mode = true, .count = 1000};
+    for (int i = 0; i < 50'000; ++i) {
+        input.prefixes.push_back(qinghe::from_utf8("前缀" + std::to_string(i)));
+        input.links.push_back(qinghe::from_utf8("衔接" + std::to_string(i)));
+        input.suffixes.push_back(qinghe::from_utf8("后缀" + std::to_string(i)));
+    }
+    for (int k = 0; k < keywords; ++k) input.writer.keywords.push_back(qinghe::from_utf8("词" + std::to_string(k)));
+    input.writer.platform = qinghe::find_platform(qinghe::from_utf8("今日头条"));
+    const long rss_before = bench::status_kb("VmRSS:");
+    double gap = 0;
+    QElapsedTimer timer, since_pump;
+    timer.start();
+    since_pump.start();
+    const qinghe::Headlines headlines = qinghe::build_headlines(
+        input, [] { return 5000u; },
+        [&] {
+            gap = std::max(gap, ms_of(since_pump));
+            since_pump.restart();
+        });
+    gap = std::max(gap, ms_of(since_pump));
+    const double total = ms_of(timer);
+    const long peak_added = bench::status_kb("VmHWM:") - rss_before;
+    std::printf("3 x 50000 entries, %d keywords, 今日头条: %zu headlines in %.0f ms, longest without pumping %.0f ms, "
+                "%.1f MB added at the peak\n",
+                keywords, headlines.ends.size(), total, gap, peak_added / 1024.0);
+    return 0;
+}
+
+// Runs this program again with `option` and `value` and waits for it; false when it failed.
+bool run_child(const char* program, const char* option, const char* value) {
+    std::fflush(stdout);
+    const pid_t pid = fork();
+    if (pid == 0) {
+        execl(program, program, option, value, static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    int status = 0;
+    waitpid(pid, &status, 0);
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
 }  // namespace
 
 int main(int argc, char* argv[]) {
     if (argc == 3 && std::string(argv[1]) == "--child") return child(argv[2]);
     if (argc == 2 && std::string(argv[1]) == "--fitting") return fitting_child();
     if (argc == 2 && std::string(argv[1]) == "--typesetting") return typesetting_figures();
+    if (argc == 3 && std::string(argv[1]) == "--keywords") return keywords_child(std::atoi(argv[2]));
     bench::use_own_runtime_folder();  // the children inherit it
     setenv("QT_QPA_PLATFORM", "offscreen", 0);
     std::printf("generate, click to clipboard (offscreen)\n");
@@ -344,6 +391,9 @@ int main(int argc, char* argv[]) {
     if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) return 1;
     std::printf("goals: fitting costs at most 10%% more; the risk check at most 10%% of the plain click\n");
     no_repeat_figures();
+    for (const char* keywords : {"100", "300"}) {
+        if (!run_child(argv[0], "--keywords", keywords)) return 1;
+    }
     std::printf("goal: the window answers at least every 50 ms\n");
     if (typesetting_figures() != 0) return 1;
     std::printf("goal: setting adds at most 5%% to the writer's run of 100000 headlines\n");

@@ -38,7 +38,7 @@ Text normalise_full_width(TextView text) {
 // One draw of the 32-bit linear congruential generator seeded with `seed`.
 constexpr std::uint32_t draw_once(std::uint32_t seed) {
     const std::uint32_t state = seed * 214013u + 2531011u;
-    return (state >> 16) & 0x7FFF;
+    return (state >> 16) % kDrawValues;
 }
 
 }  // namespace
@@ -75,6 +75,15 @@ size_t pick_random_index(size_t count, std::uint32_t tick) {
     return draw_once(seed) % count;
 }
 
+std::uint64_t pick_wide_random_index(std::uint64_t count, const std::function<std::uint32_t()>& ticks) {
+    std::uint64_t value = 0, reach = 1;
+    for (int draws = 0; draws < 4 && reach / kDrawValues < count; ++draws) {
+        value = value * kDrawValues + pick_random_index(kDrawValues, ticks());
+        reach *= kDrawValues;
+    }
+    return value % count;
+}
+
 const Text& pick_random_entry(std::span<const Text> entries, std::uint32_t tick) {
     return entries[pick_random_index(entries.size(), tick)];
 }
@@ -83,19 +92,31 @@ Headlines build_headlines(const GeneratorInput& input, const std::function<std::
                           const std::function<void()>& pump) {
     Headlines out;
     if (input.prefixes.empty() || input.links.empty() || input.count < 1) return out;
-    if (input.writer.any()) return build_writer_headlines(input, ticks, pump);
+    const WriterOptions& writer = input.writer;
+    // Filling blanks draws nothing: keywords alone leave the designed draws as they are.
+    const bool only_keywords = !writer.limits_length() && !writer.no_repeat && !writer.blocking_word;
+    if (writer.any() && !only_keywords) return build_writer_headlines(input, ticks, pump);
     const size_t headlines = static_cast<size_t>(input.count) + (input.count % 2);
     out.ends.reserve(headlines);
     out.text.reserve(headlines * 48);
+    const auto append = [&](const Text& phrase, size_t n) {
+        // A blank is made of "_" or "＿" (A3 DF): a phrase holding neither byte stays as it is.
+        if (writer.keywords.empty() || phrase.find_first_of("_\xDF") == Text::npos) out.text.append(phrase);
+        else append_filled(out.text, phrase, writer.keywords[n % writer.keywords.size()]);
+    };
     for (size_t n = 0; n < headlines; ++n) {
         // Named draws, in this order: the random sequence must not depend on the
         // compiler's order of evaluation.
         const Text& prefix = pick_random_entry(input.prefixes, ticks());
         const Text& link = pick_random_entry(input.links, ticks());
-        out.text.append(prefix).append(input.punctuation_1).append(link).append(input.punctuation_2);
+        append(prefix, n);
+        out.text.append(input.punctuation_1);
+        append(link, n);
+        out.text.append(input.punctuation_2);
         if (input.suffix_mode) {
             const Text& suffix = pick_random_entry(input.suffixes, ticks());
-            out.text.append(suffix).append(input.punctuation_3);
+            append(suffix, n);
+            out.text.append(input.punctuation_3);
         }
         out.ends.push_back(out.text.size());
     }

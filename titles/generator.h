@@ -27,11 +27,18 @@ int parse_count(TextView text);
 // The process-wide seed accumulator, 0 at program start.
 std::uint32_t& seed_accumulator();
 
+// One draw of the generator gives one of this many values v (15 bits).
+inline constexpr size_t kDrawValues = 32'768;
+
 // Re-seeds the generator from `tick` and the accumulator, draws once, and returns the
 // drawn entry (entries are numbered from 1 as r = 1 + v mod n). Requires entries.
 const Text& pick_random_entry(std::span<const Text> entries, std::uint32_t tick);
 // The same draw as an index from 0: v mod count. Requires count > 0.
 size_t pick_random_index(size_t count, std::uint32_t tick);
+// An index below `count` that reaches every index alike: the values of several draws, one
+// `ticks()` each, read as the digits of one number, as many as give it 15 bits beyond the
+// count (at most four draws, 60 bits). Requires count > 0.
+std::uint64_t pick_wide_random_index(std::uint64_t count, const std::function<std::uint32_t()>& ticks);
 
 // The writer's panel: a topic keyword for the blanks, a platform's title lengths, no
 // repeats, words a headline must not hold. With none of them (the default) a run is

@@ -29,10 +29,8 @@ TextView trim_spaces(TextView text) {
     return end > begin ? text.substr(begin, end - begin) : TextView();
 }
 
-// Fills the blanks; with `spans`, adds where each copy of the keyword landed.
-Text fill_with(TextView phrase, TextView keyword, std::vector<KeywordSpan>* spans) {
-    Text out;
-    out.reserve(phrase.size() + keyword.size());
+// Fills the blanks onto `out`; with `spans`, adds where each copy of the keyword landed.
+void append_with(Text& out, TextView phrase, TextView keyword, std::vector<KeywordSpan>* spans) {
     size_t i = 0;
     while (i < phrase.size()) {
         // A run of underscores, counted in characters.
@@ -51,7 +49,6 @@ Text fill_with(TextView phrase, TextView keyword, std::vector<KeywordSpan>* span
         }
         i = end;
     }
-    return out;
 }
 
 }  // namespace
@@ -65,11 +62,20 @@ std::vector<Text> split_keywords(TextView text) {
     return keywords;
 }
 
-Text fill_blanks(TextView phrase, TextView keyword) { return fill_with(phrase, keyword, nullptr); }
+void append_filled(Text& out, TextView phrase, TextView keyword) { append_with(out, phrase, keyword, nullptr); }
+
+Text fill_blanks(TextView phrase, TextView keyword) {
+    Text out;
+    out.reserve(phrase.size() + keyword.size());
+    append_with(out, phrase, keyword, nullptr);
+    return out;
+}
 
 FilledPhrase fill_and_mark_blanks(TextView phrase, TextView keyword) {
     FilledPhrase filled;
-    filled.text = fill_with(phrase, trim_spaces(keyword), &filled.keywords);
+    const TextView trimmed = trim_spaces(keyword);
+    filled.text.reserve(phrase.size() + trimmed.size());
+    append_with(filled.text, phrase, trimmed, &filled.keywords);
     return filled;
 }
 

@@ -14,6 +14,8 @@ std::vector<Text> split_keywords(TextView text);
 
 // Every blank of `phrase` replaced by `keyword`; the rest byte for byte.
 Text fill_blanks(TextView phrase, TextView keyword);
+// The same, appended to `out`.
+void append_filled(Text& out, TextView phrase, TextView keyword);
 
 // Where a keyword stands in a text: bytes [begin, end).
 struct KeywordSpan {

@@ -3,11 +3,10 @@
 // phrases of a list grouped by the weights they can give, and which of them can still
 // complete a headline in a platform's range. Private to the writer's run.
 #include <algorithm>
-#include <array>
 #include <bitset>
 #include <climits>
 #include <cstdint>
-#include <map>
+#include <span>
 #include <unordered_map>
 #include <utility>
 #include <vector>
@@ -66,6 +65,8 @@ public:
         const int weight = weight_of(length);
         return !limited_ || (weight >= range_.lo && weight <= range_.hi);
     }
+    // The weights the rest of a headline may add after pieces weighing `fixed`.
+    Span room_after(Span fixed) const { return {std::max(range_.lo - fixed.hi, 0), range_.hi - fixed.lo}; }
 
 private:
     int weight_of(const TextLength& length) const {
@@ -84,160 +85,115 @@ Weights fitting(Span target, const Weights& rest, int slots);
 // Every sum of a weight of `a` and one of `b`, under `slots`.
 Weights sums(const Weights& a, const Weights& b, int slots);
 
-// The phrases of one list open to one keyword, grouped by span: the ones that can still
-// complete a headline are found group by group, without scanning the list, and a phrase
-// is taken out or put back in constant time.
+// Some phrases of one list, grouped by span: the ones that can still complete a headline
+// are found group by group, without scanning the list, and a phrase is taken out or put
+// back in constant time. Phrases are numbered locally from 0; `id` gives a phrase's
+// number in its list.
 class Members {
 public:
     struct Group {
         Span span;
-        std::vector<uint32_t> phrases;
+        std::vector<uint32_t> phrases;  // local numbers
     };
 
-    // Groups in the order their first phrase stands in the list; `open[i]` false for a
-    // phrase that is never a member.
-    void init(const std::vector<Span>& spans, const std::vector<char>& open) {
-        home_.assign(spans.size(), kNone);
-        position_.assign(spans.size(), kNone);
-        std::map<std::pair<int, int>, uint32_t> index;
-        for (size_t i = 0; i < spans.size(); ++i) {
-            if (!open[i]) continue;
-            const auto [it, fresh] = index.emplace(std::pair{spans[i].lo, spans[i].hi}, groups_.size());
-            if (fresh) groups_.push_back({spans[i], {}});
-            home_[i] = it->second;
-        }
-    }
+    // Local phrase i has `spans[i]`, and is never a member where `open[i]` is false.
+    // `ids[i]` is its number in the list; without `ids` the two numbers are the same.
+    // Groups stand in the order of their first open phrase; none is a member yet.
+    void init(std::span<const Span> spans, std::span<const char> open, std::vector<uint32_t> ids = {});
     // The same groups, with no member.
-    Members emptied() const {
-        Members out;
-        out.home_ = home_;
-        out.position_.assign(position_.size(), kNone);
-        for (const Group& group : groups_) out.groups_.push_back({group.span, {}});
-        return out;
-    }
-    bool open(uint32_t phrase) const { return home_[phrase] != kNone; }
-    void add(uint32_t phrase) {
-        if (!open(phrase) || position_[phrase] != kNone) return;
-        std::vector<uint32_t>& group = groups_[home_[phrase]].phrases;
-        position_[phrase] = static_cast<uint32_t>(group.size());
-        group.push_back(phrase);
-    }
-    void remove(uint32_t phrase) {
-        if (!open(phrase) || position_[phrase] == kNone) return;
-        std::vector<uint32_t>& group = groups_[home_[phrase]].phrases;
-        const uint32_t last = group.back();
-        group[position_[phrase]] = last;
-        position_[last] = position_[phrase];
-        group.pop_back();
-        position_[phrase] = kNone;
-    }
-    void clear() {
-        for (Group& group : groups_) {
-            for (uint32_t phrase : group.phrases) position_[phrase] = kNone;
-            group.phrases.clear();
-        }
-    }
-    const std::vector<Group>& groups() const { return groups_; }
+    Members emptied() const;
 
+    bool open(uint32_t local) const { return home_[local] != kNone; }
+    void add(uint32_t local);
+    void remove(uint32_t local);
+    void clear();
+
+    uint32_t id(uint32_t local) const { return ids_.empty() ? local : ids_[local]; }
+    const std::vector<Group>& groups() const { return groups_; }
+    // Changes with every change of the members, and differs between any two objects.
+    std::uint64_t version() const { return version_; }
     // The weights the members can give, under `slots`.
-    Weights values(int slots) const {
-        Weights out;
-        for (const Group& group : groups_) {
-            if (group.phrases.empty()) continue;
-            for (int w = group.span.lo; w <= std::min(group.span.hi, slots - 1); ++w) out.set(w);
-        }
-        return out;
-    }
+    Weights values(int slots) const;
 
 private:
     std::vector<uint32_t> home_;      // per phrase: its group, or kNone
     std::vector<uint32_t> position_;  // per phrase: where it stands in its group, or kNone
     std::vector<Group> groups_;
+    std::vector<uint32_t> ids_;
+    std::uint64_t version_ = 0;
 };
 
-// Some members' groups, each with the running count of phrases to its end, so that the
-// phrase at an index is found by halving.
+// One list's members open to one keyword: those without a blank, the same for every
+// keyword (so kept once), and those with a blank, the keyword's own (either may be null).
+struct ListMembers {
+    const Members* shared = nullptr;
+    const Members* own = nullptr;
+
+    Weights values(int slots) const;
+    std::pair<std::uint64_t, std::uint64_t> versions() const {
+        return {shared ? shared->version() : 0, own ? own->version() : 0};
+    }
+};
+
+// Some groups of a list's members, in order, each with the running count of phrases to
+// its end, so that the phrase at an index is found by halving.
 struct Viable {
-    std::vector<std::pair<uint32_t, size_t>> groups;
+    struct Entry {
+        const Members* members;
+        uint32_t group;
+        size_t end;
+    };
+    std::vector<Entry> groups;
 
-    size_t total() const { return groups.empty() ? 0 : groups.back().second; }
-    uint32_t at(const Members& members, size_t index) const {
-        const auto it = std::upper_bound(groups.begin(), groups.end(), index,
-                                         [](size_t i, const std::pair<uint32_t, size_t>& g) { return i < g.second; });
-        const size_t start = it == groups.begin() ? 0 : std::prev(it)->second;
-        return members.groups()[it->first].phrases[index - start];
-    }
+    size_t total() const { return groups.empty() ? 0 : groups.back().end; }
+    const Members::Group& group(const Entry& entry) const { return entry.members->groups()[entry.group]; }
+    // The phrase (its number in the list) at `index`.
+    uint32_t at(size_t index) const;
     // The phrase at `index` when each phrase of the i-th group counts `weight[i]` times.
-    uint32_t at_weighted(const Members& members, const std::vector<size_t>& weight, size_t index) const {
-        for (size_t i = 0; i < groups.size(); ++i) {
-            const std::vector<uint32_t>& phrases = members.groups()[groups[i].first].phrases;
-            if (index < phrases.size() * weight[i]) return phrases[index / weight[i]];
-            index -= phrases.size() * weight[i];
-        }
-        return members.groups()[groups.back().first].phrases.back();
-    }
+    uint32_t at_weighted(const std::vector<size_t>& weight, size_t index) const;
 };
 
-// The members whose span meets `weights`.
-Viable select(const Members& members, const Weights& weights, int slots);
+// The members of `list` whose span meets `weights`.
+Viable select(const ListMembers& list, const Weights& weights, int slots);
 
 // What a headline with one keyword may draw, list by list, and which of those phrases
-// can still be completed into a headline whose length fits. The answers are kept until
-// the members change.
+// can complete a headline whose length fits. The answers are kept until the members change.
 class Space {
 public:
-    Space(size_t parts, const Ruler& ruler) : ruler_(&ruler), members_(parts), tails_(parts) {}
+    Space(const Ruler& ruler, std::vector<ListMembers> parts) : ruler_(&ruler), parts_(std::move(parts)) {}
 
-    const Members& part(size_t part) const { return members_[part]; }
-    Members& change(size_t part) {
-        cache_.clear();
-        tails_ready_ = false;
-        return members_[part];
-    }
+    const Ruler& ruler() const { return *ruler_; }
+    size_t parts() const { return parts_.size(); }
+    const ListMembers& part(size_t part) const { return parts_[part]; }
+    // The lists after `part`, a bit each.
+    unsigned later(size_t part) const { return ((1u << parts_.size()) - 1) & ~((2u << part) - 1); }
+    // Every list but `part`.
+    unsigned others(size_t part) const { return ((1u << parts_.size()) - 1) & ~(1u << part); }
 
-    // The phrases of list `part` that complete a fitting headline after earlier pieces
-    // weighing `before`.
-    const Viable& viable(size_t part, Span before) {
-        const int slots = ruler_->slots();
-        const Span target{std::max(ruler_->range().lo - before.hi, 0), ruler_->range().hi - before.lo};
-        const auto [it, fresh] = cache_.try_emplace(key(part, target));
-        if (!fresh) return it->second;
-        if (target.hi < 0) return it->second;
-        if (!tails_ready_) {
-            tails_.back() = Weights(1);
-            for (size_t p = members_.size() - 1; p-- > 0;) {
-                tails_[p] = sums(members_[p + 1].values(slots), tails_[p + 1], slots);
-            }
-            tails_ready_ = true;
-        }
-        it->second = select(members_[part], fitting(target, tails_[part], slots), slots);
-        return it->second;
-    }
+    // The phrases of list `part` that, beside pieces weighing `fixed` and one phrase of each
+    // list in `lists` (a bit each), make a headline whose length fits.
+    const Viable& completing(size_t part, Span fixed, unsigned lists);
+    // After earlier pieces weighing `before`, with one phrase of each later list.
+    const Viable& viable(size_t part, Span before) { return completing(part, before, later(part)); }
 
-    // The members of `part` that stand in some fitting headline of this space, lengths
-    // alone counted, after pieces weighing `fixed`.
-    Viable standing(size_t part, Span fixed) const {
-        const int slots = ruler_->slots();
-        Weights others(1);
-        for (size_t p = 0; p < members_.size(); ++p) {
-            if (p != part) others = sums(others, members_[p].values(slots), slots);
-        }
-        const Span target{std::max(ruler_->range().lo - fixed.hi, 0), ruler_->range().hi - fixed.lo};
-        if (target.hi < 0) return {};
-        return select(members_[part], fitting(target, others, slots), slots);
-    }
+    // How many headlines `viable` leads to from list `part` on, after pieces weighing
+    // `before` (at most UINT64_MAX).
+    std::uint64_t candidates(size_t part, Span before);
+    // The candidate headline at `index` (below candidates(0, before)), in the order that
+    // walking `viable` list by list meets them: its phrases, one per list.
+    void candidate_at(std::uint64_t index, Span before, std::span<uint32_t> phrases);
 
 private:
-    static std::uint64_t key(size_t part, Span target) {
-        return (std::uint64_t{part} << 48) | (std::uint64_t{static_cast<std::uint32_t>(target.lo) & 0xFFFFFFu} << 24) |
-               (static_cast<std::uint32_t>(target.hi) & 0xFFFFFFu);
-    }
+    // Forgets the answers when some members changed.
+    void refresh();
+    const Weights& rest(unsigned lists);
 
     const Ruler* ruler_;
-    std::vector<Members> members_;
-    std::vector<Weights> tails_;  // per part: the weights the later parts can add up to
-    bool tails_ready_ = false;
-    std::unordered_map<std::uint64_t, Viable> cache_;
+    std::vector<ListMembers> parts_;
+    std::vector<std::pair<std::uint64_t, std::uint64_t>> seen_;  // per part: the versions the answers hold for
+    std::unordered_map<std::uint64_t, Viable> viable_;
+    std::unordered_map<std::uint64_t, std::uint64_t> candidates_;
+    std::unordered_map<unsigned, Weights> rest_;  // per set of lists: the weights they add up to
 };
 
 }  // namespace qinghe::phrase_space

@@ -1,0 +1,33 @@
+#include "titles/refusals.h"
+
+#include <algorithm>
+
+#include "text/codec.h"
+
+namespace qinghe {
+
+std::optional<Refusal> HeadlineCheck::refusal(TextView headline, bool loose) const {
+    if (loose && ruler_.limited() && !ruler_.fits(measure_.measure(headline))) return Refusal{RefusalKind::length, {}};
+    return word_refusal(headline);
+}
+
+std::optional<Refusal> HeadlineCheck::word_refusal(TextView text) const {
+    if (!blocking_word_) return std::nullopt;
+    Text word = blocking_word_(text);
+    if (word.empty()) return std::nullopt;
+    return Refusal{RefusalKind::risk_word, std::move(word)};
+}
+
+void RefusalTally::count(const Refusal& refusal) {
+    ++counts_[static_cast<size_t>(refusal.kind)];
+    if (refusal.word.empty() || words_.size() > kNamedWords) return;
+    if (std::find(words_.begin(), words_.end(), refusal.word) == words_.end()) words_.push_back(refusal.word);
+}
+
+std::string RefusalTally::words() const {
+    std::string out;
+    for (size_t i = 0; i < std::min(words_.size(), kNamedWords); ++i) out += (i ? "、" : "") + to_utf8(words_[i]);
+    return words_.size() > kNamedWords ? out + "等" : out;
+}
+
+}  // namespace qinghe
