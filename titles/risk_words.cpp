@@ -199,6 +199,7 @@ struct RiskChecker::State {
     mutable std::vector<WordMatcher::Match> matches;
     mutable std::vector<Found> found, silencers, pieces;
     mutable std::vector<RiskHit> hits;
+    mutable std::vector<std::vector<const Found*>> reached;  // by piece: the occurrences a chain reaches
 
     void add(Pattern pattern, TextView text, std::unordered_map<std::string, size_t>& words,
              std::vector<std::pair<size_t, Owner>>& owned);
@@ -245,7 +246,6 @@ void RiskChecker::State::join_gaps() const {
     const auto follows = [](const Found& before, const Found& after) {
         return after.first_char >= before.end_char && after.first_char - before.end_char <= kGapCharacters;
     };
-    std::vector<std::vector<const Found*>> reached;  // by piece: the occurrences a chain reaches
     for (size_t group = 0; group < pieces.size();) {
         size_t group_end = group;
         while (group_end < pieces.size() && pieces[group_end].pattern == pieces[group].pattern) ++group_end;
