@@ -9,16 +9,41 @@
 #include <QPlainTextEdit>
 #include <QTextBlock>
 #include <QTextEdit>
-#include <map>
-#include <tuple>
+#include <unordered_map>
 
+#include "app/window/control_kinds.h"
 #include "app/window/qt_convert.h"
 
 namespace qinghe {
 namespace {
 
-// Inside one edit block: Qt then updates its block bookkeeping once, not per line.
-void insert_lines(QTextCursor& cursor, const QTextCharFormat& format, std::span<const ColouredLine> lines) {
+// The UTF-16 length of the start of `line` up to byte `offset`. Characters of one or two
+// bytes are one unit each; a line with anything else is converted as the box converts it.
+int units_up_to(TextView line, size_t offset, bool plain) {
+    if (!plain) return static_cast<int>(to_document_text(line.substr(0, offset)).size());
+    int units = 0;
+    for (size_t at = 0; at < offset; at += is_lead_byte(line[at]) ? 2 : 1) ++units;
+    return units;
+}
+
+// Whether every character of `line` is ASCII other than a line break, or a valid
+// two-byte one: then a character is one UTF-16 unit.
+bool plain_line(TextView line) {
+    const auto* bytes = reinterpret_cast<const unsigned char*>(line.data());
+    for (size_t at = 0; at < line.size(); ++at) {
+        if (bytes[at] == '\r' || bytes[at] == '\n') return false;
+        if (bytes[at] < 0x80) continue;
+        if (bytes[at] == 0x80 || bytes[at] == 0xFF || at + 1 == line.size()) return false;
+        const unsigned trail = bytes[++at];
+        if (trail < 0x40 || trail == 0x7F || trail == 0xFF) return false;
+    }
+    return true;
+}
+
+// Inside one edit block: Qt then updates its block bookkeeping once, not per line. The
+// lines' marks go to `marks`, by document position, not into the text's formats.
+void insert_lines(QTextCursor& cursor, const QTextCharFormat& format, std::span<const ColouredLine> lines,
+                  WaveMarks& marks) {
     // Lines share a few colours (the generator's two): one format per colour, not per line.
     std::vector<std::pair<Colour, QTextCharFormat>> formats;
     const auto format_for = [&](Colour colour) -> const QTextCharFormat& {
@@ -28,35 +53,28 @@ void insert_lines(QTextCursor& cursor, const QTextCharFormat& format, std::span<
         formats.emplace_back(colour, format).second.setForeground(to_qcolor(colour));
         return formats.back().second;
     };
-    // Marks share a few formats too: one per line colour, mark colour and tooltip.
-    std::map<std::tuple<Colour, Colour, const char*>, QTextCharFormat> marked_formats;
-    const auto marked_format = [&](Colour colour, const LineMark& mark) -> const QTextCharFormat& {
-        const auto [at, added] = marked_formats.try_emplace({colour, mark.colour, mark.tooltip.data()});
-        if (added) {
-            at->second = format_for(colour);
-            at->second.setUnderlineStyle(QTextCharFormat::WaveUnderline);
-            at->second.setUnderlineColor(to_qcolor(mark.colour));
-            at->second.setToolTip(to_document_text(mark.tooltip));
-        }
+    // Marks share a few tooltips: each is converted once.
+    std::unordered_map<const char*, int> tooltips;
+    const auto tooltip = [&](TextView text) {
+        const auto [at, added] = tooltips.try_emplace(text.data(), 0);
+        if (added) at->second = marks.add_tooltip(to_document_text(text));
         return at->second;
     };
-    const auto as_text = [](TextView piece) {
-        QString text = to_qstring(piece);
-        if (text.contains(QLatin1Char('\r')) || text.contains(QLatin1Char('\n'))) text = to_document_text(piece);
-        return text;
-    };
+    int position = cursor.position();
     cursor.beginEditBlock();
     for (const ColouredLine& line : lines) {
-        const QTextCharFormat& coloured = format_for(line.colour);
-        size_t at = 0;
+        QString text = to_qstring(line.text);
+        if (text.contains(QLatin1Char('\r')) || text.contains(QLatin1Char('\n'))) text = to_document_text(line.text);
+        const bool plain = !line.marks.empty() && plain_line(line.text);
         for (const LineMark& mark : line.marks) {
-            if (mark.begin < at || mark.end > line.text.size() || mark.end <= mark.begin) continue;
-            cursor.insertText(as_text(line.text.substr(at, mark.begin - at)), coloured);
-            cursor.insertText(as_text(line.text.substr(mark.begin, mark.end - mark.begin)),
-                              marked_format(line.colour, mark));
-            at = mark.end;
+            if (mark.end > line.text.size() || mark.end <= mark.begin) continue;
+            const int begin = units_up_to(line.text, mark.begin, plain);
+            const int end = begin + units_up_to(line.text.substr(mark.begin), mark.end - mark.begin, plain);
+            marks.add({position + begin, position + end, to_qcolor(mark.colour).rgba(), tooltip(mark.tooltip)});
         }
-        cursor.insertText(as_text(line.text.substr(at)).append(QLatin1Char('\n')), coloured);
+        text.append(QLatin1Char('\n'));
+        position += static_cast<int>(text.size());
+        cursor.insertText(text, format_for(line.colour));
     }
     cursor.endEditBlock();
 }
@@ -222,12 +240,15 @@ void QtWindow::replace_selection(TextView name, TextView text) {
 void QtWindow::append_lines(TextView name, const CharFormat& format, std::span<const ColouredLine> lines) {
     auto* rich = find_as<QTextEdit>(name, ControlKind::RichTextBox);
     if (!rich || lines.empty()) return;
+    auto* marked = dynamic_cast<ResultEdit*>(rich);
+    WaveMarks marks;  // the new lines' marks, kept apart until the lines are in
     QTextDocument* current = rich->document();
     if (!current->isEmpty()) {
         QTextCursor cursor(current);
         cursor.movePosition(QTextCursor::End);
-        insert_lines(cursor, to_qt_format(format), lines);
+        insert_lines(cursor, to_qt_format(format), lines, marks);
         rich->setTextCursor(cursor);
+        if (marked) marked->marks().append(marks);
         return;
     }
     // Into an empty box, the lines go into a new document built away from the widget
@@ -238,8 +259,13 @@ void QtWindow::append_lines(TextView name, const CharFormat& format, std::span<c
     document->setDefaultTextOption(current->defaultTextOption());
     document->setDocumentMargin(current->documentMargin());
     QTextCursor cursor(document);
-    insert_lines(cursor, to_qt_format(format), lines);
+    insert_lines(cursor, to_qt_format(format), lines, marks);
     document->setUndoRedoEnabled(true);
+    if (marked) {
+        marked->replace_document(document);
+        marked->marks() = std::move(marks);
+        return;
+    }
     // The widget deletes its own initial document; one handed over earlier is ours.
     const bool ours = current->parent() == rich;
     rich->setDocument(document);
