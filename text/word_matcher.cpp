@@ -117,7 +117,6 @@ void WordMatcher::build() const {
     output_.assign(count, 0);
     std::vector<State> root(row_, 0), fail(count, 0);
     std::vector<std::vector<Edge>> moves(count);  // where a node goes elsewhere than the root
-    const auto state_of = [this](std::uint32_t node) { return node | (output_[node] != 0 ? kEnds : 0); };
     for (size_t n = 0; n < count; ++n) {
         const std::uint32_t node = order[n];
         std::uint32_t output = n == 0 ? 0 : output_[fail[n]];
@@ -145,14 +144,18 @@ void WordMatcher::build() const {
         std::erase_if(merged, [&root](const Edge& edge) { return edge.target == root[edge.symbol]; });
         moves[n] = std::move(merged);
     }
+    // Rows for the shallow nodes, within about 4 MiB.
+    const size_t dense_nodes = std::clamp<size_t>((size_t{1} << 20) / row_, 1, count);
+    const auto state_of = [&](std::uint32_t node) {
+        const size_t at = node < dense_nodes ? node * row_ : dense_nodes * row_ + (node - dense_nodes);
+        return static_cast<State>(at) | (output_[node] != 0 ? kEnds : 0);
+    };
     for (auto& edges : moves) {
         for (Edge& edge : edges) edge.target = state_of(edge.target);
     }
     for (State& state : root) state = state_of(state);
-    // Rows for the shallow nodes, within about 4 MiB.
-    dense_nodes_ = std::clamp<size_t>((size_t{1} << 20) / row_, 1, count);
-    dense_.assign(dense_nodes_ * row_, 0);
-    for (size_t n = 0; n < dense_nodes_; ++n) {
+    dense_.assign(dense_nodes * row_, 0);
+    for (size_t n = 0; n < dense_nodes; ++n) {
         State* row = dense_.data() + n * row_;
         std::copy(root.begin(), root.end(), row);
         if (n > 0) {
@@ -161,7 +164,7 @@ void WordMatcher::build() const {
     }
     edges_.clear();
     first_edge_.assign(1, 0);
-    for (size_t n = dense_nodes_; n < count; ++n) {
+    for (size_t n = dense_nodes; n < count; ++n) {
         edges_.insert(edges_.end(), moves[n].begin(), moves[n].end());
         first_edge_.push_back(static_cast<std::uint32_t>(edges_.size()));
     }
@@ -207,7 +210,7 @@ std::uint32_t WordMatcher::read_character(TextView text, size_t at, size_t lengt
 // Off the scan's path: few symbols end a word.
 [[gnu::noinline]] void WordMatcher::report(State state, size_t symbols, size_t end, size_t end_char, size_t piece,
                                            std::vector<Match>& out) const {
-    for (std::uint32_t output = output_[state & ~kEnds]; output != 0; output = outputs_[output - 1].next) {
+    for (std::uint32_t output = output_[node_of(state)]; output != 0; output = outputs_[output - 1].next) {
         const Output& found = outputs_[output - 1];
         const Read& first = reads_[(symbols - found.length) & ring_mask_];
         out.push_back(Match{found.word, first.offset, end, first.character, end_char, piece});

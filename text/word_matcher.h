@@ -53,8 +53,10 @@ public:
 
 private:
     using Symbol = std::uint32_t;  // a character of the words; 0 stands for any other
-    // A node of the automaton, numbered breadth first from the root (0), with kEnds set when
-    // some word ends there. The automaton is complete: a scan follows no failure links.
+    // A node of the automaton, with kEnds set when some word ends there. The nodes are
+    // numbered breadth first from the root (0); a node with a row in dense_ is known by
+    // where its row starts, a deeper one by dense_.size() plus its number among those.
+    // The automaton is complete: a scan follows no failure links.
     using State = std::uint32_t;
     static constexpr State kEnds = 0x80000000u;
     struct Edge {
@@ -82,12 +84,16 @@ private:
     // symbol's next state; a deeper one lists only the symbols on which it goes elsewhere
     // than the root does.
     State step(State state, Symbol symbol) const {
-        const size_t node = state & ~kEnds;
-        if (node < dense_nodes_) return dense_[node * row_ + symbol];
-        const Edge* first = edges_.data() + first_edge_[node - dense_nodes_];
-        const Edge* last = edges_.data() + first_edge_[node - dense_nodes_ + 1];
+        const size_t at = state & ~kEnds;
+        if (at < dense_.size()) return dense_[at + symbol];
+        const Edge* first = edges_.data() + first_edge_[at - dense_.size()];
+        const Edge* last = edges_.data() + first_edge_[at - dense_.size() + 1];
         const Edge* it = std::lower_bound(first, last, Edge{symbol, 0});
         return it != last && it->symbol == symbol ? it->target : dense_[symbol];
+    }
+    size_t node_of(State state) const {
+        const size_t at = state & ~kEnds;
+        return at < dense_.size() ? at / row_ : dense_.size() / row_ + (at - dense_.size());
     }
     // Appends the matches in `text`, read as piece `piece`, to `out`; with `first_only` it
     // stops after the first symbol that ends a word.
@@ -105,10 +111,9 @@ private:
     // Built on first use after an add.
     mutable bool built_ = false;
     mutable std::unordered_map<char32_t, Symbol> alphabet_;
-    mutable size_t row_ = 0;          // symbols, 0 included
-    mutable size_t dense_nodes_ = 0;  // the nodes with a row in dense_
+    mutable size_t row_ = 0;  // symbols, 0 included
     mutable std::vector<State> dense_;
-    mutable std::vector<std::uint32_t> first_edge_;  // node dense_nodes_ + i: edges_[first_edge_[i]] up to [i + 1]
+    mutable std::vector<std::uint32_t> first_edge_;  // deeper node i: edges_[first_edge_[i]] up to [i + 1]
     mutable std::vector<Edge> edges_;
     mutable std::vector<std::uint32_t> output_;  // by node: 1 + index into outputs_ of the longest word ending there
     mutable std::vector<Output> outputs_;
