@@ -156,6 +156,8 @@ void draw_wave(QPainter& painter, const QPointF& baseline_start, qreal width, co
     const QPixmap& tile = wave_tile(std::min(std::max(metrics.underlinePos(), pen.widthF()), max_height / 2), pen);
     const int height = std::min(tile.height(), static_cast<int>(std::floor(max_height)));
     painter.save();
+    // As text is drawn: on a screen scaled by a fraction, the wave's lower edge blends in.
+    painter.setRenderHint(QPainter::Antialiasing);
     painter.translate(0, baseline_start.y() + 1);
     painter.setBrushOrigin(painter.brushOrigin().x(), 0);
     painter.fillRect(static_cast<int>(baseline_start.x()), 0, static_cast<int>(std::ceil(width)), height, tile);
