@@ -17,27 +17,36 @@
 namespace qinghe {
 namespace {
 
-// The UTF-16 length of the start of `line` up to byte `offset`. Characters of one or two
-// bytes are one unit each; a line with anything else is converted as the box converts it.
-int units_up_to(TextView line, size_t offset, bool plain) {
-    if (!plain) return static_cast<int>(to_document_text(line.substr(0, offset)).size());
-    int units = 0;
-    for (size_t at = 0; at < offset; at += is_lead_byte(line[at]) ? 2 : 1) ++units;
-    return units;
-}
-
-// Whether every character of `line` is ASCII other than a line break, or a valid
-// two-byte one: then a character is one UTF-16 unit.
-bool plain_line(TextView line) {
+// Where the byte offsets `offsets` (ascending) of `line` fall in its UTF-16 text, as the
+// box holds it. Counted over the characters while they are ASCII (other than a line
+// break) or valid two-byte ones, one unit each; otherwise the line is converted as the
+// box converts it.
+void utf16_offsets(TextView line, std::span<const size_t> offsets, std::span<int> out) {
     const auto* bytes = reinterpret_cast<const unsigned char*>(line.data());
-    for (size_t at = 0; at < line.size(); ++at) {
-        if (bytes[at] == '\r' || bytes[at] == '\n') return false;
-        if (bytes[at] < 0x80) continue;
-        if (bytes[at] == 0x80 || bytes[at] == 0xFF || at + 1 == line.size()) return false;
-        const unsigned trail = bytes[++at];
-        if (trail < 0x40 || trail == 0x7F || trail == 0xFF) return false;
+    size_t at = 0;
+    int units = 0;
+    for (size_t k = 0; k < offsets.size();) {
+        if (at == offsets[k]) {
+            out[k++] = units;
+            continue;
+        }
+        const unsigned lead = bytes[at];
+        bool plain = at < offsets[k];
+        if (lead < 0x80) {
+            plain = plain && lead != '\r' && lead != '\n';
+            at += 1;
+        } else {
+            const unsigned trail = at + 1 < line.size() ? bytes[at + 1] : 0;
+            plain = plain && lead != 0x80 && lead != 0xFF && trail >= 0x40 && trail != 0x7F && trail != 0xFF;
+            at += 2;
+        }
+        if (!plain) {
+            for (; k < offsets.size(); ++k)
+                out[k] = static_cast<int>(to_document_text(line.substr(0, offsets[k])).size());
+            return;
+        }
+        ++units;
     }
-    return true;
 }
 
 // Inside one edit block: Qt then updates its block bookkeeping once, not per line. The
@@ -60,17 +69,32 @@ void insert_lines(QTextCursor& cursor, const QTextCharFormat& format, std::span<
         if (added) at->second = marks.add_tooltip(to_document_text(text));
         return at->second;
     };
+    // A line's marks, as byte offsets in it and then as UTF-16 ones.
+    std::vector<size_t> offsets;
+    std::vector<int> units;
+    std::vector<const LineMark*> kept;
+    const auto last_end = [](const std::vector<size_t>& taken) { return taken.empty() ? 0 : taken.back(); };
     int position = cursor.position();
     cursor.beginEditBlock();
     for (const ColouredLine& line : lines) {
         QString text = to_qstring(line.text);
         if (text.contains(QLatin1Char('\r')) || text.contains(QLatin1Char('\n'))) text = to_document_text(line.text);
-        const bool plain = !line.marks.empty() && plain_line(line.text);
-        for (const LineMark& mark : line.marks) {
-            if (mark.end > line.text.size() || mark.end <= mark.begin) continue;
-            const int begin = units_up_to(line.text, mark.begin, plain);
-            const int end = begin + units_up_to(line.text.substr(mark.begin), mark.end - mark.begin, plain);
-            marks.add({position + begin, position + end, to_qcolor(mark.colour).rgba(), tooltip(mark.tooltip)});
+        if (!line.marks.empty()) {
+            offsets.clear();
+            for (const LineMark& mark : line.marks) {
+                if (mark.end > line.text.size() || mark.end <= mark.begin || mark.begin < last_end(offsets)) continue;
+                offsets.push_back(mark.begin);
+                offsets.push_back(mark.end);
+                kept.push_back(&mark);
+            }
+            units.resize(offsets.size());
+            utf16_offsets(line.text, offsets, units);
+            for (size_t i = 0; i < kept.size(); ++i) {
+                const LineMark& mark = *kept[i];
+                const QRgb colour = qRgb(mark.colour & 0xFF, mark.colour >> 8 & 0xFF, mark.colour >> 16 & 0xFF);
+                marks.add({position + units[2 * i], position + units[2 * i + 1], colour, tooltip(mark.tooltip)});
+            }
+            kept.clear();
         }
         text.append(QLatin1Char('\n'));
         position += static_cast<int>(text.size());

@@ -141,7 +141,10 @@ void WaveMarks::paint(QPainter& painter, const QTextBlock& block) const {
             const int to = std::min(end, line.textStart() + line.textLength());
             if (from >= to) continue;
             const qreal left = line.cursorToX(from), right = line.cursorToX(to);
-            const QPointF baseline(origin.x() + std::min(left, right), origin.y() + line.y() + line.ascent());
+            // Unscaled, the text lands on whole pixels, and its wave with it.
+            qreal y = origin.y() + line.y() + line.ascent();
+            if (painter.deviceTransform().type() <= QTransform::TxTranslate) y = std::round(y);
+            const QPointF baseline(origin.x() + std::min(left, right), y);
             draw_wave(painter, baseline, std::abs(right - left), font, QColor::fromRgba(mark.colour));
         }
     }

@@ -127,7 +127,10 @@ TEST_F(QtWindowTest, MarksLookAsWaveUnderlinedText) {
         from_utf8("很长的一行会在结果框里折到下一行去，标记正好跨过折行的地方，看看两段是否都画出来了")};
     const LineMark first[] = {{0, 8, rgb(220, 0, 0), tooltip}, {10, 14, rgb(255, 140, 0), tooltip}};
     const LineMark wrapped[] = {{48, 82, rgb(220, 0, 0), tooltip}};
-    std::vector<ColouredLine> lines;
+    // A character of four bytes (two UTF-16 units) before a mark.
+    const Text emoji = from_utf8("😀紧急通知");
+    const LineMark after_emoji[] = {{4, 12, rgb(220, 0, 0), tooltip}};
+    std::vector<ColouredLine> lines{{emoji, rgb(30, 139, 195), after_emoji}};
     for (int i = 0; i < 15; ++i) {
         const Colour colour = i % 2 == 0 ? rgb(30, 139, 195) : rgb(0, 128, 0);
         lines.push_back({texts[0], colour, first});
