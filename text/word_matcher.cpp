@@ -155,6 +155,7 @@ void WordMatcher::build() const {
     }
     for (State& state : root) state = state_of(state);
     dense_.assign(dense_nodes * row_, 0);
+    dense_size_ = dense_.size();
     for (size_t n = 0; n < dense_nodes; ++n) {
         State* row = dense_.data() + n * row_;
         std::copy(root.begin(), root.end(), row);
@@ -263,10 +264,6 @@ void WordMatcher::scan(TextView text, size_t piece, bool first_only, std::vector
             entry = read_character(text, offset, length);
             at = begin + length;
         }
-        if (entry == kOneSymbol) {  // a character that no word holds
-            state = 0;
-            continue;
-        }
         const Read read{character, static_cast<size_t>(begin - start)};
         if ((entry & kOneSymbol) == 0) {
             Position position{state, symbols};
@@ -277,6 +274,8 @@ void WordMatcher::scan(TextView text, size_t piece, bool first_only, std::vector
             if (!go_on) return;
             continue;
         }
+        // A character that no word holds reads as symbol 0, which leads back to the root
+        // from anywhere: taken like any other, it costs no guess of which kind comes next.
         reads_[symbols++ & ring_mask_] = read;
         state = step(state, entry & ~kOneSymbol);
         if (state & kEnds) {

@@ -85,15 +85,15 @@ private:
     // than the root does.
     State step(State state, Symbol symbol) const {
         const size_t at = state & ~kEnds;
-        if (at < dense_.size()) return dense_[at + symbol];
-        const Edge* first = edges_.data() + first_edge_[at - dense_.size()];
-        const Edge* last = edges_.data() + first_edge_[at - dense_.size() + 1];
+        if (at < dense_size_) return dense_[at + symbol];
+        const Edge* first = edges_.data() + first_edge_[at - dense_size_];
+        const Edge* last = edges_.data() + first_edge_[at - dense_size_ + 1];
         const Edge* it = std::lower_bound(first, last, Edge{symbol, 0});
         return it != last && it->symbol == symbol ? it->target : dense_[symbol];
     }
     size_t node_of(State state) const {
         const size_t at = state & ~kEnds;
-        return at < dense_.size() ? at / row_ : dense_.size() / row_ + (at - dense_.size());
+        return at < dense_size_ ? at / row_ : dense_size_ / row_ + (at - dense_size_);
     }
     // Appends the matches in `text`, read as piece `piece`, to `out`; with `first_only` it
     // stops after the first symbol that ends a word.
@@ -113,6 +113,7 @@ private:
     mutable std::unordered_map<char32_t, Symbol> alphabet_;
     mutable size_t row_ = 0;  // symbols, 0 included
     mutable std::vector<State> dense_;
+    mutable size_t dense_size_ = 0;                  // dense_.size(), kept at hand
     mutable std::vector<std::uint32_t> first_edge_;  // deeper node i: edges_[first_edge_[i]] up to [i + 1]
     mutable std::vector<Edge> edges_;
     mutable std::vector<std::uint32_t> output_;  // by node: 1 + index into outputs_ of the longest word ending there

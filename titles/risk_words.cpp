@@ -396,16 +396,17 @@ std::vector<RiskHit> RiskChecker::check(TextView text, const Platform* platform)
 RunHits RiskChecker::check_run(TextView text, std::span<const size_t> ends, const Platform* platform) const {
     const State& s = *state_;
     const int index = platform_index(platform);
-    s.matches.clear();
-    s.matcher.find_all(text, ends, s.matches);
     RunHits run;
     run.first.reserve(ends.size() + 1);
-    size_t at = 0;
-    for (size_t headline = 0; headline < ends.size(); ++headline) {
+    // Headline by headline, so that the matches found stay few and close at hand.
+    size_t start = 0;
+    for (const size_t end : ends) {
         run.first.push_back(run.hits.size());
-        const size_t from = at;
-        while (at < s.matches.size() && s.matches[at].piece == headline) ++at;
-        if (at > from) s.collect(std::span(s.matches).subspan(from, at - from), index, platform, run.hits);
+        const size_t stop = std::clamp(end, start, text.size());
+        s.matches.clear();
+        s.matcher.find_all(text.substr(start, stop - start), s.matches);
+        if (!s.matches.empty()) s.collect(s.matches, index, platform, run.hits);
+        start = stop;
     }
     run.first.push_back(run.hits.size());
     return run;
