@@ -74,6 +74,9 @@ void insert_lines(QTextCursor& cursor, const QTextCharFormat& format, std::span<
     std::vector<int> units;
     std::vector<const LineMark*> kept;
     const auto last_end = [](const std::vector<size_t>& taken) { return taken.empty() ? 0 : taken.back(); };
+    size_t count = 0;
+    for (const ColouredLine& line : lines) count += line.marks.size();
+    marks.reserve(count);
     int position = cursor.position();
     cursor.beginEditBlock();
     for (const ColouredLine& line : lines) {

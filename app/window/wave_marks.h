@@ -31,6 +31,7 @@ public:
     // Adds the marks of `more`, which lie after these, with their tooltips.
     void append(const WaveMarks& more);
     void clear();
+    void reserve(size_t marks) { marks_.reserve(marks); }
     bool empty() const { return marks_.empty(); }
 
     // Follows an edit of the document, as QTextDocument::contentsChange reports it: marks
