@@ -25,27 +25,27 @@ void utf16_offsets(TextView line, std::span<const size_t> offsets, std::span<int
     const auto* bytes = reinterpret_cast<const unsigned char*>(line.data());
     size_t at = 0;
     int units = 0;
-    for (size_t k = 0; k < offsets.size();) {
-        if (at == offsets[k]) {
-            out[k++] = units;
-            continue;
+    for (size_t k = 0; k < offsets.size(); ++k) {
+        const size_t target = offsets[k];
+        bool plain = true;
+        while (at < target && plain) {
+            const unsigned lead = bytes[at];
+            if (lead < 0x80) {
+                plain = lead != '\r' && lead != '\n';
+                at += 1;
+            } else {
+                const unsigned trail = at + 1 < line.size() ? bytes[at + 1] : 0;
+                plain = lead != 0x80 && lead != 0xFF && trail - 0x40 < 0xBF && trail != 0x7F;
+                at += 2;
+            }
+            ++units;
         }
-        const unsigned lead = bytes[at];
-        bool plain = at < offsets[k];
-        if (lead < 0x80) {
-            plain = plain && lead != '\r' && lead != '\n';
-            at += 1;
-        } else {
-            const unsigned trail = at + 1 < line.size() ? bytes[at + 1] : 0;
-            plain = plain && lead != 0x80 && lead != 0xFF && trail >= 0x40 && trail != 0x7F && trail != 0xFF;
-            at += 2;
-        }
-        if (!plain) {
+        if (!plain || at != target) {
             for (; k < offsets.size(); ++k)
                 out[k] = static_cast<int>(to_document_text(line.substr(0, offsets[k])).size());
             return;
         }
-        ++units;
+        out[k] = units;
     }
 }
 
