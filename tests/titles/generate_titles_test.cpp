@@ -244,9 +244,11 @@ TEST_F(GenerateTitles, MarkingUnderlinesRiskyWordsAndChangesNothingElse) {
     };
     const QString plain = run("关闭");
     const std::vector<QColor> plain_colours = line_colours();
+    const QString plain_document = result_document()->toHtml();
     const QString marked = run("仅标注");
     EXPECT_EQ(marked, plain);
     EXPECT_EQ(line_colours(), plain_colours);
+    EXPECT_EQ(result_document()->toHtml(), plain_document) << "the marks stay out of the text's formats";
     EXPECT_NE(to_utf8(window.content(name::status_label)).find("高风险 "), std::string::npos);
 
     int notices = 0, recent = 0;
