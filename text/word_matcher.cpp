@@ -246,7 +246,7 @@ void WordMatcher::scan(TextView text, size_t piece, bool first_only, std::vector
     const auto* const start = reinterpret_cast<const unsigned char*>(text.data());
     const auto* const end = start + text.size();
     const std::uint32_t* const cache = short_cache_.data();
-    size_t character = 0, symbols = 0;  // symbols: those read that belong to some word
+    size_t character = 0, symbols = 0;  // symbols: those read into the ring
     State state = 0;
     for (const unsigned char* at = start; at < end; ++character) {
         // Most characters are ASCII or two bytes and read as one symbol: one look-up.

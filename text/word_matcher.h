@@ -3,8 +3,8 @@
 // read the same way first: traditional characters as simplified, then Unicode NFKC with
 // letter case folded, so "ＶＸ", "vx" and "Vx" are one word and "遇難" is "遇难".
 // Punctuation is kept. Characters are read one at a time, each through a cache, so a
-// text costs a table look-up per character once its characters have been seen, and one
-// more for a character that some word holds.
+// text costs two table look-ups per character (what it reads as, where the automaton
+// goes) once its characters have been seen.
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
@@ -126,7 +126,7 @@ private:
     mutable std::vector<std::uint32_t> short_cache_;
     mutable std::unordered_map<std::uint32_t, std::uint32_t> long_cache_;
     mutable std::vector<Symbol> symbol_pool_;
-    // Scratch of a scan: the last symbols of some word read, in a ring longer than the
+    // Scratch of a scan: where the last symbols read came from, in a ring longer than the
     // longest word; and find_first's matches.
     mutable std::vector<Read> reads_;
     mutable size_t ring_mask_ = 0;
