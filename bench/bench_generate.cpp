@@ -23,6 +23,7 @@
 #include <cstdlib>
 #include <random>
 #include <string>
+#include <vector>
 
 #include "bench/process_status.h"
 #include "bench/program.h"
@@ -83,15 +84,32 @@ int child(const char* count) {
     return 0;
 }
 
-// The best of three warm clicks, in milliseconds.
-double best_click(QApplication& app, QAbstractButton& button) {
-    double best = 1e300;
-    for (int i = 0; i < 3; ++i) {
-        QElapsedTimer timer;
-        timer.start();
-        button.click();
-        best = std::min(best, ms_of(timer));
-        app.processEvents();
+// What a click is measured with: the keyword, the platform and 标题体检 (UTF-8).
+struct Setting {
+    const char* keyword;
+    const char* platform;
+    const char* risk;
+};
+constexpr Setting kPlain{"", "不限", "关闭"}, kFitting{"新能源车", "今日头条", "关闭"}, kMarked{"", "不限", "仅标注"};
+
+// The best warm click of each setting, in milliseconds: the settings take turns, five
+// rounds, so that a change in the machine's load falls on all of them alike.
+std::vector<double> best_clicks(QApplication& app, QAbstractButton& button, qinghe::QtWindow& controls,
+                                std::initializer_list<Setting> settings) {
+    std::vector<double> best(settings.size(), 1e300);
+    for (int round = 0; round < 5; ++round) {
+        size_t i = 0;
+        for (const Setting& setting : settings) {
+            controls.set_content(qinghe::name::keyword_box, qinghe::from_utf8(setting.keyword));
+            controls.set_content(qinghe::name::platform_choice, qinghe::from_utf8(setting.platform));
+            controls.set_content(qinghe::name::risk_choice, qinghe::from_utf8(setting.risk));
+            QElapsedTimer timer;
+            timer.start();
+            button.click();
+            best[i] = std::min(best[i], ms_of(timer));
+            app.processEvents();
+            ++i;
+        }
     }
     return best;
 }
@@ -104,12 +122,18 @@ int fitting_child() {
     QAbstractButton* button = ready_to_generate(program, "100000");
     button->click();  // the cold click
     app.processEvents();
-    const double plain = best_click(app, *button);
-    controls.set_content(qinghe::name::keyword_box, qinghe::from_utf8("新能源车"));
-    controls.set_content(qinghe::name::platform_choice, qinghe::from_utf8("今日头条"));
-    const double fitting = best_click(app, *button);
+    // The risk checker, built as the first click with 仅标注 builds it.
+    QElapsedTimer timer;
+    timer.start();
+    const qinghe::RiskChecker checker;
+    const double built = ms_of(timer);
+    const std::vector<double> clicks = best_clicks(app, *button, controls, {kPlain, kFitting, kMarked});
+    const double plain = clicks[0], fitting = clicks[1], marked = clicks[2];
     std::printf("100000 headlines, warm click: plain %.1f ms, keyword + 今日头条 %.1f ms (%+.1f%%)\n", plain, fitting,
                 (fitting / plain - 1) * 100);
+    controls.set_content(qinghe::name::keyword_box, qinghe::from_utf8(kFitting.keyword));
+    controls.set_content(qinghe::name::platform_choice, qinghe::from_utf8(kFitting.platform));
+    controls.set_content(qinghe::name::risk_choice, qinghe::from_utf8(kFitting.risk));
     // The generation alone, without the widget.
     const auto loop_ms = [&window](const qinghe::GeneratorInput& input) {
         double best = 1e300;
@@ -129,10 +153,6 @@ int fitting_child() {
     std::printf("100000 headlines, generation alone: plain %.1f ms, keyword + 今日头条 %.1f ms\n", plain_loop,
                 fitting_loop);
     // The risk check of the plain run's headlines, in one pass.
-    QElapsedTimer timer;
-    timer.start();
-    const qinghe::RiskChecker checker;
-    const double built = ms_of(timer);
     const qinghe::Headlines headlines =
         qinghe::build_headlines(input, [&window] { return window.services().tick_count(); });
     double check = 1e300;
@@ -145,12 +165,8 @@ int fitting_child() {
     std::printf(
         "100000 headlines, risk check: %.1f ms (%.1f%% of the plain click; %zu hits), checker built in %.1f ms\n",
         check, check / plain * 100, hits, built);
-    // The whole click with the marks: the check, the marks and their tooltips, and the
-    // document holding them.
-    controls.set_content(qinghe::name::keyword_box, {});
-    controls.set_content(qinghe::name::platform_choice, qinghe::from_utf8("不限"));
-    controls.set_content(qinghe::name::risk_choice, qinghe::from_utf8("仅标注"));
-    const double marked = best_click(app, *button);
+    // The whole click with the marks (measured above, in turn with the others): the check,
+    // the marks and their tooltips, kept beside the document.
     std::printf("100000 headlines, warm click with 仅标注: %.1f ms (%+.1f%%)\n", marked, (marked / plain - 1) * 100);
     return 0;
 }
@@ -389,7 +405,8 @@ int main(int argc, char* argv[]) {
     int status = 0;
     waitpid(pid, &status, 0);
     if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) return 1;
-    std::printf("goals: fitting costs at most 10%% more; the risk check at most 10%% of the plain click\n");
+    std::printf("goals: fitting costs at most 10%% more; the risk check at most 10%% of the plain click, and the click "
+                "with 仅标注 at most 10%% more\n");
     no_repeat_figures();
     for (const char* keywords : {"100", "300"}) {
         if (!run_child(argv[0], "--keywords", keywords)) return 1;

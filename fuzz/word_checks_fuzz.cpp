@@ -1,5 +1,6 @@
 // The risk check on arbitrary bytes and writer's words: hits cover whole characters inside
-// the text, in order and never nested, with a valid entry that applies to the platform;
+// the text, in order, nested only as a high hit inside a hint, with a valid entry that
+// applies to the platform;
 // a run read in one pass gives each headline the hits it has alone. The hot-topic filter
 // on the same pieces as titles: it keeps some of them in order and counts the rest.
 #include <memory>
@@ -42,7 +43,14 @@ void check_hits(const RiskChecker& checker, TextView text, const Platform* platf
         FUZZ_CHECK(hit.entry >= entries.data() && hit.entry < entries.data() + entries.size());
         FUZZ_CHECK(hit.entry->level == RiskLevel::high || hit.entry->level == RiskLevel::hint);
         FUZZ_CHECK(hit.entry->applies_to(platform));
-        if (i > 0) FUZZ_CHECK(hits[i - 1].first_char < hit.first_char && hits[i - 1].end_char < hit.end_char);
+        if (i == 0) continue;
+        const RiskHit& before = hits[i - 1];
+        FUZZ_CHECK(before.first_char < hit.first_char ||
+                   (before.first_char == hit.first_char && before.end_char > hit.end_char));
+        for (size_t j = 0; j < i; ++j) {
+            const bool inside = hits[j].first_char <= hit.first_char && hit.end_char <= hits[j].end_char;
+            if (inside) FUZZ_CHECK(hit.entry->level == RiskLevel::high && hits[j].entry->level == RiskLevel::hint);
+        }
     }
 }
 

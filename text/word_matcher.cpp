@@ -5,7 +5,7 @@
 #include <unicode/unistr.h>
 
 #include <algorithm>
-#include <deque>
+#include <iterator>
 #include <memory>
 
 #include "text/codec.h"
@@ -78,7 +78,7 @@ std::string WordMatcher::normalised(TextView text) {
 void WordMatcher::build() const {
     alphabet_.clear();
     outputs_.clear();
-    // The trie first, each node's children by symbol, then laid out flat for the scan.
+    // The trie first, each node's children by symbol.
     std::vector<std::vector<Edge>> children(1);
     std::vector<std::uint32_t> depth(1, 0);
     std::vector<std::vector<std::uint32_t>> ending(1);  // the words ending at each node
@@ -90,7 +90,7 @@ void WordMatcher::build() const {
             auto& next = children[node];
             const auto it = std::lower_bound(next.begin(), next.end(), Edge{symbol, 0});
             if (it != next.end() && it->symbol == symbol) {
-                node = it->child;
+                node = it->target;
                 continue;
             }
             const auto child = static_cast<std::uint32_t>(children.size());
@@ -102,49 +102,83 @@ void WordMatcher::build() const {
         }
         ending[node].push_back(static_cast<std::uint32_t>(word));
     }
-    nodes_.assign(children.size(), Node{});
-    edges_.clear();
-    for (size_t node = 0; node < children.size(); ++node) {
-        nodes_[node].first_edge = static_cast<std::uint32_t>(edges_.size());
-        edges_.insert(edges_.end(), children[node].begin(), children[node].end());
-        nodes_[node].end_edge = static_cast<std::uint32_t>(edges_.size());
+    // Numbered breadth first: the root, then the nodes one symbol deep, and so on.
+    std::vector<std::uint32_t> order(1, 0), number(children.size(), 0);
+    for (size_t i = 0; i < order.size(); ++i) {
+        for (const Edge& edge : children[order[i]]) {
+            number[edge.target] = static_cast<std::uint32_t>(order.size());
+            order.push_back(edge.target);
+        }
     }
-    root_.assign(alphabet_.size() + 1, 0);
-    for (const Edge& edge : children[0]) root_[edge.symbol] = edge.child;
-    // Breadth first, so that a node's failure link is done before its children's.
-    std::deque<std::uint32_t> queue;
-    for (const Edge& edge : children[0]) queue.push_back(edge.child);
-    while (!queue.empty()) {
-        const std::uint32_t node = queue.front();
-        queue.pop_front();
-        std::uint32_t output = nodes_[nodes_[node].fail].output;
+    // A node goes where its child leads, else where its failure node goes on that symbol;
+    // its failure node comes before it in this order. States carry kEnds where a word ends.
+    const size_t count = order.size();
+    row_ = alphabet_.size() + 1;
+    output_.assign(count, 0);
+    std::vector<State> root(row_, 0), fail(count, 0);
+    std::vector<std::vector<Edge>> moves(count);  // where a node goes elsewhere than the root
+    for (size_t n = 0; n < count; ++n) {
+        const std::uint32_t node = order[n];
+        std::uint32_t output = n == 0 ? 0 : output_[fail[n]];
         for (std::uint32_t word : ending[node]) {
             outputs_.push_back({word, depth[node], output});
             output = static_cast<std::uint32_t>(outputs_.size());
         }
-        nodes_[node].output = output;
-        for (const Edge& edge : children[node]) {
-            nodes_[edge.child].fail = node == 0 ? 0 : step(nodes_[node].fail, edge.symbol);
-            queue.push_back(edge.child);
+        output_[n] = output;
+        // Targets are node numbers until every node's output is known; then states.
+        std::vector<Edge> own;
+        for (const Edge& edge : children[node]) own.push_back(Edge{edge.symbol, number[edge.target]});
+        if (n == 0) {
+            for (const Edge& edge : own) root[edge.symbol] = edge.target;
+            moves[0] = std::move(own);
+            continue;
+        }
+        const std::vector<Edge>& inherited = moves[fail[n]];
+        const auto goes = [&](Symbol symbol) {
+            const auto it = std::lower_bound(inherited.begin(), inherited.end(), Edge{symbol, 0});
+            return it != inherited.end() && it->symbol == symbol ? it->target : root[symbol];
+        };
+        for (const Edge& edge : own) fail[edge.target] = goes(edge.symbol);
+        std::vector<Edge> merged;
+        std::set_union(own.begin(), own.end(), inherited.begin(), inherited.end(), std::back_inserter(merged));
+        std::erase_if(merged, [&root](const Edge& edge) { return edge.target == root[edge.symbol]; });
+        moves[n] = std::move(merged);
+    }
+    // Rows for the shallow nodes, within about 4 MiB.
+    const size_t dense_nodes = std::clamp<size_t>((size_t{1} << 20) / row_, 1, count);
+    const auto state_of = [&](std::uint32_t node) {
+        const size_t at = node < dense_nodes ? node * row_ : dense_nodes * row_ + (node - dense_nodes);
+        return static_cast<State>(at) | (output_[node] != 0 ? kEnds : 0);
+    };
+    for (auto& edges : moves) {
+        for (Edge& edge : edges) edge.target = state_of(edge.target);
+    }
+    for (State& state : root) state = state_of(state);
+    dense_.assign(dense_nodes * row_, 0);
+    dense_size_ = dense_.size();
+    for (size_t n = 0; n < dense_nodes; ++n) {
+        State* row = dense_.data() + n * row_;
+        std::copy(root.begin(), root.end(), row);
+        if (n > 0) {
+            for (const Edge& edge : moves[n]) row[edge.symbol] = edge.target;
         }
     }
+    edges_.clear();
+    first_edge_.assign(1, 0);
+    for (size_t n = dense_nodes; n < count; ++n) {
+        edges_.insert(edges_.end(), moves[n].begin(), moves[n].end());
+        first_edge_.push_back(static_cast<std::uint32_t>(edges_.size()));
+    }
+    // The ring of a scan's symbols holds the longest word.
+    const std::uint32_t longest = *std::max_element(depth.begin(), depth.end());
+    size_t ring = 1;
+    while (ring <= longest) ring *= 2;
+    reads_.assign(ring, Read{});
+    ring_mask_ = ring - 1;
     short_cache_.assign(1u << 16, 0);
     long_cache_.clear();
     symbol_pool_.clear();
     built_ = true;
-}
-
-std::uint32_t WordMatcher::step(std::uint32_t node, Symbol symbol) const {
-    if (symbol == 0) return 0;
-    while (node != 0) {
-        const Node& at = nodes_[node];
-        const Edge* first = edges_.data() + at.first_edge;
-        const Edge* last = edges_.data() + at.end_edge;
-        const Edge* it = std::lower_bound(first, last, Edge{symbol, 0});
-        if (it != last && it->symbol == symbol) return it->child;
-        node = at.fail;
-    }
-    return root_[symbol];
 }
 
 std::uint32_t WordMatcher::read_character(TextView text, size_t at, size_t length) const {
@@ -174,42 +208,79 @@ std::uint32_t WordMatcher::read_character(TextView text, size_t at, size_t lengt
     return entry;
 }
 
-template <class OnMatch>
-void WordMatcher::scan(TextView text, OnMatch&& on_match) const {
+// Off the scan's path: few symbols end a word.
+[[gnu::noinline]] void WordMatcher::report(State state, size_t symbols, size_t end, size_t end_char, size_t piece,
+                                           std::vector<Match>& out) const {
+    for (std::uint32_t output = output_[node_of(state)]; output != 0; output = outputs_[output - 1].next) {
+        const Output& found = outputs_[output - 1];
+        const Read& first = reads_[(symbols - found.length) & ring_mask_];
+        out.push_back(Match{found.word, first.offset, end, first.character, end_char, piece});
+    }
+}
+
+// Off the scan's path too: a character that reads as several symbols, or as none.
+[[gnu::noinline]] bool WordMatcher::take_several(std::uint32_t entry, Read read, size_t end, Position& position,
+                                                 size_t piece, bool first_only, std::vector<Match>& out) const {
+    const Symbol* next = symbol_pool_.data() + entry;
+    for (size_t i = 0, count = next[-1]; i < count; ++i) {
+        // No word holds symbol 0, so no match reaches back past one: the ring skips it.
+        if (next[i] == 0) {
+            position.state = 0;
+            continue;
+        }
+        reads_[position.symbols++ & ring_mask_] = read;
+        position.state = step(position.state, next[i]);
+        if (position.state & kEnds) {
+            report(position.state, position.symbols, end, read.character + 1, piece, out);
+            if (first_only) return false;
+        }
+    }
+    return true;
+}
+
+void WordMatcher::scan(TextView text, size_t piece, bool first_only, std::vector<Match>& out) const {
     if (!built_) build();
-    if (nodes_.size() == 1) return;
-    symbol_chars_.clear();
-    char_offsets_.clear();
-    std::uint32_t node = 0;
-    size_t character = 0;
-    for (size_t at = 0; at < text.size(); ++character) {
+    if (row_ == 1) return;  // no word reads as anything
+    // Few values live through the loop, so that they stay in registers: the state above
+    // all, which each step of a word waits for.
+    const auto* const start = reinterpret_cast<const unsigned char*>(text.data());
+    const auto* const end = start + text.size();
+    const std::uint32_t* const cache = short_cache_.data();
+    size_t character = 0, symbols = 0;  // symbols: those read into the ring
+    State state = 0;
+    for (const unsigned char* at = start; at < end; ++character) {
         // Most characters are ASCII or two bytes and read as one symbol: one look-up.
-        const size_t length = character_length(text, at);
+        const unsigned char* const begin = at;
         std::uint32_t entry = 0;
-        if (length == 1) {
-            entry = short_cache_[static_cast<unsigned char>(text[at])];
-        } else if (length == 2) {
-            entry = short_cache_[static_cast<unsigned char>(text[at]) << 8 | static_cast<unsigned char>(text[at + 1])];
+        if (*at < 0x80) {
+            entry = cache[*at++];
+        } else if (at + 1 < end && static_cast<unsigned>(at[1] - '0') > 9) {
+            entry = cache[*at << 8 | at[1]];
+            at += 2;
         }
-        if (entry == 0) entry = read_character(text, at, length);
-        Symbol one = entry & ~kOneSymbol;
-        const Symbol* symbols = &one;
-        size_t count = 1;
+        if (entry == 0) {
+            const auto offset = static_cast<size_t>(begin - start);
+            const size_t length = character_length(text, offset);
+            entry = read_character(text, offset, length);
+            at = begin + length;
+        }
+        const Read read{character, static_cast<size_t>(begin - start)};
         if ((entry & kOneSymbol) == 0) {
-            count = symbol_pool_[entry - 1];
-            symbols = symbol_pool_.data() + entry;
+            Position position{state, symbols};
+            const bool go_on =
+                take_several(entry, read, static_cast<size_t>(at - start), position, piece, first_only, out);
+            state = position.state;
+            symbols = position.symbols;
+            if (!go_on) return;
+            continue;
         }
-        char_offsets_.push_back(at);
-        at += length;
-        for (size_t i = 0; i < count; ++i) {
-            symbol_chars_.push_back(character);
-            node = symbols[i] == 0 ? 0 : step(node, symbols[i]);
-            if (node == 0) continue;
-            for (std::uint32_t out = nodes_[node].output; out != 0; out = outputs_[out - 1].next) {
-                const Output& found = outputs_[out - 1];
-                const size_t first = symbol_chars_[symbol_chars_.size() - found.length];
-                if (!on_match(Match{found.word, char_offsets_[first], at, first, character + 1, 0})) return;
-            }
+        // A character that no word holds reads as symbol 0, which leads back to the root
+        // from anywhere: taken like any other, it costs no guess of which kind comes next.
+        reads_[symbols++ & ring_mask_] = read;
+        state = step(state, entry & ~kOneSymbol);
+        if (state & kEnds) {
+            report(state, symbols, static_cast<size_t>(at - start), character + 1, piece, out);
+            if (first_only) return;
         }
     }
 }
@@ -231,7 +302,7 @@ void order_matches(std::vector<WordMatcher::Match>& out, size_t from) {
 
 void WordMatcher::find_all(TextView text, std::vector<Match>& out) const {
     const size_t from = out.size();
-    scan(text, [&out](const Match& match) { return out.push_back(match), true; });
+    scan(text, 0, false, out);
     order_matches(out, from);
 }
 
@@ -240,23 +311,18 @@ void WordMatcher::find_all(TextView text, std::span<const size_t> ends, std::vec
     size_t start = 0;
     for (size_t piece = 0; piece < ends.size(); ++piece) {
         const size_t end = std::clamp(ends[piece], start, text.size());
-        scan(text.substr(start, end - start), [&out, piece](Match match) {
-            match.piece = piece;
-            return out.push_back(match), true;
-        });
+        scan(text.substr(start, end - start), piece, false, out);
         start = end;
     }
     order_matches(out, from);
 }
 
 bool WordMatcher::find_first(TextView text, Match* found) const {
-    bool any = false;
-    scan(text, [&](const Match& match) {
-        any = true;
-        if (found) *found = match;
-        return false;
-    });
-    return any;
+    first_.clear();
+    scan(text, 0, true, first_);
+    if (first_.empty()) return false;
+    if (found) *found = first_.front();
+    return true;
 }
 
 }  // namespace qinghe

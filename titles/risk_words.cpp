@@ -199,6 +199,7 @@ struct RiskChecker::State {
     mutable std::vector<WordMatcher::Match> matches;
     mutable std::vector<Found> found, silencers, pieces;
     mutable std::vector<RiskHit> hits;
+    mutable std::vector<std::vector<const Found*>> reached;  // by piece: the occurrences a chain reaches
 
     void add(Pattern pattern, TextView text, std::unordered_map<std::string, size_t>& words,
              std::vector<std::pair<size_t, Owner>>& owned);
@@ -235,39 +236,55 @@ bool RiskChecker::State::applies(const Pattern& pattern, int platform, const Pla
 }
 
 // Each first piece found pairs with the nearest pieces after it that keep every gap
-// within kGapCharacters; the whole span goes to the found patterns or the silencers.
+// within kGapCharacters. A found pattern covers its whole span; a silencer only its
+// pieces, so a match standing in its gap is left alone.
 void RiskChecker::State::join_gaps() const {
     std::sort(pieces.begin(), pieces.end(), [](const Found& a, const Found& b) {
         if (a.pattern != b.pattern) return a.pattern < b.pattern;
         return a.piece != b.piece ? a.piece < b.piece : a.first_char < b.first_char;
     });
-    std::vector<const Found*> reached, next;
+    const auto follows = [](const Found& before, const Found& after) {
+        return after.first_char >= before.end_char && after.first_char - before.end_char <= kGapCharacters;
+    };
     for (size_t group = 0; group < pieces.size();) {
         size_t group_end = group;
         while (group_end < pieces.size() && pieces[group_end].pattern == pieces[group].pattern) ++group_end;
         const Pattern& pattern = patterns[pieces[group].pattern];
+        reached.resize(std::max<size_t>(reached.size(), pattern.pieces));
         for (size_t start = group; start < group_end && pieces[start].piece == 0; ++start) {
-            reached.assign(1, &pieces[start]);
-            for (std::uint32_t piece = 1; piece < pattern.pieces && !reached.empty(); ++piece) {
-                next.clear();
+            reached[0].assign(1, &pieces[start]);
+            std::uint32_t piece = 1;
+            for (; piece < pattern.pieces && !reached[piece - 1].empty(); ++piece) {
+                reached[piece].clear();
                 for (size_t i = group; i < group_end; ++i) {
                     const Found& candidate = pieces[i];
                     if (candidate.piece != piece) continue;
-                    const bool after_one = std::any_of(reached.begin(), reached.end(), [&](const Found* before) {
-                        return candidate.first_char >= before->end_char &&
-                               candidate.first_char - before->end_char <= kGapCharacters;
-                    });
-                    if (after_one) next.push_back(&candidate);
+                    const auto& before = reached[piece - 1];
+                    if (std::any_of(before.begin(), before.end(),
+                                    [&](const Found* b) { return follows(*b, candidate); }))
+                        reached[piece].push_back(&candidate);
                 }
-                reached.swap(next);
             }
-            if (reached.empty()) continue;
-            const Found* last = *std::min_element(reached.begin(), reached.end(), [](const Found* a, const Found* b) {
-                return a->end_char < b->end_char;
-            });
+            const auto& ends = reached[pattern.pieces - 1];
+            if (piece < pattern.pieces || ends.empty()) continue;
+            const Found* last = *std::min_element(
+                ends.begin(), ends.end(), [](const Found* a, const Found* b) { return a->end_char < b->end_char; });
             const Found& first = pieces[start];
-            (pattern.silencer ? silencers : found)
-                .push_back(Found{first.pattern, 0, first.first_char, last->end_char, first.begin, last->end});
+            if (!pattern.silencer) {
+                found.push_back(Found{first.pattern, 0, first.first_char, last->end_char, first.begin, last->end});
+                continue;
+            }
+            // Back from the last piece, each time to the nearest piece before it on a chain.
+            for (std::uint32_t p = pattern.pieces - 1;; --p) {
+                silencers.push_back(*last);
+                if (p == 0) break;
+                const Found* before = nullptr;
+                for (const Found* candidate : reached[p - 1]) {
+                    if (follows(*candidate, *last) && (!before || candidate->end_char > before->end_char))
+                        before = candidate;
+                }
+                last = before;
+            }
         }
         group = group_end;
     }
@@ -293,13 +310,23 @@ void RiskChecker::State::collect(std::span<const WordMatcher::Match> text_matche
     }
     if (!pieces.empty()) join_gaps();
     if (found.empty()) return;
+    const auto entry_of = [this](const Found& f) { return patterns[f.pattern].entry; };
+    // Most headlines: matches apart from each other and nothing to silence them, in order.
+    if (silencers.empty() && pieces.empty()) {
+        bool apart = true;
+        for (size_t i = 1; i < found.size() && apart; ++i) apart = found[i - 1].end_char <= found[i].first_char;
+        if (apart) {
+            for (const Found& f : found)
+                out.push_back(RiskHit{f.begin, f.end, f.first_char, f.end_char, &entries[entry_of(f)]});
+            return;
+        }
+    }
     std::erase_if(found, [this](const Found& f) {
         return std::any_of(silencers.begin(), silencers.end(),
                            [&f](const Found& s) { return s.first_char <= f.first_char && f.end_char <= s.end_char; });
     });
     // By start, the longer first, so a match nested in another comes after it; of the
     // same span, the higher level, then the earlier entry.
-    const auto entry_of = [this](const Found& f) { return patterns[f.pattern].entry; };
     std::sort(found.begin(), found.end(), [&](const Found& a, const Found& b) {
         if (a.first_char != b.first_char) return a.first_char < b.first_char;
         if (a.end_char != b.end_char) return a.end_char > b.end_char;
@@ -307,12 +334,17 @@ void RiskChecker::State::collect(std::span<const WordMatcher::Match> text_matche
         if (x.level != y.level) return x.level < y.level;
         return entry_of(a) < entry_of(b);
     });
-    size_t reach = 0;  // the furthest end of the matches so far
+    // A match nested in a kept one (or of the same span) is dropped unless its level is
+    // higher: a high match inside a hint stands, a hint inside anything does not.
+    size_t reach = 0, high_reach = 0;  // the furthest end of the kept matches, of the high ones
     const size_t from = out.size();
     for (const Found& f : found) {
-        if (out.size() > from && (f.end_char <= reach)) continue;  // nested, or the same span again
-        reach = f.end_char;
-        out.push_back(RiskHit{f.begin, f.end, f.first_char, f.end_char, &entries[entry_of(f)]});
+        const RiskEntry& entry = entries[entry_of(f)];
+        const bool high = entry.level == RiskLevel::high;
+        if (out.size() > from && f.end_char <= (high ? high_reach : reach)) continue;
+        reach = std::max(reach, f.end_char);
+        if (high) high_reach = std::max(high_reach, f.end_char);
+        out.push_back(RiskHit{f.begin, f.end, f.first_char, f.end_char, &entry});
     }
 }
 
@@ -374,16 +406,18 @@ std::vector<RiskHit> RiskChecker::check(TextView text, const Platform* platform)
 RunHits RiskChecker::check_run(TextView text, std::span<const size_t> ends, const Platform* platform) const {
     const State& s = *state_;
     const int index = platform_index(platform);
-    s.matches.clear();
-    s.matcher.find_all(text, ends, s.matches);
     RunHits run;
     run.first.reserve(ends.size() + 1);
-    size_t at = 0;
-    for (size_t headline = 0; headline < ends.size(); ++headline) {
+    run.hits.reserve(ends.size());  // about one a headline, with the built-in lists
+    // Headline by headline, so that the matches found stay few and close at hand.
+    size_t start = 0;
+    for (const size_t end : ends) {
         run.first.push_back(run.hits.size());
-        const size_t from = at;
-        while (at < s.matches.size() && s.matches[at].piece == headline) ++at;
-        if (at > from) s.collect(std::span(s.matches).subspan(from, at - from), index, platform, run.hits);
+        const size_t stop = std::clamp(end, start, text.size());
+        s.matches.clear();
+        s.matcher.find_all(text.substr(start, stop - start), s.matches);
+        if (!s.matches.empty()) s.collect(s.matches, index, platform, run.hits);
+        start = stop;
     }
     run.first.push_back(run.hits.size());
     return run;

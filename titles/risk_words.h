@@ -12,11 +12,13 @@
 // - Every occurrence of every pattern is found. "…" (U+2026) inside a pattern stands for
 //   any 0 to 8 characters; a pattern's first piece pairs with the nearest pieces after it.
 // - A match lying inside an occurrence of an exception or of an allowed word is dropped
-//   (最后 silences 最 in 最后一天, not the longer 最后三天); an entry whose pattern reads
-//   as an allowed word never matches.
-// - Of two nested remaining matches only the longer is reported (删前速看, not 速看);
-//   overlapping ones are both reported. Of matches with the same span, the one of the
-//   higher level (then the earlier entry) stands.
+//   (最后 silences 最 in 最后一天, not the longer 最后三天); of one with a gap, only the
+//   matches inside its pieces (最佳…奖 silences 最佳, not a word between 最佳 and 奖). An
+//   entry whose pattern reads as an allowed word never matches.
+// - Of two nested remaining matches only the longer is reported (删前速看, not 速看),
+//   unless the nested one is of the higher level: a high match inside a hint is reported
+//   beside it. Overlapping ones are both reported. Of matches with the same span, the one
+//   of the higher level (then the earlier entry) stands.
 // - An entry applies to the platforms its list names; with no platform or "不限", every
 //   entry applies.
 #include <functional>

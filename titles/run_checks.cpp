@@ -62,14 +62,21 @@ RunMarks mark_run(const RiskChecker& checker, TextView text, std::span<const siz
     out.first.reserve(ends.size() + 1);
     // One tooltip an entry, however often it is hit; a stretch where hits overlap gets
     // both entries' tooltips and the colour of the higher level.
-    std::map<const RiskEntry*, size_t> tooltip_of;
+    const std::span<const RiskEntry> entries = checker.entries();
+    constexpr size_t kNone = ~size_t{0};
+    std::vector<size_t> tooltip_of(entries.size(), kNone);
     std::map<std::pair<size_t, size_t>, size_t> combined;
     const auto tooltip = [&](const RiskEntry* entry) {
-        const auto [at, added] = tooltip_of.try_emplace(entry, out.tooltips.size());
-        if (added) out.tooltips.push_back(risk_tooltip(*entry));
-        return at->second;
+        size_t& at = tooltip_of[static_cast<size_t>(entry - entries.data())];
+        if (at == kNone) {
+            at = out.tooltips.size();
+            out.tooltips.push_back(risk_tooltip(*entry));
+        }
+        return at;
     };
     std::vector<size_t> tips;  // per mark: its tooltip
+    tips.reserve(run.hits.size());
+    out.marks.reserve(run.hits.size());
     for (size_t headline = 0; headline < run.headlines(); ++headline) {
         out.first.push_back(out.marks.size());
         for (const RiskHit& hit : run.of(headline)) {

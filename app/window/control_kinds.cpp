@@ -1,7 +1,9 @@
 #include "app/window/control_kinds.h"
 
 #include <qdrawutil.h>
+#include <QAbstractTextDocumentLayout>
 #include <QFocusEvent>
+#include <QHelpEvent>
 #include <QKeyEvent>
 #include <QMimeData>
 #include <QPaintEngine>
@@ -10,6 +12,9 @@
 #include <QStyleOptionButton>
 #include <QStyleOptionFocusRect>
 #include <QStylePainter>
+#include <QTextBlock>
+#include <QTextLayout>
+#include <QToolTip>
 #include <limits>
 #include <utility>
 
@@ -142,6 +147,65 @@ void MultiLineBox<Edit>::focusInEvent(QFocusEvent* event) {
 
 template class MultiLineBox<QPlainTextEdit>;
 template class MultiLineBox<QTextEdit>;
+
+ResultEdit::ResultEdit(QWidget* parent) : MultiLineBox<QTextEdit>(parent) { follow(document()); }
+
+void ResultEdit::follow(QTextDocument* document) {
+    disconnect(following_);
+    following_ = connect(document, &QTextDocument::contentsChange, this, [this](int position, int removed, int added) {
+        marks_.follow_edit(position, removed, added);
+    });
+}
+
+void ResultEdit::replace_document(QTextDocument* document) {
+    QTextDocument* current = this->document();
+    marks_.clear();
+    follow(document);
+    // The box deletes its own initial document; one handed over earlier is ours to delete.
+    const bool ours = current->parent() == this;
+    setDocument(document);
+    if (ours) delete current;
+}
+
+void ResultEdit::paintEvent(QPaintEvent* event) {
+    MultiLineBox<QTextEdit>::paintEvent(event);
+    if (marks_.empty()) return;
+    // The blocks on screen within the exposed part, laid out by now: the marks in them.
+    QPainter painter(viewport());
+    const QPoint scrolled(horizontalScrollBar()->value(), verticalScrollBar()->value());
+    painter.translate(-scrolled);
+    const QRect exposed = event->rect().translated(scrolled);
+    const QAbstractTextDocumentLayout* layout = document()->documentLayout();
+    for (QTextBlock block = cursorForPosition(event->rect().topLeft()).block(); block.isValid(); block = block.next()) {
+        if (!block.layout() || block.layout()->lineCount() == 0) break;  // not laid out yet: not on screen
+        const QRectF bounds = layout->blockBoundingRect(block);
+        if (bounds.top() > exposed.bottom()) break;
+        if (bounds.bottom() >= exposed.top()) marks_.paint(painter, block);
+    }
+}
+
+int ResultEdit::character_at(const QPoint& point) const {
+    const QPoint scrolled(horizontalScrollBar()->value(), verticalScrollBar()->value());
+    return document()->documentLayout()->hitTest(point + scrolled, Qt::ExactHit);
+}
+
+bool ResultEdit::viewportEvent(QEvent* event) {
+    if (event->type() == QEvent::ToolTip && !marks_.empty()) {
+        auto* help = static_cast<QHelpEvent*>(event);
+        if (const WaveMarks::Mark* mark = marks_.at(character_at(help->pos()))) {
+            // Gone once the pointer leaves the marked words (on their line).
+            QTextCursor cursor(document());
+            cursor.setPosition(mark->begin);
+            const QRect first = cursorRect(cursor);
+            cursor.setPosition(mark->end);
+            const QRect last = cursorRect(cursor);
+            const QRect words = first.top() == last.top() ? first.united(last) : QRect();
+            QToolTip::showText(help->globalPos(), marks_.tooltip(*mark), viewport(), words);
+            return true;
+        }
+    }
+    return MultiLineBox<QTextEdit>::viewportEvent(event);
+}
 
 GroupRadioButton::GroupRadioButton(const QString& caption, QWidget* parent) : QRadioButton(parent) {
     // Qt's own exclusivity would also uncheck the others when a state is set.

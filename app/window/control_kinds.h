@@ -16,6 +16,7 @@
 #include <optional>
 
 #include "app/form/form.h"
+#include "app/window/wave_marks.h"
 
 namespace qinghe {
 
@@ -67,8 +68,32 @@ extern template class MultiLineBox<QTextEdit>;
 
 // The three list boxes.
 using ListEdit = MultiLineBox<QPlainTextEdit>;
-// The result box.
-using ResultEdit = MultiLineBox<QTextEdit>;
+
+// The result box, with the risk check's marks beside its document (see wave_marks.h):
+// painted over the text on screen, their tooltips shown on hover, following the writer's
+// edits.
+class ResultEdit : public MultiLineBox<QTextEdit> {
+public:
+    explicit ResultEdit(QWidget* parent);
+
+    WaveMarks& marks() { return marks_; }
+    const WaveMarks& marks() const { return marks_; }
+    // Shows `document` (which the box takes as its child) in place of the current one,
+    // with no marks; the marks then added are the new document's.
+    void replace_document(QTextDocument* document);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    bool viewportEvent(QEvent* event) override;
+
+private:
+    void follow(QTextDocument* document);
+    // The character under a point of the viewport, or -1.
+    int character_at(const QPoint& point) const;
+
+    WaveMarks marks_;
+    QMetaObject::Connection following_;
+};
 
 // A radio button of the form's one group. Setting its state checks or unchecks it
 // alone, so stored states load one by one; a click (or Space) checks it and unchecks

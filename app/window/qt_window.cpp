@@ -9,16 +9,50 @@
 #include <QPlainTextEdit>
 #include <QTextBlock>
 #include <QTextEdit>
-#include <map>
-#include <tuple>
+#include <unordered_map>
 
+#include "app/window/control_kinds.h"
 #include "app/window/qt_convert.h"
 
 namespace qinghe {
 namespace {
 
-// Inside one edit block: Qt then updates its block bookkeeping once, not per line.
-void insert_lines(QTextCursor& cursor, const QTextCharFormat& format, std::span<const ColouredLine> lines) {
+// Where the byte offsets `offsets` (ascending) of `line` fall in its UTF-16 text, as the
+// box holds it. Counted over the characters while they are ASCII (other than a line
+// break) or valid two-byte ones, one unit each; otherwise the line is converted as the
+// box converts it.
+void utf16_offsets(TextView line, std::span<const size_t> offsets, std::span<int> out) {
+    const auto* bytes = reinterpret_cast<const unsigned char*>(line.data());
+    size_t at = 0;
+    int units = 0;
+    for (size_t k = 0; k < offsets.size(); ++k) {
+        const size_t target = offsets[k];
+        bool plain = true;
+        while (at < target && plain) {
+            const unsigned lead = bytes[at];
+            if (lead < 0x80) {
+                plain = lead != '\r' && lead != '\n';
+                at += 1;
+            } else {
+                const unsigned trail = at + 1 < line.size() ? bytes[at + 1] : 0;
+                plain = lead != 0x80 && lead != 0xFF && trail - 0x40 < 0xBF && trail != 0x7F;
+                at += 2;
+            }
+            ++units;
+        }
+        if (!plain || at != target) {
+            for (; k < offsets.size(); ++k)
+                out[k] = static_cast<int>(to_document_text(line.substr(0, offsets[k])).size());
+            return;
+        }
+        out[k] = units;
+    }
+}
+
+// Inside one edit block: Qt then updates its block bookkeeping once, not per line. The
+// lines' marks go to `marks`, by document position, not into the text's formats.
+void insert_lines(QTextCursor& cursor, const QTextCharFormat& format, std::span<const ColouredLine> lines,
+                  WaveMarks& marks) {
     // Lines share a few colours (the generator's two): one format per colour, not per line.
     std::vector<std::pair<Colour, QTextCharFormat>> formats;
     const auto format_for = [&](Colour colour) -> const QTextCharFormat& {
@@ -28,35 +62,46 @@ void insert_lines(QTextCursor& cursor, const QTextCharFormat& format, std::span<
         formats.emplace_back(colour, format).second.setForeground(to_qcolor(colour));
         return formats.back().second;
     };
-    // Marks share a few formats too: one per line colour, mark colour and tooltip.
-    std::map<std::tuple<Colour, Colour, const char*>, QTextCharFormat> marked_formats;
-    const auto marked_format = [&](Colour colour, const LineMark& mark) -> const QTextCharFormat& {
-        const auto [at, added] = marked_formats.try_emplace({colour, mark.colour, mark.tooltip.data()});
-        if (added) {
-            at->second = format_for(colour);
-            at->second.setUnderlineStyle(QTextCharFormat::WaveUnderline);
-            at->second.setUnderlineColor(to_qcolor(mark.colour));
-            at->second.setToolTip(to_document_text(mark.tooltip));
-        }
+    // Marks share a few tooltips: each is converted once.
+    std::unordered_map<const char*, int> tooltips;
+    const auto tooltip = [&](TextView text) {
+        const auto [at, added] = tooltips.try_emplace(text.data(), 0);
+        if (added) at->second = marks.add_tooltip(to_document_text(text));
         return at->second;
     };
-    const auto as_text = [](TextView piece) {
-        QString text = to_qstring(piece);
-        if (text.contains(QLatin1Char('\r')) || text.contains(QLatin1Char('\n'))) text = to_document_text(piece);
-        return text;
-    };
+    // A line's marks, as byte offsets in it and then as UTF-16 ones.
+    std::vector<size_t> offsets;
+    std::vector<int> units;
+    std::vector<const LineMark*> kept;
+    const auto last_end = [](const std::vector<size_t>& taken) { return taken.empty() ? 0 : taken.back(); };
+    size_t count = 0;
+    for (const ColouredLine& line : lines) count += line.marks.size();
+    marks.reserve(count);
+    int position = cursor.position();
     cursor.beginEditBlock();
     for (const ColouredLine& line : lines) {
-        const QTextCharFormat& coloured = format_for(line.colour);
-        size_t at = 0;
-        for (const LineMark& mark : line.marks) {
-            if (mark.begin < at || mark.end > line.text.size() || mark.end <= mark.begin) continue;
-            cursor.insertText(as_text(line.text.substr(at, mark.begin - at)), coloured);
-            cursor.insertText(as_text(line.text.substr(mark.begin, mark.end - mark.begin)),
-                              marked_format(line.colour, mark));
-            at = mark.end;
+        QString text = to_qstring(line.text);
+        if (text.contains(QLatin1Char('\r')) || text.contains(QLatin1Char('\n'))) text = to_document_text(line.text);
+        if (!line.marks.empty()) {
+            offsets.clear();
+            for (const LineMark& mark : line.marks) {
+                if (mark.end > line.text.size() || mark.end <= mark.begin || mark.begin < last_end(offsets)) continue;
+                offsets.push_back(mark.begin);
+                offsets.push_back(mark.end);
+                kept.push_back(&mark);
+            }
+            units.resize(offsets.size());
+            utf16_offsets(line.text, offsets, units);
+            for (size_t i = 0; i < kept.size(); ++i) {
+                const LineMark& mark = *kept[i];
+                const QRgb colour = qRgb(mark.colour & 0xFF, mark.colour >> 8 & 0xFF, mark.colour >> 16 & 0xFF);
+                marks.add({position + units[2 * i], position + units[2 * i + 1], colour, tooltip(mark.tooltip)});
+            }
+            kept.clear();
         }
-        cursor.insertText(as_text(line.text.substr(at)).append(QLatin1Char('\n')), coloured);
+        text.append(QLatin1Char('\n'));
+        position += static_cast<int>(text.size());
+        cursor.insertText(text, format_for(line.colour));
     }
     cursor.endEditBlock();
 }
@@ -222,12 +267,15 @@ void QtWindow::replace_selection(TextView name, TextView text) {
 void QtWindow::append_lines(TextView name, const CharFormat& format, std::span<const ColouredLine> lines) {
     auto* rich = find_as<QTextEdit>(name, ControlKind::RichTextBox);
     if (!rich || lines.empty()) return;
+    auto* marked = dynamic_cast<ResultEdit*>(rich);
+    WaveMarks marks;  // the new lines' marks, kept apart until the lines are in
     QTextDocument* current = rich->document();
     if (!current->isEmpty()) {
         QTextCursor cursor(current);
         cursor.movePosition(QTextCursor::End);
-        insert_lines(cursor, to_qt_format(format), lines);
+        insert_lines(cursor, to_qt_format(format), lines, marks);
         rich->setTextCursor(cursor);
+        if (marked) marked->marks().append(marks);
         return;
     }
     // Into an empty box, the lines go into a new document built away from the widget
@@ -238,8 +286,13 @@ void QtWindow::append_lines(TextView name, const CharFormat& format, std::span<c
     document->setDefaultTextOption(current->defaultTextOption());
     document->setDocumentMargin(current->documentMargin());
     QTextCursor cursor(document);
-    insert_lines(cursor, to_qt_format(format), lines);
+    insert_lines(cursor, to_qt_format(format), lines, marks);
     document->setUndoRedoEnabled(true);
+    if (marked) {
+        marked->replace_document(document);
+        marked->marks() = std::move(marks);
+        return;
+    }
     // The widget deletes its own initial document; one handed over earlier is ours.
     const bool ours = current->parent() == rich;
     rich->setDocument(document);

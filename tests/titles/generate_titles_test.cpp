@@ -15,6 +15,7 @@
 #include <map>
 #include <set>
 
+#include "app/window/control_kinds.h"
 #include "app/window/qt_convert.h"
 #include "app/window/window_widget.h"
 #include "app/wiring.h"
@@ -269,21 +270,25 @@ TEST_F(GenerateTitles, MarkingUnderlinesRiskyWordsAndChangesNothingElse) {
     };
     const QString plain = run("关闭");
     const std::vector<QColor> plain_colours = line_colours();
+    const QString plain_document = result_document()->toHtml();
     const QString marked = run("仅标注");
     EXPECT_EQ(marked, plain);
     EXPECT_EQ(line_colours(), plain_colours);
+    EXPECT_EQ(result_document()->toHtml(), plain_document) << "the marks stay out of the text's formats";
     EXPECT_NE(to_utf8(window.content(name::status_label)).find("高风险 "), std::string::npos);
 
     int notices = 0, recent = 0;
+    const WaveMarks& marks = dynamic_cast<ResultEdit*>(window.widget(name::result_box))->marks();
     for (QTextBlock block = result_document()->begin(); block.isValid(); block = block.next()) {
-        const QTextCharFormat first = block.begin().fragment().charFormat();
-        const bool waved = first.underlineStyle() == QTextCharFormat::WaveUnderline;
+        const WaveMarks::Mark* first = marks.at(block.position());
+        const bool waved = first != nullptr;
         if (block.text().startsWith(QStringLiteral("紧急通知")) ||
             block.text().startsWith(QStringLiteral("速看，马上删除"))) {
             ++notices;
-            EXPECT_TRUE(waved) << block.text().toStdString();
-            EXPECT_EQ(first.underlineColor(), QColor(220, 0, 0));
-            EXPECT_TRUE(first.toolTip().startsWith(QStringLiteral("高风险 · "))) << first.toolTip().toStdString();
+            ASSERT_TRUE(waved) << block.text().toStdString();
+            EXPECT_EQ(QColor::fromRgba(first->colour), QColor(220, 0, 0));
+            EXPECT_TRUE(marks.tooltip(*first).startsWith(QStringLiteral("高风险 · ")))
+                << marks.tooltip(*first).toStdString();
         } else if (block.text().startsWith(QStringLiteral("最近才知道"))) {
             ++recent;
             EXPECT_FALSE(waved) << block.text().toStdString();

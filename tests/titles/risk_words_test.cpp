@@ -60,6 +60,7 @@ TEST(RiskWords, ChecksTitles) {
         const char* platform;  // nullptr: none
         std::string expected;
         std::vector<Text> custom = {}, allowed = {};
+        const char* blocked = nullptr;  // what 标注并避开 refuses the title for, when the row says
     };
     const std::vector<Case> cases = {
         // Each category, penalised and clean.
@@ -100,6 +101,15 @@ TEST(RiskWords, ChecksTitles) {
         // Nested: the longer; of the same span, the higher level.
         {"删前速看", "微信公众号", "删前速看[删前速看]!"},
         {"最佳", nullptr, "最佳[最佳]!"},
+        // A nested match of a higher level stands beside the longer one, and is avoided.
+        {"一夜暴富秘籍", nullptr, "一夜暴富[一夜暴富]? 暴富[暴富]!", texts({"暴富"}), {}, "暴富"},
+        {"内部消息曝光", "微信公众号", "内部消息[内部消息]? 内部[内部]!", texts({"内部"}), {}, "内部"},
+        {"正式通知来了", "微信公众号", "正式通知[正式通知]? 通知[通知]!", texts({"通知"}), {}, "通知"},
+        // An exception with a gap silences what lies within its pieces, not what stands in the gap.
+        {"最佳男主角奖", nullptr, ""},
+        {"最佳好物，转发抽奖", "微信公众号", "转发抽奖[转发抽奖]!", {}, {}, "转发抽奖"},
+        {"最佳年货，紧急通知领奖", "微信公众号", "紧急通知[紧急通知]!", {}, {}, "紧急通知"},
+        {"最佳的奖", nullptr, "的[的]!", texts({"的"}), texts({"最佳…奖"}), "的"},
         // The writer's words.
         {"内部消息曝光", nullptr, "内部消息[内部消息]!", texts({"内部消息"})},
         {"不看后悔", nullptr, "不看后悔[不看…后悔]!", texts({"后悔"})},
@@ -125,6 +135,9 @@ TEST(RiskWords, ChecksTitles) {
                                        [](const RiskHit& hit) { return hit.entry->level == RiskLevel::high; });
         EXPECT_EQ(checker.blocking_word(title, platform(c.platform)),
                   high == hits.end() ? Text{} : high->entry->pattern);
+        if (c.blocked) {
+            EXPECT_EQ(to_utf8(checker.blocking_word(title, platform(c.platform))), c.blocked) << c.title;
+        }
     }
 }
 

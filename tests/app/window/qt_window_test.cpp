@@ -1,10 +1,17 @@
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
+#include <QAbstractTextDocumentLayout>
+#include <QApplication>
 #include <QPlainTextEdit>
+#include <QScrollBar>
+#include <QTest>
 #include <QTextBlock>
 #include <QTextEdit>
+#include <functional>
 
+#include "app/window/control_kinds.h"
+#include "app/window/qt_convert.h"
 #include "app/window/window_widget.h"
 #include "controls/names.h"
 #include "text/codec.h"
@@ -108,6 +115,103 @@ TEST_F(QtWindowTest, RichTextAppendsWithFormat) {
     EXPECT_EQ(first_format.fontFamilies().toStringList().value(0), QStringLiteral("宋体"));
     EXPECT_FALSE(first_format.font().bold());
     EXPECT_EQ(first.next().begin().fragment().charFormat().foreground().color(), QColor(0, 128, 0));
+}
+
+// Marks kept beside the document look as the same stretches did with a wave underline in
+// their character format, drawn by Qt in a box beside the marked one: wrapped, scrolled,
+// under a selection, and after edits.
+TEST_F(QtWindowTest, MarksLookAsWaveUnderlinedText) {
+    const Text tooltip = from_utf8("高风险 · 混淆官方");
+    const Text texts[] = {
+        from_utf8("紧急通知，速看这一条"), from_utf8("没有标记的一行"),
+        from_utf8("很长的一行会在结果框里折到下一行去，标记正好跨过折行的地方，看看两段是否都画出来了")};
+    const LineMark first[] = {{0, 8, rgb(220, 0, 0), tooltip}, {10, 14, rgb(255, 140, 0), tooltip}};
+    const LineMark wrapped[] = {{48, 82, rgb(220, 0, 0), tooltip}};
+    // A character of four bytes (two UTF-16 units) before a mark.
+    const Text emoji = from_utf8("😀紧急通知");
+    const LineMark after_emoji[] = {{4, 12, rgb(220, 0, 0), tooltip}};
+    std::vector<ColouredLine> lines{{emoji, rgb(30, 139, 195), after_emoji}};
+    for (int i = 0; i < 15; ++i) {
+        const Colour colour = i % 2 == 0 ? rgb(30, 139, 195) : rgb(0, 128, 0);
+        lines.push_back({texts[0], colour, first});
+        lines.push_back({texts[1], colour});
+        lines.push_back({texts[2], colour, wrapped});
+    }
+    const CharFormat format{.face = from_utf8("宋体"), .size_twips = 200, .colour = rgb(30, 139, 195)};
+    // Into the empty box, then after what it holds.
+    window.append_lines(name::result_box, format, std::span(lines).first(4));
+    window.append_lines(name::result_box, format, std::span(lines).subspan(4));
+
+    // The same lines in a second window's box, the marks as character formats.
+    WindowWidget reference_widget;
+    auto* reference = qobject_cast<QTextEdit*>(reference_widget.controls().widget(name::result_box));
+    QTextCursor cursor(reference->document());
+    for (const ColouredLine& line : lines) {
+        QTextCharFormat plain = to_qt_format(format);
+        plain.setForeground(to_qcolor(line.colour));
+        size_t at = 0;
+        for (const LineMark& mark : line.marks) {
+            cursor.insertText(to_qstring(line.text.substr(at, mark.begin - at)), plain);
+            QTextCharFormat waved = plain;
+            waved.setUnderlineStyle(QTextCharFormat::WaveUnderline);
+            waved.setUnderlineColor(to_qcolor(mark.colour));
+            cursor.insertText(to_qstring(line.text.substr(mark.begin, mark.end - mark.begin)), waved);
+            at = mark.end;
+        }
+        cursor.insertText(to_qstring(line.text.substr(at)) + QLatin1Char('\n'), plain);
+    }
+    window_widget.show();
+    reference_widget.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window_widget) && QTest::qWaitForWindowExposed(&reference_widget));
+    auto* box = qobject_cast<QTextEdit*>(window.widget(name::result_box));
+    const auto differing_pixels = [&] {
+        QApplication::processEvents();
+        const QImage marked = box->viewport()->grab().toImage();
+        const QImage expected = reference->viewport()->grab().toImage();
+        if (marked.size() != expected.size()) return -1;
+        int differing = 0;
+        for (int y = 0; y < marked.height(); ++y) {
+            for (int x = 0; x < marked.width(); ++x) differing += marked.pixel(x, y) != expected.pixel(x, y);
+        }
+        return differing;
+    };
+    // Both boxes alike: select, scroll, edit.
+    const auto in_both = [&](const std::function<void(QTextEdit&)>& act) {
+        act(*box);
+        act(*reference);
+    };
+    in_both([](QTextEdit& edit) { edit.verticalScrollBar()->setValue(0); });
+    EXPECT_EQ(differing_pixels(), 0);
+    in_both([](QTextEdit& edit) {
+        QTextCursor selection(edit.document());
+        selection.setPosition(2);
+        selection.setPosition(40, QTextCursor::KeepAnchor);
+        edit.setTextCursor(selection);
+    });
+    EXPECT_EQ(differing_pixels(), 0) << "under a selection";
+    in_both([](QTextEdit& edit) {
+        edit.document()->documentLayout()->documentSize();  // laid out to the end, so both scroll alike
+        QApplication::processEvents();
+        edit.verticalScrollBar()->setValue(97);
+    });
+    EXPECT_EQ(differing_pixels(), 0) << "scrolled";
+    in_both([](QTextEdit& edit) {
+        QTextCursor cursor = edit.cursorForPosition(QPoint(10, 10));
+        cursor.movePosition(QTextCursor::StartOfBlock);
+        cursor.insertText(QStringLiteral("前面"));  // before a line's marks
+        cursor.movePosition(QTextCursor::NextBlock);
+        cursor.movePosition(QTextCursor::NextCharacter, QTextCursor::MoveAnchor, 2);
+        cursor.insertText(QStringLiteral("插入"));  // inside a mark, which takes it in
+        cursor.movePosition(QTextCursor::NextBlock);
+        cursor.movePosition(QTextCursor::NextCharacter, QTextCursor::KeepAnchor, 6);
+        cursor.removeSelectedText();  // a mark with it
+        cursor.movePosition(QTextCursor::NextBlock, QTextCursor::KeepAnchor, 2);
+        cursor.removeSelectedText();  // lines joined
+    });
+    EXPECT_EQ(differing_pixels(), 0) << "edited";
+    // Text set anew has no marks.
+    window.set_content(name::result_box, texts[0]);
+    EXPECT_EQ(dynamic_cast<ResultEdit&>(*box).marks().at(0), nullptr);
 }
 
 TEST_F(QtWindowTest, ReplaceSelectionAtAPosition) {
