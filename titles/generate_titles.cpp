@@ -277,7 +277,8 @@ void show_headlines(Window& window, const Headlines& headlines, bool notice_abov
 }
 
 // The beginnings of the notes that stand under a run's lines.
-constexpr const char* kNotePrefixes[] = {"已复制：", "已导出 ", "导出失败：", "勾选「", "检查词组：", "历史记录"};
+constexpr const char* kNotePrefixes[] = {"已复制：",   "已导出 ",  "导出失败：", "勾选「",
+                                         "检查词组：", "历史记录", "已植入 "};
 
 bool is_note(TextView line) {
     for (const char* prefix : kNotePrefixes) {
