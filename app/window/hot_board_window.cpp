@@ -129,7 +129,7 @@ HotBoardWindow::HotBoardWindow(QWidget* owner)
     list_->setAllColumnsShowFocus(true);
     QHeaderView* header = list_->header();
     header->setStretchLastSection(false);
-    const int widths[] = {72, 0, 84, 150, 64, 48, 52};
+    const int widths[] = {76, 0, 80, 210, 64, 44, 48};
     for (int column = 0; column < static_cast<int>(std::size(widths)); ++column) {
         if (widths[column] > 0) header->resizeSection(column, widths[column]);
     }
