@@ -65,9 +65,11 @@ deb:
 install: build
 	cmake --install build --prefix $(PREFIX)
 
-screenshot: build
+screenshot: build-tests
 	@scripts/install-deps.sh --screenshot
+	cmake --build build --target hot_board_server local_hosts
 	scripts/screenshot.sh docs/screenshot.png
+	scripts/screenshot.sh --hot-board docs/hot-board.png
 
 # Formats every C++ file of the repository in place with the project's .clang-format
 # (Debian's clang-format); `make test` fails on a file that it would change.
