@@ -1,10 +1,12 @@
 #include "app/word_actions.h"
 
+#include "app/board_records.h"
 #include "app/window/window_widget.h"
 #include "app/window/word_dialogs.h"
 #include "app/window_access.h"
 #include "config/word_lists.h"
 #include "controls/names.h"
+#include "history/history.h"
 #include "text/codec.h"
 #include "titles/generator.h"
 #include "titles/run_checks.h"
@@ -16,11 +18,6 @@ namespace {
 WordLists& unsaved_lists() {
     static WordLists lists;
     return lists;
-}
-
-LoadedWordLists current_lists(const Window& window) {
-    if (window.services().settings_folder().empty()) return {.lists = unsaved_lists(), .notes = {}};
-    return load_word_lists(window);
 }
 
 // Why the lists could not be kept; empty when they were.
@@ -42,10 +39,10 @@ void open(QDialog* dialog) {
 // A dialog over two of the lists; OK keeps what it gives for them, the others as they are.
 template <class Dialog>
 void edit_two_lists(Window& window, std::vector<Text> WordLists::*first, std::vector<Text> WordLists::*second) {
-    const LoadedWordLists loaded = current_lists(window);
+    const LoadedWordLists loaded = current_word_lists(window);
     open(new Dialog(dialog_parent(window), loaded.lists.*first, loaded.lists.*second, loaded.notes,
                     [&window, first, second](std::vector<Text> first_words, std::vector<Text> second_words) {
-                        WordLists kept = current_lists(window).lists;
+                        WordLists kept = current_word_lists(window).lists;
                         kept.*first = std::move(first_words);
                         kept.*second = std::move(second_words);
                         return keep_lists(window, kept);
@@ -54,15 +51,38 @@ void edit_two_lists(Window& window, std::vector<Text> WordLists::*first, std::ve
 
 }  // namespace
 
+LoadedWordLists current_word_lists(const Window& window) {
+    if (window.services().settings_folder().empty()) return {.lists = unsaved_lists(), .notes = {}};
+    return load_word_lists(window);
+}
+
 void generate_with_word_lists(Window& window) {
-    generate_titles(window, [&window] {
-        const auto [lists, notes] = current_lists(window);
-        for (const Text& note : notes) window.services().report_problem(note);
-        return RunChecks{.excluded_topics = lists.hot_excluded,
-                         .included_topics = lists.hot_included,
-                         .risk_words = lists.risk_custom,
-                         .allowed_words = lists.risk_allowed};
-    });
+    WindowWidget* widget = window_widget_of(window);
+    Text history_note;  // the first failure to record, for the status line once the run is done
+    bool recorded = false;
+    const BoardFetched record = [&](const HotBoard& board, std::chrono::system_clock::time_point fetched,
+                                    const std::vector<HotEntry>& entries) {
+        if (!widget) return;
+        recorded = true;
+        const HistoryResult result = record_board_fetch(widget->history(), board, fetched, entries);
+        if (!result.ok() && history_note.empty()) history_note = result.message;
+    };
+    generate_titles(
+        window,
+        [&window] {
+            const auto [lists, notes] = current_word_lists(window);
+            for (const Text& note : notes) window.services().report_problem(note);
+            return RunChecks{.excluded_topics = lists.hot_excluded,
+                             .included_topics = lists.hot_included,
+                             .risk_words = lists.risk_custom,
+                             .allowed_words = lists.risk_allowed};
+        },
+        record);
+    if (!recorded) return;
+    // Under the run's lines: what the history says of its state, once, else a failed recording.
+    if (const Text notice = widget->take_history_notice(); !notice.empty()) history_note = notice;
+    if (!history_note.empty()) show_status_note(window, history_note);
+    prune_history_when_idle(window);
 }
 
 void edit_topic_filter(Window& window) {
@@ -74,7 +94,7 @@ void edit_risk_words(Window& window) {
 }
 
 void check_list_boxes(Window& window) {
-    const WordLists lists = current_lists(window).lists;
+    const WordLists lists = current_word_lists(window).lists;
     const std::shared_ptr<const RiskChecker> checker = risk_checker_for(lists.risk_custom, lists.risk_allowed);
     const Platform* platform = find_platform(window.content(name::platform_choice));
     const struct {

@@ -161,7 +161,8 @@ Planted plant_titles(Window& window, Harvest harvest, const std::function<const 
 // titles merged in, with a grey line giving their age, or else a grey line saying why;
 // the panel's line names the boards that gave none. While the boards are fetched the
 // panel's line counts them ("全网 · 获取中 4/6"), and the generate button stops them all.
-Planted plant_merged_topics(Window& window, const std::function<const RunChecks&()>& word_lists) {
+Planted plant_merged_topics(Window& window, const std::function<const RunChecks&()>& word_lists,
+                            const BoardFetched& board_fetched) {
     StoppableServices services(window.services());
     AllBoardsFetch fetch;
     {
@@ -179,6 +180,7 @@ Planted plant_merged_topics(Window& window, const std::function<const RunChecks&
     for (const BoardTopics& board : fetch.boards) {
         if (board.live()) {
             ++live;
+            if (board_fetched) board_fetched(*board.board, board.fetched, board.entries);
             continue;
         }
         const Text board_name = from_utf8(board.board->name);
@@ -212,9 +214,10 @@ Planted plant_merged_topics(Window& window, const std::function<const RunChecks&
 // with a grey line giving their age; without kept titles the grey line says why. The box
 // is written only once everything else has been done, so a run that fails or is stopped
 // on the way leaves it as it was.
-Planted plant_hot_topics(Window& window, const std::function<const RunChecks&()>& word_lists) {
+Planted plant_hot_topics(Window& window, const std::function<const RunChecks&()>& word_lists,
+                         const BoardFetched& board_fetched) {
     const HotBoard* board = chosen_board(window);
-    if (!board) return plant_merged_topics(window, word_lists);
+    if (!board) return plant_merged_topics(window, word_lists, board_fetched);
     const Text board_name = from_utf8(board->name);
     StoppableServices services(window.services());
     HotTopicsFetch fetch;
@@ -226,6 +229,7 @@ Planted plant_hot_topics(Window& window, const std::function<const RunChecks&()>
     const auto now = std::chrono::system_clock::now();
     Harvest harvest;
     if (!fetch.entries.empty()) {
+        if (board_fetched) board_fetched(*board, now, fetch.entries);
         harvest.titles = titles_of(fetch.entries);
         const Text problem = store_topics(services.settings_folder(), board->key, harvest.titles, now);
         if (!problem.empty()) services.report_problem(problem);
@@ -273,7 +277,8 @@ void show_headlines(Window& window, const Headlines& headlines, bool notice_abov
 }
 
 // The beginnings of the notes that stand under a run's lines.
-constexpr const char* kNotePrefixes[] = {"已复制：", "已导出 ", "导出失败：", "勾选「", "检查词组：", "历史记录"};
+constexpr const char* kNotePrefixes[] = {"已复制：",   "已导出 ",  "导出失败：", "勾选「",
+                                         "检查词组：", "历史记录", "已植入 "};
 
 bool is_note(TextView line) {
     for (const char* prefix : kNotePrefixes) {
@@ -296,7 +301,8 @@ void note_board_choice(Window& window) {
     if (!window.checked(name::hot_topics_check)) show_status_note(window, from_utf8("勾选「植入实时热点」后生效"));
 }
 
-void generate_titles(Window& window, const std::function<RunChecks()>& load_word_lists) {
+void generate_titles(Window& window, const std::function<RunChecks()>& load_word_lists,
+                     const BoardFetched& board_fetched) {
     // A click while the fetch waits (the button then reads "取消获取") stops it.
     if (fetch_under_way) {
         fetch_under_way->stop();
@@ -312,7 +318,7 @@ void generate_titles(Window& window, const std::function<RunChecks()>& load_word
     };
     Planted planted;
     if (window.checked(name::hot_topics_check)) {
-        planted = plant_hot_topics(window, word_lists);
+        planted = plant_hot_topics(window, word_lists, board_fetched);
         if (!planted.done) {
             window.set_content(name::status_label, planted.status);
             return;

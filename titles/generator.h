@@ -1,11 +1,13 @@
 #pragma once
 // The headline generator behind "生成标题".
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <span>
 #include <vector>
 
 #include "controls/window.h"
+#include "hot/boards.h"
 #include "titles/platforms.h"
 
 namespace qinghe {
@@ -112,7 +114,11 @@ void append_result_line(Window& window, TextView line, Colour colour);
 // why. While the fetch waits the prefix box takes no typing and the button, captioned
 // "取消获取", stops it: a click then ends the request at once and the run with it.
 // `load_word_lists` gives the writer's word lists; it is asked only when a check needs them.
-void generate_titles(Window& window, const std::function<RunChecks()>& load_word_lists);
+// `board_fetched` is told of every board fetch that gave titles (for the writer's history).
+using BoardFetched = std::function<void(const HotBoard& board, std::chrono::system_clock::time_point fetched,
+                                        const std::vector<HotEntry>& entries)>;
+void generate_titles(Window& window, const std::function<RunChecks()>& load_word_lists,
+                     const BoardFetched& board_fetched = {});
 
 // Shows a note under the last run's lines in the panel's status line: what an action did
 // since ("已复制：…"), or a hint. A new note replaces the earlier one; the run's lines stay.
