@@ -86,11 +86,13 @@ Headlines build_headlines(const GeneratorInput& input, const std::function<std::
     if (input.writer.any()) return build_writer_headlines(input, ticks, pump);
     const size_t headlines = static_cast<size_t>(input.count) + (input.count % 2);
     out.ends.reserve(headlines);
+    out.prefixes.reserve(headlines);
     out.text.reserve(headlines * 48);
     for (size_t n = 0; n < headlines; ++n) {
         // Named draws, in this order: the random sequence must not depend on the
         // compiler's order of evaluation.
-        const Text& prefix = pick_random_entry(input.prefixes, ticks());
+        const size_t prefix_index = pick_random_index(input.prefixes.size(), ticks());
+        const Text& prefix = input.prefixes[prefix_index];
         const Text& link = pick_random_entry(input.links, ticks());
         out.text.append(prefix).append(input.punctuation_1).append(link).append(input.punctuation_2);
         if (input.suffix_mode) {
@@ -98,6 +100,7 @@ Headlines build_headlines(const GeneratorInput& input, const std::function<std::
             out.text.append(suffix).append(input.punctuation_3);
         }
         out.ends.push_back(out.text.size());
+        out.prefixes.push_back(static_cast<std::uint32_t>(prefix_index));
     }
     return out;
 }

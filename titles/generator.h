@@ -11,6 +11,7 @@
 namespace qinghe {
 
 struct RunChecks;  // titles/run_checks.h
+class RunRecord;   // titles/run_record.h
 
 // One run makes at most this many headlines; a larger count is treated as this.
 inline constexpr int kMaxHeadlines = 100'000;
@@ -66,6 +67,9 @@ struct GeneratorInput {
 struct Headlines {
     Text text;
     std::vector<size_t> ends;
+    // Per headline: which entry of the run's prefix list it took (an index into
+    // GeneratorInput::prefixes; of two equal entries, possibly the first).
+    std::vector<std::uint32_t> prefixes = {};
     // When the writer's options let fewer headlines be made than asked: the grey line
     // that says how many and why. Empty otherwise.
     Text shortfall;
@@ -105,7 +109,10 @@ void append_result_line(Window& window, TextView line, Colour colour);
 // why. While the fetch waits the prefix box takes no typing and the button, captioned
 // "取消获取", stops it: a click then ends the request at once and the run with it.
 // `load_word_lists` gives the writer's word lists; it is asked only when a check needs them.
-void generate_titles(Window& window, const std::function<RunChecks()>& load_word_lists);
+// `keep_record` takes the record of where each headline came from once the run is over
+// (an empty one when it made none); a click that stops a fetch hands none.
+void generate_titles(Window& window, const std::function<RunChecks()>& load_word_lists,
+                     const std::function<void(RunRecord)>& keep_record = {});
 
 // Shows a note under the last run's lines in the panel's status line: what an action did
 // since ("已复制：…"), or a hint. A new note replaces the earlier one; the run's lines stay.

@@ -225,6 +225,12 @@ public:
         }
         allowed_kept_.resize(keywords_);
         if (options_.no_repeat) set_up_pools();
+        // Where each prefix phrase stands in the run's prefix list (the phrases keep its
+        // order, some repeats left out), for the headlines' record of their prefix.
+        for (uint32_t row = 0; row < input.prefixes.size() && prefix_rows_.size() < lists_[0].entries.size(); ++row) {
+            if (input.prefixes[row].data() == lists_[0].entries[prefix_rows_.size()].data())
+                prefix_rows_.push_back(row);
+        }
     }
 
     Headlines run() {
@@ -248,6 +254,7 @@ public:
                 compose(keyword_of(i), history_[i].draw);
                 out_.text.append(headline_);
                 out_.ends.push_back(out_.text.size());
+                out_.prefixes.push_back(prefix_rows_[history_[i].draw.phrase[0]]);
             }
         }
         if (made() < typed) out_.shortfall = shortfall(made(), stop, keyword_of(made()));
@@ -647,6 +654,7 @@ private:
         if (!options_.no_repeat) {
             out_.text.append(headline_);
             out_.ends.push_back(out_.text.size());
+            out_.prefixes.push_back(prefix_rows_[draw.phrase[0]]);
             return;
         }
         Step step{draw, MadeSet::hash(headline_)};
@@ -920,6 +928,8 @@ private:
     HeadlineMeasure measure_;
     const size_t parts_, keywords_;
     std::vector<PhraseList> lists_;
+    // Per prefix phrase: its row in the run's prefix list.
+    std::vector<uint32_t> prefix_rows_;
     Span punctuation_;
     bool punctuation_loose_ = false;
     const Text* punctuation_texts_[kParts] = {};
