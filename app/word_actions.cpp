@@ -8,6 +8,7 @@
 #include "text/codec.h"
 #include "titles/generator.h"
 #include "titles/run_checks.h"
+#include "titles/run_record.h"
 
 namespace qinghe {
 namespace {
@@ -55,13 +56,17 @@ void edit_two_lists(Window& window, std::vector<Text> WordLists::*first, std::ve
 }  // namespace
 
 void generate_with_word_lists(Window& window) {
-    generate_titles(window, [&window] {
+    const auto load = [&window] {
         const auto [lists, notes] = current_lists(window);
         for (const Text& note : notes) window.services().report_problem(note);
         return RunChecks{.excluded_topics = lists.hot_excluded,
                          .included_topics = lists.hot_included,
                          .risk_words = lists.risk_custom,
                          .allowed_words = lists.risk_allowed};
+    };
+    // The result box's menu keeps where each headline came from, for 复制这一条 and 收藏这一条.
+    generate_titles(window, load, [&window](RunRecord record) {
+        if (WindowWidget* widget = window_widget_of(window)) widget->result_menu().set_run_record(std::move(record));
     });
 }
 
