@@ -6,6 +6,7 @@
 #include <exception>
 
 #include "app/desktop/exit_signals.h"
+#include "app/favourites_action.h"
 #include "app/shell_actions.h"
 #include "app/window/window_widget.h"
 #include "app/word_actions.h"
@@ -38,6 +39,7 @@ constexpr Binding kBindings[] = {
     {name::utf8::topic_filter_button, Clicked, edit_topic_filter},
     {name::utf8::risk_words_button, Clicked, edit_risk_words},
     {name::utf8::check_lists_button, Clicked, check_list_boxes},
+    {name::utf8::favourites_button, Clicked, open_favourites},
     {name::utf8::prefix_box, GotFocus, nullptr, highlight_list_box},
     {name::utf8::prefix_box, LostFocus, nullptr, dim_list_box},
     {name::utf8::link_box, GotFocus, nullptr, highlight_list_box},
