@@ -124,12 +124,12 @@ void FavouritesWindow::build() {
     table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     table_->setWordWrap(false);
     table_->verticalHeader()->hide();
-    table_->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
+    table_->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 4);
     table_->horizontalHeader()->setSectionResizeMode(0, QHeaderView::Stretch);
     table_->horizontalHeader()->setSortIndicator(5, Qt::DescendingOrder);
     table_->setSortingEnabled(true);
     table_->setContextMenuPolicy(Qt::CustomContextMenu);
-    const int widths[] = {0, 80, 80, 140, 44, 104};
+    const int widths[] = {0, 72, 72, 120, 40, 100};
     for (int column = 1; column < HeadlineTableModel::kColumns; ++column)
         table_->setColumnWidth(column, widths[column]);
 
