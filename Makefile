@@ -46,7 +46,7 @@ fuzz:
 bench: build-tests
 	@scripts/install-deps.sh --bench
 	cmake --build build --target benchmarks
-	@for b in generate startup web hot history hot_board; do echo "== bench_$$b"; build/bench/bench_$$b || exit 1; done
+	@for b in generate startup web hot history hot_board favourites; do echo "== bench_$$b"; build/bench/bench_$$b || exit 1; done
 
 # A Debian package, built as Debian builds (dpkg-buildflags, then stripped) and installed
 # under /usr: build-deb/qinghe_<version>-1_<arch>.deb. lintian checks it when installed
@@ -70,6 +70,7 @@ screenshot: build-tests
 	cmake --build build --target hot_board_server local_hosts
 	scripts/screenshot.sh docs/screenshot.png
 	scripts/screenshot.sh --hot-board docs/hot-board.png
+	scripts/screenshot-favourites.sh docs/favourites.png
 
 # Formats every C++ file of the repository in place with the project's .clang-format
 # (Debian's clang-format); `make test` fails on a file that it would change.

@@ -6,6 +6,7 @@
 #include <exception>
 
 #include "app/desktop/exit_signals.h"
+#include "app/favourites_action.h"
 #include "app/hot_board.h"
 #include "app/shell_actions.h"
 #include "app/window/window_widget.h"
@@ -40,6 +41,7 @@ constexpr Binding kBindings[] = {
     {name::utf8::risk_words_button, Clicked, edit_risk_words},
     {name::utf8::check_lists_button, Clicked, check_list_boxes},
     {name::utf8::hot_board_button, Clicked, open_hot_board},
+    {name::utf8::favourites_button, Clicked, open_favourites},
     {name::utf8::prefix_box, GotFocus, nullptr, highlight_list_box},
     {name::utf8::prefix_box, LostFocus, nullptr, dim_list_box},
     {name::utf8::link_box, GotFocus, nullptr, highlight_list_box},

@@ -10,6 +10,7 @@
 #include "text/codec.h"
 #include "titles/generator.h"
 #include "titles/run_checks.h"
+#include "titles/run_record.h"
 
 namespace qinghe {
 namespace {
@@ -60,24 +61,27 @@ void generate_with_word_lists(Window& window) {
     WindowWidget* widget = window_widget_of(window);
     Text history_note;  // the first failure to record, for the status line once the run is done
     bool recorded = false;
-    const BoardFetched record = [&](const HotBoard& board, std::chrono::system_clock::time_point fetched,
-                                    const std::vector<HotEntry>& entries) {
+    RunHooks hooks;
+    hooks.load_word_lists = [&window] {
+        const auto [lists, notes] = current_word_lists(window);
+        for (const Text& note : notes) window.services().report_problem(note);
+        return RunChecks{.excluded_topics = lists.hot_excluded,
+                         .included_topics = lists.hot_included,
+                         .risk_words = lists.risk_custom,
+                         .allowed_words = lists.risk_allowed};
+    };
+    hooks.board_fetched = [&](const HotBoard& board, std::chrono::system_clock::time_point fetched,
+                              const std::vector<HotEntry>& entries) {
         if (!widget) return;
         recorded = true;
         const HistoryResult result = record_board_fetch(widget->history(), board, fetched, entries);
         if (!result.ok() && history_note.empty()) history_note = result.message;
     };
-    generate_titles(
-        window,
-        [&window] {
-            const auto [lists, notes] = current_word_lists(window);
-            for (const Text& note : notes) window.services().report_problem(note);
-            return RunChecks{.excluded_topics = lists.hot_excluded,
-                             .included_topics = lists.hot_included,
-                             .risk_words = lists.risk_custom,
-                             .allowed_words = lists.risk_allowed};
-        },
-        record);
+    // The result box's menu keeps where each headline came from, for 复制这一条 and 收藏这一条.
+    hooks.keep_record = [widget](RunRecord record) {
+        if (widget) widget->result_menu().set_run_record(std::move(record));
+    };
+    generate_titles(window, hooks);
     if (!recorded) return;
     // Under the run's lines: what the history says of its state, once, else a failed recording.
     if (const Text notice = widget->take_history_notice(); !notice.empty()) history_note = notice;

@@ -28,6 +28,7 @@ const std::vector<Option>& options() {
         {name::board_choice, Kind::Choice, default_board_choice()},
         {name::avoid_disasters_check, Kind::Toggle, from_utf8("假")},
         {name::risk_choice, Kind::Choice, from_utf8(risk_mode_names().front())},
+        {name::avoid_used_check, Kind::Toggle, from_utf8("假")},
     };
     return list;
 }

@@ -406,6 +406,11 @@ sql::Status HeadlineStore::rows_with_ids(const std::vector<std::int64_t>& ids, s
     return {};
 }
 
+sql::Status HeadlineStore::row_of_headline(TextView text, std::optional<HeadlineRow>& out) {
+    const Text compared = compared_form(text);
+    return find_same(compared, compared_hash(compared), out);
+}
+
 sql::Status HeadlineStore::counts(HeadlineCounts& out) {
     sql::Query query = db_.prepared("SELECT starred, used FROM headline_counts");
     out = {};

@@ -116,6 +116,8 @@ public:
     // Every row of the query in its order, page by page, until `each` returns false.
     sql::Status for_each(const HeadlineQuery& query, const std::function<bool(const HeadlineRow&)>& each);
     sql::Status rows_with_ids(const std::vector<std::int64_t>& ids, std::vector<HeadlineRow>& out);
+    // The row of the headline with this text's compared form; none when it has none.
+    sql::Status row_of_headline(TextView text, std::optional<HeadlineRow>& out);
     sql::Status counts(HeadlineCounts& out);
 
     // The compared hashes of every row, and the texts of the rows with one of them.

@@ -132,6 +132,14 @@ HistoryRead<std::vector<HeadlineRow>> History::headlines_with_ids(const std::vec
     return read;
 }
 
+HistoryRead<std::optional<HeadlineRow>> History::headline_row(TextView text) {
+    if (!db_) return {{}, failed_call(HistoryFailure::no_history, {}, false)};
+    HistoryRead<std::optional<HeadlineRow>> read;
+    read.result = outcome(headlines_->row_of_headline(text, read.value), false);
+    if (!read.result.ok()) read.value.reset();
+    return read;
+}
+
 HistoryRead<HeadlineCounts> History::headline_counts() {
     if (!db_) return {{}, failed_call(HistoryFailure::no_history, {}, false)};
     HistoryRead<HeadlineCounts> read;

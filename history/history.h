@@ -80,6 +80,9 @@ public:
     HistoryResult for_each_headline(const HeadlineQuery& query, const std::function<bool(const HeadlineRow&)>& each);
     // The rows with these ids that still exist, in the order given (the selection).
     HistoryRead<std::vector<HeadlineRow>> headlines_with_ids(const std::vector<std::int64_t>& ids);
+    // The row that a headline of this text is recorded in (the same compared form); none
+    // when it was never used or starred (收藏这一条 or 取消收藏 in the result box's menu).
+    HistoryRead<std::optional<HeadlineRow>> headline_row(TextView text);
     // The status label's counts: starred rows, and rows copied at least once.
     HistoryRead<HeadlineCounts> headline_counts();
     // Every used or starred headline, loaded once for a run of 避开用过的标题; empty

@@ -14,6 +14,7 @@
 #include "text/search.h"
 #include "titles/generator.h"
 #include "titles/run_checks.h"
+#include "titles/run_record.h"
 
 namespace qinghe {
 namespace {
@@ -114,12 +115,13 @@ const HotBoard* chosen_board(const Window& window) {
 }
 
 // What planting hot topics gave: whether titles went in (else the run ends), whether a
-// grey line stands above the headlines, and the panel's line: the board and when its
-// titles were fetched, or why the run ended.
+// grey line stands above the headlines, the panel's line (the board and when its titles
+// were fetched, or why the run ended), and which boards the titles came from.
 struct Planted {
     bool done = false;
     bool notice = false;
     Text status = {};
+    PlantedBoards boards = {};
 };
 
 // Titles to plant: what the fetch gave, the grey lines that stand above the headlines
@@ -129,6 +131,7 @@ struct Harvest {
     std::vector<Text> titles = {};
     std::vector<Text> notices = {};
     Text status = {};
+    PlantedBoards boards = {};
 };
 
 // Filters the titles and replaces the prefix list by those kept, each followed by CR LF,
@@ -140,7 +143,10 @@ Planted plant_titles(Window& window, Harvest harvest, const std::function<const 
                                     .excluded = checks.excluded_topics,
                                     .included = checks.included_topics};
     const FilteredTopics filtered = filter_topics(std::move(harvest.titles), filter);
-    Planted planted{.done = true, .notice = !harvest.notices.empty(), .status = std::move(harvest.status)};
+    Planted planted{.done = true,
+                    .notice = !harvest.notices.empty(),
+                    .status = std::move(harvest.status),
+                    .boards = std::move(harvest.boards)};
     if (filtered.left_out() > 0) planted.status.append(kCrLf).append(filter_status(filtered));
     if (filtered.kept.empty()) {
         for (const Text& notice : harvest.notices) append_result_line(window, notice, kNoticeColour);
@@ -197,7 +203,10 @@ Planted plant_merged_topics(Window& window, const std::function<const RunChecks&
     for (const MergedTopic& topic : merge_topics(ranked_boards(fetch))) {
         if (harvest.titles.size() == kMaxMergedTitles) break;
         harvest.titles.push_back(topic.title);
+        if (!topic.mentions.empty()) harvest.boards.board_of_title.emplace_back(topic.title, topic.mentions[0].board);
     }
+    std::stable_sort(harvest.boards.board_of_title.begin(), harvest.boards.board_of_title.end(),
+                     [](const auto& a, const auto& b) { return a.first < b.first; });
     harvest.status = fetched_status(from_utf8("全网 · " + std::to_string(live) + " 个榜"), now, now);
     if (!missing.empty()) harvest.status.append(kCrLf).append(from_utf8("未获取：")).append(missing);
     if (harvest.titles.empty()) {
@@ -227,7 +236,7 @@ Planted plant_hot_topics(Window& window, const std::function<const RunChecks&()>
     }
     if (services.cancelled()) return {.status = from_utf8("已取消")};
     const auto now = std::chrono::system_clock::now();
-    Harvest harvest;
+    Harvest harvest{.boards = {.board = board->key}};
     if (!fetch.entries.empty()) {
         if (board_fetched) board_fetched(*board, now, fetch.entries);
         harvest.titles = titles_of(fetch.entries);
@@ -277,14 +286,53 @@ void show_headlines(Window& window, const Headlines& headlines, bool notice_abov
 }
 
 // The beginnings of the notes that stand under a run's lines.
-constexpr const char* kNotePrefixes[] = {"已复制：",   "已导出 ",  "导出失败：", "勾选「",
-                                         "检查词组：", "历史记录", "已植入 "};
+constexpr const char* kNotePrefixes[] = {"已复制：", "已导出 ", "导出失败：", "勾选「",       "检查词组：",
+                                         "历史记录", "已植入 ", "已收藏：",   "已取消收藏：", "设置文件夹无法写入"};
 
 bool is_note(TextView line) {
     for (const char* prefix : kNotePrefixes) {
         if (line.starts_with(from_utf8(prefix))) return true;
     }
     return false;
+}
+
+// The run behind the button once no fetch waits: what it made, for the record.
+RunRecord run_generator(Window& window, const RunHooks& hooks) {
+    RunInProgress run(window);
+    window.set_content(name::result_box, {});
+    // Read only when a check needs them: a run without any reads no file of them.
+    std::optional<RunChecks> checks;
+    const std::function<const RunChecks&()> word_lists = [&]() -> const RunChecks& {
+        if (!checks) checks = hooks.load_word_lists ? hooks.load_word_lists() : RunChecks{};
+        return *checks;
+    };
+    Planted planted;
+    if (window.checked(name::hot_topics_check)) {
+        planted = plant_hot_topics(window, word_lists, hooks.board_fetched);
+        if (!planted.done) {
+            window.set_content(name::status_label, planted.status);
+            return {};
+        }
+    }
+    run.building();
+    GeneratorInput input = read_generator_input(window);
+    const RiskMode risk_mode = risk_mode_of(window.content(name::risk_choice));
+    std::shared_ptr<const RiskChecker> checker;
+    if (risk_mode != RiskMode::off) checker = risk_checker_for(word_lists().risk_words, word_lists().allowed_words);
+    if (risk_mode == RiskMode::avoid) input.writer.blocking_word = blocking_word_hook(checker, input.writer.platform);
+    RuntimeServices& services = window.services();
+    Headlines headlines = build_headlines(
+        input, [&services] { return services.tick_count(); }, [&services] { services.process_pending_messages(); });
+    std::optional<RunMarks> marks;
+    if (checker) marks = mark_run(*checker, headlines.text, headlines.ends, input.writer.platform);
+    show_headlines(window, headlines, planted.notice, marks ? &*marks : nullptr);
+    Text status = run_status(headlines, input.writer.platform);
+    if (marks) status.append(kCrLf).append(risk_counts(*marks));
+    if (!planted.status.empty()) status.append(kCrLf).append(planted.status);
+    window.set_content(name::status_label, status);
+    std::optional<PlantedBoards> boards;
+    if (planted.done) boards = std::move(planted.boards);
+    return RunRecord(std::move(headlines), input, std::move(boards));
 }
 
 }  // namespace
@@ -301,45 +349,14 @@ void note_board_choice(Window& window) {
     if (!window.checked(name::hot_topics_check)) show_status_note(window, from_utf8("勾选「植入实时热点」后生效"));
 }
 
-void generate_titles(Window& window, const std::function<RunChecks()>& load_word_lists,
-                     const BoardFetched& board_fetched) {
+void generate_titles(Window& window, const RunHooks& hooks) {
     // A click while the fetch waits (the button then reads "取消获取") stops it.
     if (fetch_under_way) {
         fetch_under_way->stop();
         return;
     }
-    RunInProgress run(window);
-    window.set_content(name::result_box, {});
-    // Read only when a check needs them: a run without any reads no file of them.
-    std::optional<RunChecks> checks;
-    const std::function<const RunChecks&()> word_lists = [&]() -> const RunChecks& {
-        if (!checks) checks = load_word_lists ? load_word_lists() : RunChecks{};
-        return *checks;
-    };
-    Planted planted;
-    if (window.checked(name::hot_topics_check)) {
-        planted = plant_hot_topics(window, word_lists, board_fetched);
-        if (!planted.done) {
-            window.set_content(name::status_label, planted.status);
-            return;
-        }
-    }
-    run.building();
-    GeneratorInput input = read_generator_input(window);
-    const RiskMode risk_mode = risk_mode_of(window.content(name::risk_choice));
-    std::shared_ptr<const RiskChecker> checker;
-    if (risk_mode != RiskMode::off) checker = risk_checker_for(word_lists().risk_words, word_lists().allowed_words);
-    if (risk_mode == RiskMode::avoid) input.writer.blocking_word = blocking_word_hook(checker, input.writer.platform);
-    RuntimeServices& services = window.services();
-    const Headlines headlines = build_headlines(
-        input, [&services] { return services.tick_count(); }, [&services] { services.process_pending_messages(); });
-    std::optional<RunMarks> marks;
-    if (checker) marks = mark_run(*checker, headlines.text, headlines.ends, input.writer.platform);
-    show_headlines(window, headlines, planted.notice, marks ? &*marks : nullptr);
-    Text status = run_status(headlines, input.writer.platform);
-    if (marks) status.append(kCrLf).append(risk_counts(*marks));
-    if (!planted.status.empty()) status.append(kCrLf).append(planted.status);
-    window.set_content(name::status_label, status);
+    RunRecord record = run_generator(window, hooks);
+    if (hooks.keep_record) hooks.keep_record(std::move(record));
 }
 
 }  // namespace qinghe

@@ -98,6 +98,7 @@ Headlines build_headlines(const GeneratorInput& input, const std::function<std::
     if (writer.any() && !only_keywords) return build_writer_headlines(input, ticks, pump);
     const size_t headlines = static_cast<size_t>(input.count) + (input.count % 2);
     out.ends.reserve(headlines);
+    out.prefixes.reserve(headlines);
     out.text.reserve(headlines * 48);
     const auto append = [&](const Text& phrase, size_t n) {
         // A blank is made of "_" or "＿" (A3 DF): a phrase holding neither byte stays as it is.
@@ -107,7 +108,8 @@ Headlines build_headlines(const GeneratorInput& input, const std::function<std::
     for (size_t n = 0; n < headlines; ++n) {
         // Named draws, in this order: the random sequence must not depend on the
         // compiler's order of evaluation.
-        const Text& prefix = pick_random_entry(input.prefixes, ticks());
+        const size_t prefix_index = pick_random_index(input.prefixes.size(), ticks());
+        const Text& prefix = input.prefixes[prefix_index];
         const Text& link = pick_random_entry(input.links, ticks());
         append(prefix, n);
         out.text.append(input.punctuation_1);
@@ -119,6 +121,7 @@ Headlines build_headlines(const GeneratorInput& input, const std::function<std::
             out.text.append(input.punctuation_3);
         }
         out.ends.push_back(out.text.size());
+        out.prefixes.push_back(static_cast<std::uint32_t>(prefix_index));
     }
     return out;
 }

@@ -13,6 +13,7 @@
 namespace qinghe {
 
 struct RunChecks;  // titles/run_checks.h
+class RunRecord;   // titles/run_record.h
 
 // One run makes at most this many headlines; a larger count is treated as this.
 inline constexpr int kMaxHeadlines = 100'000;
@@ -75,6 +76,9 @@ struct GeneratorInput {
 struct Headlines {
     Text text;
     std::vector<size_t> ends;
+    // Per headline: which entry of the run's prefix list it took (an index into
+    // GeneratorInput::prefixes; of two equal entries, possibly the first).
+    std::vector<std::uint32_t> prefixes = {};
     // When the writer's options let fewer headlines be made than asked: the grey line
     // that says how many and why. Empty otherwise.
     Text shortfall;
@@ -113,12 +117,19 @@ void append_result_line(Window& window, TextView line, Colour colour);
 // is left alone, and one grey line in the result box (and one on standard error) says
 // why. While the fetch waits the prefix box takes no typing and the button, captioned
 // "取消获取", stops it: a click then ends the request at once and the run with it.
-// `load_word_lists` gives the writer's word lists; it is asked only when a check needs them.
-// `board_fetched` is told of every board fetch that gave titles (for the writer's history).
 using BoardFetched = std::function<void(const HotBoard& board, std::chrono::system_clock::time_point fetched,
                                         const std::vector<HotEntry>& entries)>;
-void generate_titles(Window& window, const std::function<RunChecks()>& load_word_lists,
-                     const BoardFetched& board_fetched = {});
+// What the program gives a run beyond the window; each may be left empty.
+struct RunHooks {
+    // The writer's word lists; asked only when a check needs them.
+    std::function<RunChecks()> load_word_lists = {};
+    // Told of every board fetch that gave titles (for the writer's history).
+    BoardFetched board_fetched = {};
+    // Takes the record of where each headline came from once the run is over (an empty
+    // one when it made none); a click that stops a fetch hands none.
+    std::function<void(RunRecord)> keep_record = {};
+};
+void generate_titles(Window& window, const RunHooks& hooks);
 
 // Shows a note under the last run's lines in the panel's status line: what an action did
 // since ("已复制：…"), or a hint. A new note replaces the earlier one; the run's lines stay.

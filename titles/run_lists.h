@@ -61,6 +61,8 @@ public:
                HeadlineMeasure& measure, const HeadlineCheck& check, RefusalTally& tally, Pacer& pacer);
 
     size_t size() const { return phrases_.size(); }
+    // The phrase as its list gives it, blanks unfilled (a view into the run's input).
+    TextView entry(uint32_t phrase) const { return phrases_[phrase]; }
     bool has_blank(uint32_t phrase) const { return row_[phrase] != phrase_space::kNone; }
     // Its number among the phrases with a blank, and how many those are.
     uint32_t row(uint32_t phrase) const { return row_[phrase]; }

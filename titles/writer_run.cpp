@@ -56,6 +56,13 @@ public:
               lists_(input, ruler_, measure_, check_, tally_, pacer_),
               any_(lists_.keywords()) {
         if (no_repeat()) pools_.emplace(lists_, standing_phrases(lists_, check_, pacer_));
+        // Where each prefix phrase stands in the run's prefix list (the phrases keep its
+        // order, some repeats left out), for the headlines' record of their prefix.
+        const PhraseList& prefixes = lists_.list(0);
+        for (uint32_t row = 0; row < input.prefixes.size() && prefix_rows_.size() < prefixes.size(); ++row) {
+            const auto phrase = static_cast<uint32_t>(prefix_rows_.size());
+            if (input.prefixes[row].data() == prefixes.entry(phrase).data()) prefix_rows_.push_back(row);
+        }
     }
 
     Headlines run() {
@@ -74,6 +81,7 @@ public:
                 lists_.compose(lists_.keyword_of(i), history_[i].draw, text);
                 out.text.append(text);
                 out.ends.push_back(out.text.size());
+                out.prefixes.push_back(prefix_rows_[history_[i].draw.phrase[0]]);
             }
         }
         if (why && made(out) < typed) out.shortfall = std::move(*why);
@@ -372,6 +380,7 @@ private:
             lists_.compose(keyword, draw, scratch_);
             out.text.append(scratch_);
             out.ends.push_back(out.text.size());
+            out.prefixes.push_back(prefix_rows_[draw.phrase[0]]);
             return;
         }
         make(keyword, draw);
@@ -441,8 +450,9 @@ private:
     RefusalTally tally_;  // what refused the phrases alone and the drawn headlines
     SearchBudget budget_;
     RunLists lists_;
-    AnyDraws any_;  // with repeats allowed
-    Text scratch_;  // where headlines are composed to be checked or made
+    AnyDraws any_;                       // with repeats allowed
+    Text scratch_;                       // where headlines are composed to be checked or made
+    std::vector<uint32_t> prefix_rows_;  // per prefix phrase: its row in the run's prefix list
 
     // Without repeats.
     std::optional<Pools> pools_;

@@ -21,7 +21,12 @@ WindowWidget::WindowWidget(QWidget* parent) : QWidget(parent) {
                    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
     setWindowTitle(QString::fromUtf8(row.caption));
     build_form(*this, controls_);
-    result_menu_ = new ResultMenu(*qobject_cast<QTextEdit*>(controls_.widget(name::result_box)), controls_);
+    result_menu_ = new ResultMenu(*qobject_cast<QTextEdit*>(controls_.widget(name::result_box)), controls_,
+                                  [this](Text& notice) -> History& {
+                                      History& opened = history();
+                                      notice = take_history_notice();
+                                      return opened;
+                                  });
     for (const form::ControlRow& control : form::controls()) {
         if (control.panel) panel_.push_back(controls_.widget(from_utf8(control.name)));
     }

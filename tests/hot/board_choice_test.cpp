@@ -30,6 +30,7 @@
 #include "tests/support/temp_folder.h"
 #include "text/codec.h"
 #include "text/search.h"
+#include "titles/run_record.h"
 
 namespace qinghe {
 namespace {
@@ -404,6 +405,14 @@ TEST_F(AllBoardsRun, AtMostFiftyTitlesAndTheChoiceIsKept) {
     const std::string status = to_utf8(window.content(name::status_label));
     EXPECT_NE(status.find("全网 · 2 个榜 · "), std::string::npos) << status;
     EXPECT_NE(status.find("未获取：百度、知乎、抖音、B站"), std::string::npos) << status;
+    // Each headline's record names the board its planted title came from.
+    const RunRecord& record = window_widget.result_menu().run_record();
+    ASSERT_EQ(record.size(), 4u);
+    for (size_t i = 0; i < record.size(); ++i) {
+        const HeadlineOrigin origin = record.origin(i);
+        EXPECT_TRUE(record.headline(i).starts_with(origin.planted));
+        EXPECT_EQ(origin.board, to_utf8(origin.planted).starts_with("微博") ? "weibo" : "toutiao");
+    }
 
     // config.ini keeps the choice as its text, and a restart restores it.
     store_writer_panel(window);

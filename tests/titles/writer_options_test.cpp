@@ -20,6 +20,7 @@
 #include "titles/headline_length.h"
 #include "titles/keywords.h"
 #include "titles/risk_words.h"
+#include "titles/run_record.h"
 
 // The heap the process holds, and its peak, so that a test can see what a run adds.
 // AddressSanitizer keeps an allocator of its own, which the libraries it built bind to:
@@ -639,9 +640,23 @@ TEST(WriterRun, KeepsItsPromisesOnSmallRandomLists) {
         SCOPED_TRACE("round " + std::to_string(round) + ": " + shortfall);
         ASSERT_LE(made, typed + typed % 2);
 
+        // Each headline's record names the prefix entry it holds, and the run's record gives
+        // it as the planted title with the headline's keyword.
+        ASSERT_EQ(headlines.prefixes.size(), made);
+        const RunRecord record(headlines, input, PlantedBoards{.board = "weibo"});
         std::vector<std::set<std::string>> cycle(parts);
         for (size_t i = 0; i < made; ++i) {
             ASSERT_TRUE(allowed[i % k].contains(lines[i])) << to_utf8(lines[i]);
+            const Text& prefix = input.prefixes.at(headlines.prefixes[i]);
+            const Text keyword = writer.keywords.empty() ? Text() : writer.keywords[i % k];
+            ASSERT_TRUE(
+                lines[i].starts_with((keyword.empty() ? prefix : fill_blanks(prefix, keyword)) + input.punctuation_1))
+                << to_utf8(lines[i]) << " recorded with " << to_utf8(prefix);
+            ASSERT_EQ(record.origin_of_line(i, lines[i]),
+                      (HeadlineOrigin{.platform = writer.limits_length() ? from_utf8(writer.platform->name) : Text(),
+                                      .keyword = keyword,
+                                      .board = "weibo",
+                                      .planted = prefix}));
             if (!writer.no_repeat) continue;
             for (size_t p = 0; p < parts; ++p) {
                 const std::string mark = mark_of(p, lines[i]);

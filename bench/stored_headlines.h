@@ -1,0 +1,76 @@
+#pragma once
+// Headlines as a writer keeps them, made up for the benchmarks of the history and of the
+// window over it.
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "history/history.h"
+#include "text/codec.h"
+#include "text/search.h"
+#include "titles/builtin.h"
+#include "titles/keywords.h"
+
+namespace {
+
+std::vector<qinghe::Text> lines(const qinghe::Text& list) { return qinghe::split_list(list, qinghe::kCrLf); }
+
+const char* const kKeywords[] = {"新能源车", "减肥", "考研", "理财", "育儿", "职场", "高考", "装修", "旅游", "养生",
+                                 "基金",     "房价", "咖啡", "健身", "手机", "电影", "AI",   "汽车", "美食", "教育"};
+const char* const kPlatforms[] = {"", "今日头条", "微信公众号", "小红书", "视频号"};
+
+// Headlines as a writer keeps them: the built-in lists with a keyword in their blanks
+// (or before them), each one distinct, used over two years.
+std::vector<qinghe::HeadlineRow> stored_headlines(int count, std::mt19937& random,
+                                                  std::chrono::system_clock::time_point until) {
+    const auto prefixes = lines(qinghe::builtin_prefix_list());
+    const auto links = lines(qinghe::builtin_link_list());
+    const auto suffixes = lines(qinghe::builtin_suffix_list());
+    const qinghe::Text comma = qinghe::from_utf8("，"), bang = qinghe::from_utf8("！"), colon = qinghe::from_utf8("：");
+    std::vector<qinghe::HeadlineRow> rows;
+    rows.reserve(static_cast<size_t>(count));
+    for (int i = 0; i < count; ++i) {
+        const qinghe::Text keyword = qinghe::from_utf8(kKeywords[random() % std::size(kKeywords)]);
+        qinghe::Text text = prefixes[random() % prefixes.size()] + comma + links[random() % links.size()] + comma +
+                            suffixes[random() % suffixes.size()];
+        text = qinghe::fill_blanks(text, keyword);
+        if (random() % 2) text = keyword + colon + text;
+        // Distinct headlines: a number where the lists would repeat one.
+        text += std::to_string(i) + bang;
+        qinghe::HeadlineRow row;
+        row.id = i + 1;
+        row.text = std::move(text);
+        row.platform = qinghe::from_utf8(kPlatforms[random() % std::size(kPlatforms)]);
+        row.keyword = random() % 4 ? keyword : qinghe::Text();
+        if (random() % 5 == 0) {
+            row.board = "weibo";
+            row.planted = qinghe::from_utf8("热搜第" + std::to_string(random() % 5000) + "条");
+        }
+        row.first_used =
+            std::chrono::floor<std::chrono::seconds>(until - std::chrono::hours(random() % (2 * 365 * 24)));
+        row.last_used = row.first_used + std::chrono::hours(random() % 1000);
+        row.times_used = random() % 6;
+        row.starred = random() % 200 == 0 || row.times_used == 0;
+        rows.push_back(std::move(row));
+    }
+    return rows;
+}
+
+// Stores rows in one transaction, in batches so that they need not all be held at once.
+void store(qinghe::History& history, int count, std::mt19937& random, std::chrono::system_clock::time_point until) {
+    qinghe::sql::Connection& db = *history.database();
+    db.execute("PRAGMA cache_size = -262144");
+    qinghe::HeadlineStore headlines(db);
+    qinghe::sql::Transaction all(db);
+    for (int made = 0; made < count; made += 100'000) {
+        std::vector<qinghe::HeadlineRow> rows = stored_headlines(std::min(100'000, count - made), random, until);
+        for (qinghe::HeadlineRow& row : rows) row.id += made;
+        if (!headlines.restore(rows).ok()) std::printf("storing failed\n");
+    }
+    if (!all.commit().ok()) std::printf("commit failed\n");
+}
+
+}  // namespace
