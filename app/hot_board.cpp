@@ -14,6 +14,7 @@
 #include "app/word_actions.h"
 #include "config/window_places.h"
 #include "controls/names.h"
+#include "controls/stoppable_services.h"
 #include "history/history.h"
 #include "hot/all_boards.h"
 #include "hot/topic_cache.h"
@@ -28,25 +29,6 @@ using std::chrono::system_clock;
 
 // The section of config.ini that keeps the window's place: its title.
 Text place_section() { return from_utf8("热点榜"); }
-
-// The main window's services for one fetch, with a stop the writer can ask for.
-class StoppableServices final : public RuntimeServices {
-public:
-    StoppableServices(RuntimeServices& inner, const bool& stop) : inner_(inner), stop_(stop) {}
-
-    std::uint32_t tick_count() const override { return inner_.tick_count(); }
-    std::filesystem::path settings_folder() const override { return inner_.settings_folder(); }
-    void report_problem(TextView line) override { inner_.report_problem(line); }
-    Text address_for(TextView address) const override { return inner_.address_for(address); }
-    std::vector<Text> connect_to() const override { return inner_.connect_to(); }
-    void process_pending_messages() override { inner_.process_pending_messages(); }
-    void open_address(TextView address) override { inner_.open_address(address); }
-    bool cancelled() const override { return stop_ || inner_.cancelled(); }
-
-private:
-    RuntimeServices& inner_;
-    const bool& stop_;
-};
 
 // A board as the window holds it, and when the window last asked it for titles.
 struct BoardState {
@@ -250,7 +232,7 @@ private:
         }
         stop_ = false;
         history_message_.clear();
-        StoppableServices services(main_.services(), stop_);
+        StoppableServices services(main_.services(), &stop_);
         const HotBoard* only = view_->chosen_board();
         std::vector<std::pair<BoardState*, Fetched>> fetched;
         view_->set_fetching(true);

@@ -5,6 +5,7 @@
 #include <optional>
 
 #include "controls/names.h"
+#include "controls/stoppable_services.h"
 #include "hot/all_boards.h"
 #include "hot/boards.h"
 #include "hot/topic_cache.h"
@@ -52,27 +53,6 @@ private:
     }
 
     Window& window_;
-};
-
-// The window's services for one fetch, with a stop the writer can ask for.
-class StoppableServices final : public RuntimeServices {
-public:
-    explicit StoppableServices(RuntimeServices& inner) : inner_(inner) {}
-
-    std::uint32_t tick_count() const override { return inner_.tick_count(); }
-    std::filesystem::path settings_folder() const override { return inner_.settings_folder(); }
-    void report_problem(TextView line) override { inner_.report_problem(line); }
-    Text address_for(TextView address) const override { return inner_.address_for(address); }
-    std::vector<Text> connect_to() const override { return inner_.connect_to(); }
-    void process_pending_messages() override { inner_.process_pending_messages(); }
-    void open_address(TextView address) override { inner_.open_address(address); }
-    bool cancelled() const override { return stopped_ || inner_.cancelled(); }
-
-    void stop() { stopped_ = true; }
-
-private:
-    RuntimeServices& inner_;
-    bool stopped_ = false;
 };
 
 // The fetch waiting now, if any: the generate button's click stops it. Runs happen on the
