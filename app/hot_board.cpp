@@ -9,10 +9,10 @@
 
 #include "app/board_records.h"
 #include "app/window/hot_board_window.h"
+#include "app/window/window_place.h"
 #include "app/window/window_widget.h"
 #include "app/window_access.h"
 #include "app/word_actions.h"
-#include "config/window_places.h"
 #include "controls/names.h"
 #include "controls/stoppable_services.h"
 #include "history/history.h"
@@ -147,31 +147,11 @@ private:
         }
     }
 
-    // Where the window stood when last closed, within a screen; else 900×600 in the
-    // middle of the main window's screen.
-    void place() {
-        const QScreen* screen = main_widget().screen() ? main_widget().screen() : QGuiApplication::primaryScreen();
-        QRect rect(0, 0, 900, 600);
-        if (const std::optional<WindowPlace> kept = load_window_place(main_, place_section())) {
-            rect = QRect(kept->left, kept->top, kept->width, kept->height);
-            if (const QScreen* under = QGuiApplication::screenAt(rect.center())) screen = under;
-        } else if (screen) {
-            rect.moveCenter(screen->availableGeometry().center());
-        }
-        if (screen) {
-            const QRect area = screen->availableGeometry();
-            rect.setSize(rect.size().boundedTo(area.size()));
-            rect.moveLeft(std::clamp(rect.left(), area.left(), area.right() - rect.width() + 1));
-            rect.moveTop(std::clamp(rect.top(), area.top(), area.bottom() - rect.height() + 1));
-        }
-        view_->resize(rect.size());
-        view_->move(rect.topLeft());
-    }
+    // Where the window stood when last closed, within a screen; else 900×600 over the
+    // main window.
+    void place() { place_window(*view_, main_, place_section(), QSize(900, 600), main_widget()); }
 
-    void store_place() {
-        const QPoint at = view_->pos();
-        store_window_place(main_, place_section(), {at.x(), at.y(), view_->width(), view_->height()});
-    }
+    void store_place() { keep_window_place(*view_, main_, place_section()); }
 
     void closed() {
         stop_ = true;

@@ -24,7 +24,7 @@
 
 #include "app/window/headline_table_model.h"
 #include "app/window/qt_convert.h"
-#include "config/window_places.h"
+#include "app/window/window_place.h"
 #include "history/history_texts.h"
 #include "text/codec.h"
 
@@ -62,19 +62,6 @@ QByteArray csv_row(const HeadlineRow& row) {
                                 csv_field(to_qstring(row.keyword), true), csv_field(hot_text(row), true),
                                 QString::number(row.times_used),          last_used};
     return (fields.join(u',') + QStringLiteral("\r\n")).toUtf8();
-}
-
-// Keeps a place on the screen it is on (or the primary one): no larger than the screen's
-// free area, and inside it.
-QRect on_screen(const QRect& place) {
-    const QScreen* screen = QGuiApplication::screenAt(place.center());
-    if (!screen) screen = QGuiApplication::primaryScreen();
-    if (!screen) return place;
-    const QRect area = screen->availableGeometry();
-    QRect kept(place.topLeft(), place.size().boundedTo(area.size()));
-    kept.moveLeft(std::clamp(kept.left(), area.left(), area.right() - kept.width() + 1));
-    kept.moveTop(std::clamp(kept.top(), area.top(), area.bottom() - kept.height() + 1));
-    return kept;
 }
 
 }  // namespace
@@ -194,13 +181,7 @@ void FavouritesWindow::open() {
             opened_before_ = true;
         }
         run_search();
-        if (const std::optional<WindowPlace> place = load_window_place(controls_, place_section())) {
-            const QRect kept = on_screen(QRect(place->left, place->top, place->width, place->height));
-            resize(kept.size());
-            move(kept.topLeft());
-        } else if (parentWidget()) {
-            move(parentWidget()->geometry().center() - rect().center());
-        }
+        if (parentWidget()) place_window(*this, controls_, place_section(), QSize(700, 480), *parentWidget());
     }
     show();
     raise();
@@ -351,7 +332,7 @@ void FavouritesWindow::keyPressEvent(QKeyEvent* event) {
 }
 
 void FavouritesWindow::closeEvent(QCloseEvent* event) {
-    store_window_place(controls_, place_section(), {x(), y(), width(), height()});
+    keep_window_place(*this, controls_, place_section());
     search_delay_.stop();
     QWidget::closeEvent(event);
 }
