@@ -15,7 +15,7 @@ struct Step {
     Pools::Taken taken[kParts] = {};
 };
 
-class History {
+class MadeHeadlines {
 public:
     size_t size() const { return steps_.size(); }
     bool empty() const { return steps_.empty(); }

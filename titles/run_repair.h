@@ -18,7 +18,7 @@ namespace qinghe {
 struct RepairTools {
     RunLists& lists;
     Pools& pools;
-    History& history;
+    MadeHeadlines& history;
     const HeadlineCheck& check;
     SearchBudget& budget;
     Pacer& pacer;

@@ -456,7 +456,7 @@ private:
 
     // Without repeats.
     std::optional<Pools> pools_;
-    History history_;
+    MadeHeadlines history_;
     std::map<size_t, DrawSet> excluded_;  // per headline number: choices not to make again
     std::vector<Draw> best_;              // the longest run reached
     size_t same_as_best_ = 0;             // how many first headlines the present run shares with it
