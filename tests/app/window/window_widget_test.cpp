@@ -233,25 +233,29 @@ TEST_F(WindowWidgetTest, TheWritersRiskWordsTakeEffectAndTheListsCanBeChecked) {
     words->allowed_box().setPlainText(QStringLiteral("速看"));
     words->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok)->click();
 
-    QTest::mouseClick(qobject_cast<QAbstractButton*>(controls.widget(name::generate_button)), Qt::LeftButton);
+    // The draws are the designed ones, seeded by the clock: a run may, rarely, make no
+    // headline with 朋友, so the window runs again until one does.
     auto* result = dynamic_cast<ResultEdit*>(controls.widget(name::result_box));
     int own_words = 0;
-    for (QTextBlock block = result->document()->begin(); block.isValid(); block = block.next()) {
-        // Each character of the word is under one mark that covers the word alone.
-        const auto marked_alone = [&](const QString& word) {
-            const int at = block.text().indexOf(word);
-            if (at < 0) return std::optional<bool>();
-            const WaveMarks::Mark* mark = result->marks().at(block.position() + at);
-            return std::optional<bool>(mark && mark->begin == block.position() + at &&
-                                       mark->end == block.position() + at + word.size());
-        };
-        if (const auto friend_marked = marked_alone(QStringLiteral("朋友"))) {
-            EXPECT_TRUE(*friend_marked) << block.text().toStdString();
-            ++own_words;
-        }
-        if (block.text().contains(QStringLiteral("速看"))) {
-            const int at = block.position() + block.text().indexOf(QStringLiteral("速看"));
-            EXPECT_FALSE(result->marks().at(at) || result->marks().at(at + 1)) << "an allowed word is never marked";
+    for (int run = 0; run < 20 && own_words == 0; ++run) {
+        QTest::mouseClick(qobject_cast<QAbstractButton*>(controls.widget(name::generate_button)), Qt::LeftButton);
+        for (QTextBlock block = result->document()->begin(); block.isValid(); block = block.next()) {
+            // Each character of the word is under one mark that covers the word alone.
+            const auto marked_alone = [&](const QString& word) {
+                const int at = block.text().indexOf(word);
+                if (at < 0) return std::optional<bool>();
+                const WaveMarks::Mark* mark = result->marks().at(block.position() + at);
+                return std::optional<bool>(mark && mark->begin == block.position() + at &&
+                                           mark->end == block.position() + at + word.size());
+            };
+            if (const auto friend_marked = marked_alone(QStringLiteral("朋友"))) {
+                EXPECT_TRUE(*friend_marked) << block.text().toStdString();
+                ++own_words;
+            }
+            if (block.text().contains(QStringLiteral("速看"))) {
+                const int at = block.position() + block.text().indexOf(QStringLiteral("速看"));
+                EXPECT_FALSE(result->marks().at(at) || result->marks().at(at + 1)) << "an allowed word is never marked";
+            }
         }
     }
     EXPECT_GT(own_words, 0);
