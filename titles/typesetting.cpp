@@ -317,6 +317,44 @@ bool fixed(const Token& token, TypesetMode mode) {
     return !mode.house_style || !loose_mark(token.c);
 }
 
+// The marks after the last fixed character `last` (past spaces) that what stands before
+// them in the piece settles, whatever the next piece holds, so that they are fixed too:
+// - a 。！？，、；： that stays beside the last character kept (rule 2 looks only back),
+//   which it then is;
+// - one that goes after it, when no space stands before it, and the last one kept is a
+//   Chinese character or a full-width mark other than …: rule 3 sees such a mark beside
+//   its neighbours as it sees that character;
+// - a lone … after a Chinese character or a full-width mark (it becomes ……) once the
+//   character after it is in the piece, which then decides no more that it is lone.
+// Returns the middle's last token; `last` becomes the last one kept.
+size_t settled_marks_end(const std::vector<Token>& tokens, size_t& last, TypesetMode mode) {
+    size_t end = last;
+    if (!mode.house_style) return end;
+    bool spaced = false;
+    for (size_t i = last + 1; i < tokens.size(); ++i) {
+        const TypesetChar& c = tokens[i].c;
+        const TypesetChar& kept = tokens[last].c;
+        if (c.kind == kSpace) {
+            spaced = true;
+            continue;
+        }
+        if (c.code == kEllipsis) {
+            const bool lone =
+                tokens[i - 1].c.code != kEllipsis && i + 1 < tokens.size() && tokens[i + 1].c.code != kEllipsis;
+            if (!lone || !chinese_side(&kept)) break;
+        } else if (!(c.flags & kSingle)) {
+            break;
+        } else if (dropped_after(c, &kept)) {
+            if (spaced || !chinese_side(&kept) || kept.code == kEllipsis) break;
+            end = i;
+            continue;
+        }
+        end = last = i;
+        spaced = false;
+    }
+    return end;
+}
+
 }  // namespace
 
 Text set_headline(TextView text, std::span<const KeywordSpan> keywords, TypesetMode mode,
@@ -390,10 +428,12 @@ SetPiece set_piece(TextView text, std::span<const KeywordSpan> keywords, Typeset
     }
     size_t last = tokens.size() - 1;
     while (!fixed(tokens[last], mode)) --last;
+    // A phrase's "，" after a Chinese character stays whatever comes next.
+    const size_t middle_end = settled_marks_end(tokens, last, mode);
     for (size_t i = 0; i < first; ++i) piece.head_.push_back(tokens[i].c);
-    for (size_t i = last + 1; i < tokens.size(); ++i) piece.tail_.push_back(tokens[i].c);
+    for (size_t i = middle_end + 1; i < tokens.size(); ++i) piece.tail_.push_back(tokens[i].c);
     // Keywords are fixed, so each lies inside the middle.
-    const size_t begin = tokens[first].begin, end = tokens[last].end;
+    const size_t begin = tokens[first].begin, end = tokens[middle_end].end;
     std::vector<KeywordSpan> inside;
     for (const KeywordSpan& span : keywords) {
         if (span.begin >= begin && span.end <= end && span.begin < span.end) {
