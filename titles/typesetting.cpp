@@ -483,8 +483,11 @@ TextLength PieceJoiner::join(std::span<const SetPiece* const> pieces, Text& out)
             join.count = kLong;
         }
         if (piece.middle_.empty()) continue;
-        // Without edges between them, only a keyword's edge can take a space.
-        if (join.count > 0 || mode_.keyword_edges) {
+        // Without edges between them, only a keyword's edge beside another piece can take
+        // a space (none at the headline's ends).
+        const bool keyword_edge = mode_.keyword_edges && join.left &&
+                                  ((join.left->flags & kKeywordLast) || (piece.first_.flags & kKeywordFirst));
+        if (join.count > 0 || keyword_edge) {
             join.right = &piece.first_, join.right_key = piece.first_key_, join.closed = i;
             write_join(join);
         }
@@ -498,7 +501,7 @@ TextLength PieceJoiner::join(std::span<const SetPiece* const> pieces, Text& out)
                 .opened = i};
     }
     join.right = nullptr, join.right_key = end_key(nullptr), join.closed = pieces.size();
-    write_join(join);
+    if (join.count > 0) write_join(join);
     out.append(buffer_.data(), static_cast<size_t>(at - buffer_.data()));
     return length;
 }
