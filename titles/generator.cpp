@@ -8,6 +8,7 @@
 #include "text/search.h"
 #include "titles/headline_length.h"
 #include "titles/keywords.h"
+#include "titles/vector_registers.h"
 #include "titles/writer_run.h"
 
 namespace qinghe {
@@ -92,6 +93,7 @@ Headlines build_headlines(const GeneratorInput& input, const std::function<std::
                           const std::function<void()>& pump) {
     Headlines out;
     if (input.prefixes.empty() || input.links.empty() || input.count < 1) return out;
+    clear_upper_vector_halves();
     const WriterOptions& writer = input.writer;
     // Filling blanks draws nothing: keywords alone leave the designed draws as they are.
     const bool only_keywords = !writer.limits_length() && !writer.no_repeat && !writer.blocking_word;
