@@ -429,6 +429,7 @@ SetPiece set_piece(TextView text, std::span<const KeywordSpan> keywords, Typeset
     size_t last = tokens.size() - 1;
     while (!fixed(tokens[last], mode)) --last;
     // A phrase's "，" after a Chinese character stays whatever comes next.
+    const size_t fixed_last = last;
     const size_t middle_end = settled_marks_end(tokens, last, mode);
     for (size_t i = 0; i < first; ++i) piece.head_.push_back(tokens[i].c);
     for (size_t i = middle_end + 1; i < tokens.size(); ++i) piece.tail_.push_back(tokens[i].c);
@@ -440,7 +441,17 @@ SetPiece set_piece(TextView text, std::span<const KeywordSpan> keywords, Typeset
             inside.push_back({span.begin - begin, span.end - begin});
         }
     }
-    piece.middle_ = set_headline(text.substr(begin, end - begin), inside, mode);
+    // Most middles hold nothing the rules change: no keyword, no space, no mark they may
+    // set, and after the last fixed character only settled marks that stay as written.
+    bool plain = true;
+    for (size_t i = first; i <= middle_end && plain; ++i) {
+        const Token& token = tokens[i];
+        if (token.keyword || token.c.kind == kSpace) plain = false;
+        else if (i <= fixed_last) plain = !mode.house_style || !loose_mark(token.c);
+        else plain = token.c.code != kEllipsis && !dropped_after(token.c, &tokens[i - 1].c);
+    }
+    const TextView middle = text.substr(begin, end - begin);
+    piece.middle_ = plain ? Text(middle) : set_headline(middle, inside, mode);
     piece.middle_length_ = measure.measure(piece.middle_);
     piece.first_ = tokens[first].c;
     piece.last_ = tokens[last].c;
