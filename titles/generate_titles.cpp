@@ -316,6 +316,7 @@ RunRecord run_generator(Window& window, const RunHooks& hooks) {
     }
     run.building();
     GeneratorInput input = read_generator_input(window);
+    input.writer.typeset = hooks.typeset;
     const RiskMode risk_mode = risk_mode_of(window.content(name::risk_choice));
     std::shared_ptr<const RiskChecker> checker;
     if (risk_mode != RiskMode::off) checker = risk_checker_for(word_lists().risk_words, word_lists().allowed_words);

@@ -9,6 +9,7 @@
 #include "controls/window.h"
 #include "hot/boards.h"
 #include "titles/platforms.h"
+#include "titles/typesetting.h"
 
 namespace qinghe {
 
@@ -44,8 +45,10 @@ size_t pick_random_index(size_t count, std::uint32_t tick);
 std::uint64_t pick_wide_random_index(std::uint64_t count, const std::function<std::uint32_t()>& ticks);
 
 // The writer's panel: a topic keyword for the blanks, a platform's title lengths, no
-// repeats, words a headline must not hold. With none of them (the default) a run is
-// exactly the designed one.
+// repeats, words a headline must not hold. With none of them
+// (the default) a run is exactly the designed one. A keyword or a platform also sets the
+// headlines for publishing (titles/typesetting.h): around each filled blank, and with a
+// platform throughout; every check and the output see the headline as set.
 struct WriterOptions {
     std::vector<Text> keywords = {};     // headline i fills its blanks with keyword i mod k
     const Platform* platform = nullptr;  // nullptr, or one without limit: any length
@@ -55,9 +58,16 @@ struct WriterOptions {
     // Given a composed headline, the word that keeps it from being made, or empty when it
     // may stand. Empty: no check.
     std::function<Text(TextView)> blocking_word = {};
+    // Whether headlines are set for publishing; off only to measure what setting costs.
+    bool typeset = true;
 
     bool limits_length() const { return platform && platform->limited(); }
     bool any() const { return !keywords.empty() || limits_length() || no_repeat || blocking_word; }
+    // How headlines are set: around a filled blank with keywords, throughout with a platform's range.
+    TypesetMode typesetting() const {
+        if (!typeset) return {};
+        return {.keyword_edges = !keywords.empty(), .house_style = limits_length()};
+    }
 };
 
 struct GeneratorInput {
@@ -128,6 +138,8 @@ struct RunHooks {
     // Takes the record of where each headline came from once the run is over (an empty
     // one when it made none); a click that stops a fetch hands none.
     std::function<void(RunRecord)> keep_record = {};
+    // Whether the run sets its headlines for publishing (WriterOptions::typeset).
+    bool typeset = true;
 };
 void generate_titles(Window& window, const RunHooks& hooks);
 

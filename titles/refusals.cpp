@@ -6,8 +6,11 @@
 
 namespace qinghe {
 
-std::optional<Refusal> HeadlineCheck::refusal(TextView headline, bool loose) const {
-    if (loose && ruler_.limited() && !ruler_.fits(measure_.measure(headline))) return Refusal{RefusalKind::length, {}};
+std::optional<Refusal> HeadlineCheck::refusal(TextView headline, bool loose,
+                                              const std::optional<TextLength>& length) const {
+    if (loose && ruler_.limited() && !ruler_.fits(length ? *length : measure_.measure(headline))) {
+        return Refusal{RefusalKind::length, {}};
+    }
     return word_refusal(headline);
 }
 

@@ -14,7 +14,7 @@ namespace qinghe {
 
 // The checks a headline can fail, in the order they are asked.
 enum class RefusalKind : size_t {
-    length,     // characters merged across a join took it out of the platform's range
+    length,     // its pieces' characters, merged or set at the joins, took it out of the platform's range
     risk_word,  // 标注并避开: it holds a 高风险 word
     kKinds
 };
@@ -25,7 +25,8 @@ struct Refusal {
 };
 
 // Asks each active check in turn. The spans already keep a headline's length unless some
-// piece's characters can merge across a join: only then is the composed text measured.
+// piece can change or merge with its neighbours across a join: only then is the length
+// of the composed text looked at.
 class HeadlineCheck {
 public:
     HeadlineCheck(const WriterOptions& options, const phrase_space::Ruler& ruler, HeadlineMeasure& measure)
@@ -35,8 +36,9 @@ public:
     bool may_refuse(bool loose) const { return static_cast<bool>(blocking_word_) || (loose && ruler_.limited()); }
 
     // The first check that refuses `headline`, or nothing when it may stand. `loose`: its
-    // pieces' characters may merge across a join, so its length is measured again.
-    std::optional<Refusal> refusal(TextView headline, bool loose) const;
+    // pieces may change across a join, so its length is looked at again: `length` when
+    // the composition knows it, otherwise measured.
+    std::optional<Refusal> refusal(TextView headline, bool loose, const std::optional<TextLength>& length = {}) const;
     // The word check alone, for a phrase on its own (its length is kept by its span).
     std::optional<Refusal> word_refusal(TextView text) const;
 

@@ -71,8 +71,7 @@ std::optional<Capacity> capacity(RunLists& lists, const HeadlineCheck& check, Se
         size_t texts = 0;
         for_each_candidate(lists.every_phrase(k), lists, k, 0, [&](const Draw& draw) {
             if (!budget.spend()) return true;
-            lists.compose(k, draw, text);
-            if (const std::optional<Refusal> refusal = check.refusal(text, lists.loose(k, draw))) {
+            if (const std::optional<Refusal> refusal = lists.refusal(check, k, draw, text)) {
                 out.words_refused = out.words_refused || refusal->kind == RefusalKind::risk_word;
                 return false;
             }

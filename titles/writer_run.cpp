@@ -374,10 +374,10 @@ private:
         return tally;
     }
 
-    // Makes the headline: with repeats allowed it goes out at once, otherwise into the history.
+    // Makes the headline: with repeats allowed it goes out at once (its draw composed it in
+    // scratch_), otherwise into the history.
     void accept(size_t keyword, const Draw& draw, Headlines& out) {
         if (!no_repeat()) {
-            lists_.compose(keyword, draw, scratch_);
             out.text.append(scratch_);
             out.ends.push_back(out.text.size());
             out.prefixes.push_back(prefix_rows_[draw.phrase[0]]);
