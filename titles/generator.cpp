@@ -154,7 +154,7 @@ Headlines build_headlines(const GeneratorInput& input, const std::function<std::
     clear_upper_vector_halves();
     const WriterOptions& writer = input.writer;
     // Filling blanks draws nothing: keywords alone leave the designed draws as they are.
-    const bool only_keywords = !writer.limits_length() && !writer.no_repeat && !writer.blocking_word;
+    const bool only_keywords = !writer.limits_length() && !writer.no_repeat && !writer.blocking_word && !writer.used;
     if (writer.any() && !only_keywords) return build_writer_headlines(input, ticks, pump);
     const size_t headlines = static_cast<size_t>(input.count) + (input.count % 2);
     out.ends.reserve(headlines);
@@ -224,6 +224,7 @@ Text run_status(const Headlines& headlines, const Platform* platform) {
         status += " · " + std::string(platform->name) + " " + std::to_string(platform->min_length) + "–" +
                   std::to_string(platform->max_length);
     }
+    if (headlines.used_avoided > 0) status += " · 避开用过 " + std::to_string(headlines.used_avoided);
     return from_utf8(status);
 }
 

@@ -73,6 +73,7 @@ std::optional<Capacity> capacity(RunLists& lists, const HeadlineCheck& check, Se
             if (!budget.spend()) return true;
             if (const std::optional<Refusal> refusal = lists.refusal(check, k, draw, text)) {
                 out.words_refused = out.words_refused || refusal->kind == RefusalKind::risk_word;
+                out.used_refused = out.used_refused || refusal->kind == RefusalKind::used;
                 return false;
             }
             std::vector<uint32_t>& of = keywords_of[text];

@@ -85,6 +85,7 @@ public:
             }
         }
         if (why && made(out) < typed) out.shortfall = std::move(*why);
+        out.used_avoided = tally_.used_headlines();
         return out;
     }
 
@@ -125,7 +126,8 @@ private:
         if (stop == Stop::Stuck && capacity_ && made(out) == capacity_->most) stop = Stop::Exhausted;
         if (stop == Stop::Stuck) {
             blocked_ = refusals_left(made(out));
-            if (blocked_.any_word()) stop = Stop::Blocked;
+            tally_.add_used(blocked_);
+            if (blocked_.any_word() || blocked_.any_used()) stop = Stop::Blocked;
         }
         return shortfall_line(shortfall(stop, made(out)));
     }
@@ -434,7 +436,11 @@ private:
         out.stop = stop, out.made = made, out.typed = input_.count, out.no_repeat = no_repeat();
         if (ruler_.limited()) out.platform = input_.writer.platform;
         if (stop == Stop::NoneAllowed) out.length_reason = length_rules_out(lists_, lists_.keyword_of(made));
-        if (capacity_) out.capacity = capacity_->most, out.capacity_words = capacity_->words_refused;
+        if (capacity_) {
+            out.capacity = capacity_->most;
+            out.capacity_words = capacity_->words_refused;
+            out.capacity_used = capacity_->used_refused;
+        }
         out.tally = &tally_;
         out.blocked = &blocked_;
         out.searched = budget_.used();
