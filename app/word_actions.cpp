@@ -59,8 +59,8 @@ LoadedWordLists current_word_lists(const Window& window) {
 
 void generate_with_word_lists(Window& window) {
     WindowWidget* widget = window_widget_of(window);
-    Text history_note;  // the first failure to record, for the status line once the run is done
-    bool recorded = false;
+    Text history_note;            // the first failure to record, for the status line once the run is done
+    bool opened_history = false;  // the run recorded in the history or read it
     RunHooks hooks;
     hooks.load_word_lists = [&window] {
         const auto [lists, notes] = current_word_lists(window);
@@ -73,16 +73,31 @@ void generate_with_word_lists(Window& window) {
     hooks.board_fetched = [&](const HotBoard& board, std::chrono::system_clock::time_point fetched,
                               const std::vector<HotEntry>& entries) {
         if (!widget) return;
-        recorded = true;
+        opened_history = true;
         const HistoryResult result = record_board_fetch(widget->history(), board, fetched, entries);
         if (!result.ok() && history_note.empty()) history_note = result.message;
+    };
+    // 避开用过的标题: the history's used set, read once for the run. An empty one avoids
+    // nothing, so the run stays the one without it; one that cannot be read leaves the run
+    // without it, with the history's word why.
+    hooks.load_used_headlines = [&]() -> UsedHeadlinesCheck {
+        if (!widget) return {};
+        opened_history = true;
+        HistoryRead<UsedHeadlines> read = widget->history().used_headlines();
+        if (!read.result.ok()) {
+            const Text notice = widget->take_history_notice();
+            return {.problem = notice.empty() ? read.result.message : notice};
+        }
+        if (read.value.size() == 0) return {};
+        auto used = std::make_shared<const UsedHeadlines>(std::move(read.value));
+        return {.used = [used](TextView headline) { return used->contains(headline); }};
     };
     // The result box's menu keeps where each headline came from, for 复制这一条 and 收藏这一条.
     hooks.keep_record = [widget](RunRecord record) {
         if (widget) widget->result_menu().set_run_record(std::move(record));
     };
     generate_titles(window, hooks);
-    if (!recorded) return;
+    if (!opened_history) return;
     // Under the run's lines: what the history says of its state, once, else a failed recording.
     if (const Text notice = widget->take_history_notice(); !notice.empty()) history_note = notice;
     if (!history_note.empty()) show_status_note(window, history_note);

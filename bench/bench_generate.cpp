@@ -2,16 +2,16 @@
 // first click in the process; warm: the next one), the bare generation loop without any
 // widget (the limit), and the memory the run adds at its peak. Each count runs in a
 // process of its own so that the peaks do not mix. Then 100,000 headlines with the
-// writer's keyword and a platform's length range beside the same run without them, the
-// risk check of a whole plain run of 100,000 beside the run itself and the click that marks
-// its hits, and last no repeats
-// over two 50,000-entry lists and many keywords over three, without the window: the run's
-// time, the longest it goes without letting the window handle its events, and (many
-// keywords) the memory it adds. Last the typesetting of such a run: 100,000 headlines of
-// the built-in lists with a keyword, composed as the writer's run composes them, plain
-// and set for publishing (each phrase set once, the joins per headline), and the
-// whole-text setting of each headline beside them.
-//   bench_generate [--typesetting]
+// writer's keyword and a platform's length range beside the same run without them (and
+// beside the same run and click without setting the headlines for publishing), the risk check of a whole plain run of
+// 100,000 beside the run itself and the click that marks its hits, and last no repeats over two 50,000-entry lists and
+// many keywords over three, without the window: the run's time, the longest it goes without letting the window handle
+// its events, and (many keywords) the memory it adds. Last the typesetting of such a run: 100,000 headlines of the
+// built-in lists with a keyword, composed as the writer's run composes them, plain and set for publishing (each phrase
+// set once, the joins per headline), and the whole-text setting of each headline beside them. `--run set|unset` makes
+// one such run of the built-in lists with 新能源车 and 今日头条, set or not, on a clock that ticks by itself, for
+// callgrind to count.
+//   bench_generate [--typesetting | --run set|unset]
 #include <sys/wait.h>
 #include <unistd.h>
 #include <QAbstractButton>
@@ -23,12 +23,16 @@
 #include <cstdlib>
 #include <random>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 #include "bench/process_status.h"
 #include "bench/program.h"
 #include "bench/runtime_folder.h"
+#include "bench/stored_headlines.h"
 #include "controls/names.h"
+#include "history/history.h"
+#include "tests/support/temp_folder.h"
 #include "text/codec.h"
 #include "text/search.h"
 #include "titles/builtin.h"
@@ -147,11 +151,31 @@ int fitting_child() {
         return best;
     };
     qinghe::GeneratorInput input = qinghe::read_generator_input(controls);
+    input.writer.typeset = false;
+    const double unset_loop = loop_ms(input);
+    input.writer.typeset = true;
     const double fitting_loop = loop_ms(input);
+    // The same click with and without setting, in turns, through the generate action itself.
+    double set_click = 1e300, unset_click = 1e300;
+    for (int round = 0; round < 5; ++round) {
+        for (const bool typeset : {true, false}) {
+            qinghe::RunHooks hooks;
+            hooks.typeset = typeset;
+            timer.restart();
+            qinghe::generate_titles(controls, hooks);
+            double& best = typeset ? set_click : unset_click;
+            best = std::min(best, ms_of(timer));
+            app.processEvents();
+        }
+    }
     input.writer = {};
     const double plain_loop = loop_ms(input);
-    std::printf("100000 headlines, generation alone: plain %.1f ms, keyword + 今日头条 %.1f ms\n", plain_loop,
-                fitting_loop);
+    std::printf("100000 headlines, generation alone: plain %.1f ms, keyword + 今日头条 %.1f ms (%.1f ms without "
+                "setting)\n",
+                plain_loop, fitting_loop, unset_loop);
+    std::printf("100000 headlines, keyword + 今日头条, warm click: set for publishing %.1f ms, without setting %.1f ms "
+                "(%+.1f%%)\n",
+                set_click, unset_click, (set_click / unset_click - 1) * 100);
     // The risk check of the plain run's headlines, in one pass.
     const qinghe::Headlines headlines =
         qinghe::build_headlines(input, [&window] { return window.services().tick_count(); });
@@ -307,6 +331,105 @@ double best_of_five(Work&& work) {
     return best;
 }
 
+// 避开用过的标题 over 100,000 used headlines (every headline an earlier run of the same
+// lists made, and made-up ones up to 100,000), in a history of its own: the click with
+// keyword and 今日头条 with the box ticked and unticked, in turns (the ticked click reads
+// the used set), and the generation alone with and without them.
+int used_child() {
+    qinghe::TempFolder folder;
+    bench::Program program;
+    QApplication& app = program.app();
+    qinghe::WindowWidget& window = program.window();
+    qinghe::QtWindow& controls = window.controls();
+    window.services().set_settings_folder(folder.path());
+    QAbstractButton* button = ready_to_generate(program, "100000");
+    controls.set_content(qinghe::name::keyword_box, qinghe::from_utf8(kFitting.keyword));
+    controls.set_content(qinghe::name::platform_choice, qinghe::from_utf8(kFitting.platform));
+    qinghe::GeneratorInput input = qinghe::read_generator_input(controls);
+    {
+        qinghe::History& history = window.history();
+        qinghe::sql::Transaction all(*history.database());
+        std::vector<qinghe::HeadlineRow> rows;
+        std::unordered_set<qinghe::Text> seen;
+        const qinghe::Headlines earlier = qinghe::build_headlines(input, [] { return 99u; });
+        size_t begin = 0;
+        const auto now = std::chrono::floor<std::chrono::seconds>(std::chrono::system_clock::now());
+        for (const size_t end : earlier.ends) {
+            const qinghe::Text headline = earlier.text.substr(begin, end - begin);
+            begin = end;
+            if (!seen.insert(headline).second) continue;
+            qinghe::HeadlineRow row;
+            row.id = static_cast<std::int64_t>(rows.size()) + 1;
+            row.text = headline;
+            row.first_used = row.last_used = now;
+            row.times_used = 1;
+            rows.push_back(std::move(row));
+        }
+        std::mt19937 random(3);
+        for (qinghe::HeadlineRow& row : stored_headlines(100'000 - static_cast<int>(rows.size()), random, now)) {
+            row.id += 1'000'000;
+            rows.push_back(std::move(row));
+        }
+        if (!qinghe::HeadlineStore(*history.database()).restore(rows).ok() || !all.commit().ok()) return 1;
+    }
+    button->click();  // the cold click
+    app.processEvents();
+    double ticked = 1e300, unticked = 1e300;
+    for (int round = 0; round < 5; ++round) {
+        for (const bool avoid : {true, false}) {
+            controls.set_checked(qinghe::name::avoid_used_check, avoid);
+            QElapsedTimer timer;
+            timer.start();
+            button->click();
+            double& best = avoid ? ticked : unticked;
+            best = std::min(best, ms_of(timer));
+            app.processEvents();
+        }
+    }
+    controls.set_checked(qinghe::name::avoid_used_check, true);
+    button->click();
+    const std::string status =
+        qinghe::to_utf8(qinghe::split_list(controls.content(qinghe::name::status_label), qinghe::kCrLf).front());
+    // The generation alone, with the used set read once beforehand.
+    const auto used = std::make_shared<const qinghe::UsedHeadlines>(window.history().used_headlines().value);
+    double with = 1e300, without = 1e300;
+    for (int round = 0; round < 5; ++round) {
+        for (const bool avoid : {true, false}) {
+            input.writer.used = {};
+            if (avoid) input.writer.used = [&used](qinghe::TextView headline) { return used->contains(headline); };
+            QElapsedTimer timer;
+            timer.start();
+            qinghe::build_headlines(input, [&window] { return window.services().tick_count(); });
+            double& best = avoid ? with : without;
+            best = std::min(best, ms_of(timer));
+        }
+    }
+    std::printf(
+        "避开用过的标题, %zu used headlines, 100000 headlines with keyword + 今日头条: warm click %.1f ms ticked, "
+        "%.1f ms unticked (%+.1f%%); generation alone %.1f ms, %.1f ms without (%s)\n",
+        used->size(), ticked, unticked, (ticked / unticked - 1) * 100, with, without, status.c_str());
+    return 0;
+}
+
+// One run of 100,000 headlines, keyword 新能源车 and 今日头条, with or without setting.
+int one_run(bool typeset) {
+    qinghe::GeneratorInput input{.prefixes = qinghe::split_list(qinghe::builtin_prefix_list(), qinghe::kCrLf),
+                                 .links = qinghe::split_list(qinghe::builtin_link_list(), qinghe::kCrLf),
+                                 .suffixes = qinghe::split_list(qinghe::builtin_suffix_list(), qinghe::kCrLf),
+                                 .punctuation_1 = qinghe::builtin_punctuation_1(),
+                                 .punctuation_2 = qinghe::builtin_punctuation_2(),
+                                 .punctuation_3 = qinghe::builtin_punctuation_3(),
+                                 .suffix_mode = true,
+                                 .count = qinghe::kMaxHeadlines};
+    input.writer.keywords = {qinghe::from_utf8("新能源车")};
+    input.writer.platform = qinghe::find_platform(qinghe::from_utf8("今日头条"));
+    input.writer.typeset = typeset;
+    std::uint32_t tick = 0;
+    const qinghe::Headlines headlines = qinghe::build_headlines(input, [&tick] { return tick += 7; });
+    std::printf("%zu headlines, %s\n", headlines.ends.size(), typeset ? "set" : "not set");
+    return headlines.ends.size() == qinghe::kMaxHeadlines ? 0 : 1;
+}
+
 int typesetting_figures() {
     QElapsedTimer timer;
     timer.start();
@@ -378,7 +501,9 @@ bool run_child(const char* program, const char* option, const char* value) {
 int main(int argc, char* argv[]) {
     if (argc == 3 && std::string(argv[1]) == "--child") return child(argv[2]);
     if (argc == 2 && std::string(argv[1]) == "--fitting") return fitting_child();
+    if (argc == 2 && std::string(argv[1]) == "--used") return used_child();
     if (argc == 2 && std::string(argv[1]) == "--typesetting") return typesetting_figures();
+    if (argc == 3 && std::string(argv[1]) == "--run") return one_run(std::string(argv[2]) == "set");
     if (argc == 3 && std::string(argv[1]) == "--keywords") return keywords_child(std::atoi(argv[2]));
     bench::use_own_runtime_folder();  // the children inherit it
     setenv("QT_QPA_PLATFORM", "offscreen", 0);
@@ -405,8 +530,10 @@ int main(int argc, char* argv[]) {
     int status = 0;
     waitpid(pid, &status, 0);
     if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) return 1;
-    std::printf("goals: fitting costs at most 10%% more; the risk check at most 10%% of the plain click, and the click "
-                "with 仅标注 at most 10%% more\n");
+    std::printf("goals: fitting costs at most 10%% more, setting at most 5%% more than the same click without it; the "
+                "risk check at most 10%% of the plain click, and the click with 仅标注 at most 10%% more\n");
+    if (!run_child(argv[0], "--used", nullptr)) return 1;
+    std::printf("goal: 避开用过的标题 adds at most 10%% to the click\n");
     no_repeat_figures();
     for (const char* keywords : {"100", "300"}) {
         if (!run_child(argv[0], "--keywords", keywords)) return 1;

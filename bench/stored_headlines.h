@@ -60,7 +60,8 @@ std::vector<qinghe::HeadlineRow> stored_headlines(int count, std::mt19937& rando
 }
 
 // Stores rows in one transaction, in batches so that they need not all be held at once.
-void store(qinghe::History& history, int count, std::mt19937& random, std::chrono::system_clock::time_point until) {
+[[maybe_unused]] void store(qinghe::History& history, int count, std::mt19937& random,
+                            std::chrono::system_clock::time_point until) {
     qinghe::sql::Connection& db = *history.database();
     db.execute("PRAGMA cache_size = -262144");
     qinghe::HeadlineStore headlines(db);

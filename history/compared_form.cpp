@@ -103,11 +103,10 @@ void read_compared(TextView headline, const Emit& emit) {
 
 constexpr std::uint64_t kFnvStart = 0xcbf29ce484222325u;
 
+std::uint64_t fnv(std::uint64_t hash, char byte) { return (hash ^ static_cast<unsigned char>(byte)) * 0x100000001b3u; }
+
 std::uint64_t fnv(std::uint64_t hash, TextView bytes) {
-    for (const char c : bytes) {
-        hash ^= static_cast<unsigned char>(c);
-        hash *= 0x100000001b3u;
-    }
+    for (const char c : bytes) hash = fnv(hash, c);
     return hash;
 }
 
@@ -139,13 +138,38 @@ std::uint64_t compared_hash(TextView compared) { return mixed(fnv(kFnvStart, com
 
 std::uint64_t headline_hash(TextView headline) {
     // The hash of the compared form without making it: the state after the last piece
-    // that is not end punctuation is the one that counts.
+    // that is not end punctuation is the one that counts. A run asks it of every headline
+    // it makes, so single bytes and two-byte characters, nearly all of them, are read
+    // straight from the tables; the rest as read_compared reads them.
+    const Readings& table = readings();
     std::uint64_t running = kFnvStart;
     std::uint64_t kept = kFnvStart;
-    read_compared(headline, [&](TextView piece, bool end_punctuation) {
-        running = fnv(running, piece);
-        if (!end_punctuation) kept = running;
-    });
+    const size_t size = headline.size();
+    for (size_t at = 0; at < size;) {
+        const char c = headline[at];
+        const bool two_bytes = is_lead_byte(c) && at + 1 < size && (headline[at + 1] < '0' || headline[at + 1] > '9');
+        if (!is_lead_byte(c) || two_bytes) {
+            const Reading& reading = two_bytes ? table.twofold(c, headline[at + 1]) : table.single(c);
+            const size_t length = two_bytes ? 2 : 1;
+            if (!reading.space) {
+                if (reading.ascii) {
+                    running = fnv(running, reading.ascii);
+                } else {
+                    running = fnv(running, c);
+                    if (two_bytes) running = fnv(running, headline[at + 1]);
+                }
+                if (!reading.end_punctuation) kept = running;
+            }
+            at += length;
+            continue;
+        }
+        const size_t length = character_length(headline, at);
+        read_compared(headline.substr(at, length), [&](TextView piece, bool end_punctuation) {
+            running = fnv(running, piece);
+            if (!end_punctuation) kept = running;
+        });
+        at += length;
+    }
     return mixed(kept);
 }
 

@@ -266,8 +266,17 @@ void show_headlines(Window& window, const Headlines& headlines, bool notice_abov
 }
 
 // The beginnings of the notes that stand under a run's lines.
-constexpr const char* kNotePrefixes[] = {"已复制：", "已导出 ", "导出失败：", "勾选「",       "检查词组：",
-                                         "历史记录", "已植入 ", "已收藏：",   "已取消收藏：", "设置文件夹无法写入"};
+constexpr const char* kNotePrefixes[] = {"已复制：",
+                                         "已导出 ",
+                                         "导出失败：",
+                                         "勾选「",
+                                         "检查词组：",
+                                         "历史记录",
+                                         "已植入 ",
+                                         "已收藏：",
+                                         "已取消收藏：",
+                                         "设置文件夹无法写入",
+                                         "避开用过的标题未生效"};
 
 bool is_note(TextView line) {
     for (const char* prefix : kNotePrefixes) {
@@ -296,6 +305,15 @@ RunRecord run_generator(Window& window, const RunHooks& hooks) {
     }
     run.building();
     GeneratorInput input = read_generator_input(window);
+    input.writer.typeset = hooks.typeset;
+    // 避开用过的标题: the used headlines are read only when the box is ticked; when they
+    // cannot be, the run goes on without them and says so.
+    Text used_note;
+    if (window.checked(name::avoid_used_check) && hooks.load_used_headlines) {
+        UsedHeadlinesCheck loaded = hooks.load_used_headlines();
+        input.writer.used = std::move(loaded.used);
+        if (!loaded.problem.empty()) used_note = from_utf8("避开用过的标题未生效（") + loaded.problem + from_utf8("）");
+    }
     const RiskMode risk_mode = risk_mode_of(window.content(name::risk_choice));
     std::shared_ptr<const RiskChecker> checker;
     if (risk_mode != RiskMode::off) checker = risk_checker_for(word_lists().risk_words, word_lists().allowed_words);
@@ -310,6 +328,7 @@ RunRecord run_generator(Window& window, const RunHooks& hooks) {
     if (marks) status.append(kCrLf).append(risk_counts(*marks));
     if (!planted.status.empty()) status.append(kCrLf).append(planted.status);
     window.set_content(name::status_label, status);
+    if (!used_note.empty()) show_status_note(window, used_note);
     std::optional<PlantedBoards> boards;
     if (planted.done) boards = std::move(planted.boards);
     return RunRecord(std::move(headlines), input, std::move(boards));

@@ -1,6 +1,8 @@
 #include "titles/generator.h"
 
 #include <cctype>
+#include <optional>
+#include <unordered_map>
 
 #include "controls/names.h"
 #include "hot/boards.h"
@@ -8,6 +10,7 @@
 #include "text/search.h"
 #include "titles/headline_length.h"
 #include "titles/keywords.h"
+#include "titles/vector_registers.h"
 #include "titles/writer_run.h"
 
 namespace qinghe {
@@ -40,6 +43,62 @@ constexpr std::uint32_t draw_once(std::uint32_t seed) {
     const std::uint32_t state = seed * 214013u + 2531011u;
     return (state >> 16) % kDrawValues;
 }
+
+// The designed run's headlines with keywords: phrases with their blanks filled, each
+// headline taking keyword i mod k. A headline that holds a filled blank is set around it
+// (titles/typesetting.h), joined from its phrases, each set once with the punctuation text
+// after it (per keyword when it has a blank) when first drawn; the others stay as written.
+class KeywordHeadlines {
+public:
+    explicit KeywordHeadlines(const GeneratorInput& input)
+            : input_(input), mode_(input.writer.typesetting()), joiner_(mode_) {}
+
+    // Appends the headline of these entries, one per list, with keyword `keyword`.
+    void append(std::span<const size_t> entries, size_t keyword, Text& out) {
+        bool blank = false;
+        for (size_t p = 0; p < entries.size(); ++p) blank = blank || may_hold_blank(phrase(p, entries[p]));
+        if (!blank || !mode_.any()) {
+            for (size_t p = 0; p < entries.size(); ++p) {
+                const Text& text = phrase(p, entries[p]);
+                if (!may_hold_blank(text)) out.append(text);
+                else append_filled(out, text, input_.writer.keywords[keyword]);
+                out.append(*punctuation_[p]);
+            }
+            return;
+        }
+        const SetPiece* pieces[3];
+        for (size_t p = 0; p < entries.size(); ++p) pieces[p] = &piece(p, entries[p], keyword);
+        joiner_.join(std::span(pieces, entries.size()), out);
+    }
+
+private:
+    // A blank is made of "_" or "＿" (A3 DF): a phrase holding neither byte has none.
+    static bool may_hold_blank(const Text& phrase) { return phrase.find_first_of("_\xDF") != Text::npos; }
+    const Text& phrase(size_t part, size_t entry) const { return (*lists_[part])[entry]; }
+
+    const SetPiece& piece(size_t part, size_t entry, size_t keyword) {
+        const Text& text = phrase(part, entry);
+        const size_t keywords = input_.writer.keywords.size();
+        const size_t kept_for = may_hold_blank(text) ? keyword : keywords;  // one for every keyword without a blank
+        const std::uint64_t key = (std::uint64_t{entry} * 3 + part) * (keywords + 1) + kept_for;
+        auto [it, fresh] = pieces_.try_emplace(key);
+        if (fresh) {
+            FilledPhrase filled =
+                fill_and_mark_blanks(text, kept_for < keywords ? input_.writer.keywords[keyword] : "");
+            filled.text.append(*punctuation_[part]);
+            it->second = set_piece(filled.text, filled.keywords, mode_, measure_);
+        }
+        return it->second;
+    }
+
+    const GeneratorInput& input_;
+    const std::vector<Text>* lists_[3] = {&input_.prefixes, &input_.links, &input_.suffixes};
+    const Text* punctuation_[3] = {&input_.punctuation_1, &input_.punctuation_2, &input_.punctuation_3};
+    TypesetMode mode_;
+    HeadlineMeasure measure_;
+    PieceJoiner joiner_;
+    std::unordered_map<std::uint64_t, SetPiece> pieces_;
+};
 
 }  // namespace
 
@@ -92,36 +151,34 @@ Headlines build_headlines(const GeneratorInput& input, const std::function<std::
                           const std::function<void()>& pump) {
     Headlines out;
     if (input.prefixes.empty() || input.links.empty() || input.count < 1) return out;
+    clear_upper_vector_halves();
     const WriterOptions& writer = input.writer;
     // Filling blanks draws nothing: keywords alone leave the designed draws as they are.
-    const bool only_keywords = !writer.limits_length() && !writer.no_repeat && !writer.blocking_word;
+    const bool only_keywords = !writer.limits_length() && !writer.no_repeat && !writer.blocking_word && !writer.used;
     if (writer.any() && !only_keywords) return build_writer_headlines(input, ticks, pump);
     const size_t headlines = static_cast<size_t>(input.count) + (input.count % 2);
     out.ends.reserve(headlines);
     out.prefixes.reserve(headlines);
     out.text.reserve(headlines * 48);
-    const auto append = [&](const Text& phrase, size_t n) {
-        // A blank is made of "_" or "＿" (A3 DF): a phrase holding neither byte stays as it is.
-        if (writer.keywords.empty() || phrase.find_first_of("_\xDF") == Text::npos) out.text.append(phrase);
-        else append_filled(out.text, phrase, writer.keywords[n % writer.keywords.size()]);
-    };
+    std::optional<KeywordHeadlines> with_keywords;
+    if (!writer.keywords.empty()) with_keywords.emplace(input);
     for (size_t n = 0; n < headlines; ++n) {
         // Named draws, in this order: the random sequence must not depend on the
         // compiler's order of evaluation.
-        const size_t prefix_index = pick_random_index(input.prefixes.size(), ticks());
-        const Text& prefix = input.prefixes[prefix_index];
-        const Text& link = pick_random_entry(input.links, ticks());
-        append(prefix, n);
-        out.text.append(input.punctuation_1);
-        append(link, n);
-        out.text.append(input.punctuation_2);
-        if (input.suffix_mode) {
-            const Text& suffix = pick_random_entry(input.suffixes, ticks());
-            append(suffix, n);
-            out.text.append(input.punctuation_3);
+        const size_t prefix = pick_random_index(input.prefixes.size(), ticks());
+        const size_t link = pick_random_index(input.links.size(), ticks());
+        const size_t suffix = input.suffix_mode ? pick_random_index(input.suffixes.size(), ticks()) : 0;
+        const size_t parts = input.suffix_mode ? 3 : 2;
+        if (with_keywords) {
+            const size_t entries[] = {prefix, link, suffix};
+            with_keywords->append(std::span(entries, parts), n % writer.keywords.size(), out.text);
+        } else {
+            out.text.append(input.prefixes[prefix]).append(input.punctuation_1);
+            out.text.append(input.links[link]).append(input.punctuation_2);
+            if (input.suffix_mode) out.text.append(input.suffixes[suffix]).append(input.punctuation_3);
         }
         out.ends.push_back(out.text.size());
-        out.prefixes.push_back(static_cast<std::uint32_t>(prefix_index));
+        out.prefixes.push_back(static_cast<std::uint32_t>(prefix));
     }
     return out;
 }
@@ -167,6 +224,7 @@ Text run_status(const Headlines& headlines, const Platform* platform) {
         status += " · " + std::string(platform->name) + " " + std::to_string(platform->min_length) + "–" +
                   std::to_string(platform->max_length);
     }
+    if (headlines.used_avoided > 0) status += " · 避开用过 " + std::to_string(headlines.used_avoided);
     return from_utf8(status);
 }
 

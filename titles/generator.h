@@ -9,6 +9,7 @@
 #include "controls/window.h"
 #include "hot/boards.h"
 #include "titles/platforms.h"
+#include "titles/typesetting.h"
 
 namespace qinghe {
 
@@ -44,8 +45,10 @@ size_t pick_random_index(size_t count, std::uint32_t tick);
 std::uint64_t pick_wide_random_index(std::uint64_t count, const std::function<std::uint32_t()>& ticks);
 
 // The writer's panel: a topic keyword for the blanks, a platform's title lengths, no
-// repeats, words a headline must not hold. With none of them (the default) a run is
-// exactly the designed one.
+// repeats, words a headline must not hold, headlines the writer used. With none of them
+// (the default) a run is exactly the designed one. A keyword or a platform also sets the
+// headlines for publishing (titles/typesetting.h): around each filled blank, and with a
+// platform throughout; every check and the output see the headline as set.
 struct WriterOptions {
     std::vector<Text> keywords = {};     // headline i fills its blanks with keyword i mod k
     const Platform* platform = nullptr;  // nullptr, or one without limit: any length
@@ -55,9 +58,19 @@ struct WriterOptions {
     // Given a composed headline, the word that keeps it from being made, or empty when it
     // may stand. Empty: no check.
     std::function<Text(TextView)> blocking_word = {};
+    // Given a composed headline, whether the writer used or starred it (避开用过的标题): such
+    // a headline is not made. Empty: no check.
+    std::function<bool(TextView)> used = {};
+    // Whether headlines are set for publishing; off only to measure what setting costs.
+    bool typeset = true;
 
     bool limits_length() const { return platform && platform->limited(); }
-    bool any() const { return !keywords.empty() || limits_length() || no_repeat || blocking_word; }
+    bool any() const { return !keywords.empty() || limits_length() || no_repeat || blocking_word || used; }
+    // How headlines are set: around a filled blank with keywords, throughout with a platform's range.
+    TypesetMode typesetting() const {
+        if (!typeset) return {};
+        return {.keyword_edges = !keywords.empty(), .house_style = limits_length()};
+    }
 };
 
 struct GeneratorInput {
@@ -82,6 +95,8 @@ struct Headlines {
     // When the writer's options let fewer headlines be made than asked: the grey line
     // that says how many and why. Empty otherwise.
     Text shortfall;
+    // 避开用过的标题: how many different used headlines the run met and did not make.
+    size_t used_avoided = 0;
 };
 
 // Builds the headlines: passes of two while the pass counter 1, 3, 5, ... stays within
@@ -94,7 +109,8 @@ struct Headlines {
 Headlines build_headlines(const GeneratorInput& input, const std::function<std::uint32_t()>& ticks,
                           const std::function<void()>& pump = {});
 
-// What a run made, for the panel's status line: "10 条 · 12–29 字 · 今日头条 5–30".
+// What a run made, for the panel's status line: "10 条 · 12–29 字 · 今日头条 5–30", and
+// " · 避开用过 12" when it kept used headlines out.
 Text run_status(const Headlines& headlines, const Platform* platform);
 
 // The hot-search board choice at its default: the first board's name, Baidu's.
@@ -119,15 +135,25 @@ void append_result_line(Window& window, TextView line, Colour colour);
 // "取消获取", stops it: a click then ends the request at once and the run with it.
 using BoardFetched = std::function<void(const HotBoard& board, std::chrono::system_clock::time_point fetched,
                                         const std::vector<HotEntry>& entries)>;
+// The headlines the writer used or starred, as a run of 避开用过的标题 asks them.
+struct UsedHeadlinesCheck {
+    std::function<bool(TextView)> used = {};  // empty: none to avoid
+    Text problem = {};                        // why they could not be read; empty when they were
+};
+
 // What the program gives a run beyond the window; each may be left empty.
 struct RunHooks {
     // The writer's word lists; asked only when a check needs them.
     std::function<RunChecks()> load_word_lists = {};
     // Told of every board fetch that gave titles (for the writer's history).
     BoardFetched board_fetched = {};
+    // The used headlines (避开用过的标题); asked once, only when the box is ticked.
+    std::function<UsedHeadlinesCheck()> load_used_headlines = {};
     // Takes the record of where each headline came from once the run is over (an empty
     // one when it made none); a click that stops a fetch hands none.
     std::function<void(RunRecord)> keep_record = {};
+    // Whether the run sets its headlines for publishing (WriterOptions::typeset).
+    bool typeset = true;
 };
 void generate_titles(Window& window, const RunHooks& hooks);
 

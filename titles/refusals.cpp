@@ -6,9 +6,14 @@
 
 namespace qinghe {
 
-std::optional<Refusal> HeadlineCheck::refusal(TextView headline, bool loose) const {
-    if (loose && ruler_.limited() && !ruler_.fits(measure_.measure(headline))) return Refusal{RefusalKind::length, {}};
-    return word_refusal(headline);
+std::optional<Refusal> HeadlineCheck::refusal(TextView headline, bool loose,
+                                              const std::optional<TextLength>& length) const {
+    if (loose && ruler_.limited() && !ruler_.fits(length ? *length : measure_.measure(headline))) {
+        return Refusal{RefusalKind::length, {}};
+    }
+    if (std::optional<Refusal> refusal = word_refusal(headline)) return refusal;
+    if (used_ && used_(headline)) return Refusal{RefusalKind::used, {}, std::hash<TextView>{}(headline)};
+    return std::nullopt;
 }
 
 std::optional<Refusal> HeadlineCheck::word_refusal(TextView text) const {
@@ -20,6 +25,7 @@ std::optional<Refusal> HeadlineCheck::word_refusal(TextView text) const {
 
 void RefusalTally::count(const Refusal& refusal) {
     ++counts_[static_cast<size_t>(refusal.kind)];
+    if (refusal.kind == RefusalKind::used) used_.insert(refusal.headline);
     if (refusal.word.empty() || words_.size() > kNamedWords) return;
     if (std::find(words_.begin(), words_.end(), refusal.word) == words_.end()) words_.push_back(refusal.word);
 }

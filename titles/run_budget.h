@@ -5,6 +5,8 @@
 #include <cstddef>
 #include <functional>
 
+#include "titles/vector_registers.h"
+
 namespace qinghe {
 
 // Calls the window's pump once at least every 20 ms of work, asked at every step.
@@ -16,6 +18,7 @@ public:
         const auto now = std::chrono::steady_clock::now();
         if (now - last_ < std::chrono::milliseconds(20)) return;
         pump_();
+        clear_upper_vector_halves();  // the window may have painted the result box meanwhile
         last_ = std::chrono::steady_clock::now();
     }
 

@@ -71,9 +71,9 @@ std::optional<Capacity> capacity(RunLists& lists, const HeadlineCheck& check, Se
         size_t texts = 0;
         for_each_candidate(lists.every_phrase(k), lists, k, 0, [&](const Draw& draw) {
             if (!budget.spend()) return true;
-            lists.compose(k, draw, text);
-            if (const std::optional<Refusal> refusal = check.refusal(text, lists.loose(k, draw))) {
+            if (const std::optional<Refusal> refusal = lists.refusal(check, k, draw, text)) {
                 out.words_refused = out.words_refused || refusal->kind == RefusalKind::risk_word;
+                out.used_refused = out.used_refused || refusal->kind == RefusalKind::used;
                 return false;
             }
             std::vector<uint32_t>& of = keywords_of[text];

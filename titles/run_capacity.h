@@ -21,6 +21,7 @@ size_t most_headlines(const std::vector<std::pair<std::vector<uint32_t>, size_t>
 struct Capacity {
     size_t most = 0;             // at most the cap asked
     bool words_refused = false;  // the word check refused some headline it looked at
+    bool used_refused = false;   // some headline it looked at was a used one
 };
 
 // How many headlines the lists can make with no text twice and each allowed, at most

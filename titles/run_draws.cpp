@@ -140,7 +140,9 @@ std::optional<Draw> AnyDraws::next(size_t keyword, Space& space, const DrawTools
     const Even& even = *even_[keyword];
     if (even.listed) {
         if (even.allowed.empty()) return std::nullopt;
-        return even.allowed[pick_wide_random_index(even.allowed.size(), tools.ticks)];
+        const Draw& draw = even.allowed[pick_wide_random_index(even.allowed.size(), tools.ticks)];
+        tools.lists.compose(keyword, draw, text);
+        return draw;
     }
     while (tools.budget.spend()) {
         Draw draw;

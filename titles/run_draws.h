@@ -25,8 +25,7 @@ struct DrawTools {
 
     // The first check that refuses the headline, composed into `text`.
     std::optional<Refusal> refusal(size_t keyword, const Draw& draw, Text& text) const {
-        lists.compose(keyword, draw, text);
-        return check.refusal(text, lists.ruler().limited() && lists.loose(keyword, draw));
+        return lists.refusal(check, keyword, draw, text);
     }
 };
 
@@ -110,7 +109,8 @@ class AnyDraws {
 public:
     explicit AnyDraws(size_t keywords) : even_(keywords) {}
     // Nothing when no headline of the keyword is allowed, or the search budget ran out.
-    // The refusals its draws met go to `tally`.
+    // The refusals its draws met go to `tally`; the headline drawn is composed in
+    // `tools.scratch`.
     std::optional<Draw> next(size_t keyword, phrase_space::Space& space, const DrawTools& tools, RefusalTally& tally);
 
 private:

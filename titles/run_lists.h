@@ -3,6 +3,7 @@
 // and whether each can stand at all; the headlines they compose; and the names the run's
 // units share for a headline's phrases. Private to the writer's run.
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <unordered_map>
 #include <unordered_set>
@@ -12,6 +13,7 @@
 #include "titles/phrase_space.h"
 #include "titles/refusals.h"
 #include "titles/run_budget.h"
+#include "titles/typesetting.h"
 
 namespace qinghe {
 
@@ -53,12 +55,16 @@ private:
 
 // One list's phrases. Without repeats a phrase is its text (an entry that stands twice is
 // one phrase); otherwise each entry is one, so that draws weigh entries as the designed
-// run does. Only a phrase with a blank is kept once per keyword, filled with it.
+// run does. Only a phrase with a blank is kept once per keyword, filled with it. When
+// headlines are set, each phrase is set once with the punctuation text that follows it
+// in a headline, as one piece whose span bounds what it brings to any headline.
 class PhraseList {
 public:
-    // Measures every phrase and asks the word check of each alone; the refusals go to `tally`.
-    PhraseList(std::vector<TextView> phrases, std::span<const Text> keywords, const phrase_space::Ruler& ruler,
-               HeadlineMeasure& measure, const HeadlineCheck& check, RefusalTally& tally, Pacer& pacer);
+    // Measures (or sets) every phrase and asks the word check of each alone; the refusals
+    // go to `tally`. `after`: the punctuation text that follows each phrase.
+    PhraseList(std::vector<TextView> phrases, TextView after, std::span<const Text> keywords, TypesetMode mode,
+               const phrase_space::Ruler& ruler, HeadlineMeasure& measure, const HeadlineCheck& check,
+               RefusalTally& tally, Pacer& pacer);
 
     size_t size() const { return phrases_.size(); }
     // The phrase as its list gives it, blanks unfilled (a view into the run's input).
@@ -67,7 +73,10 @@ public:
     // Its number among the phrases with a blank, and how many those are.
     uint32_t row(uint32_t phrase) const { return row_[phrase]; }
     size_t rows() const { return with_blank_.size(); }
+    // Headlines not set: the phrase with its blanks filled.
     TextView text(size_t keyword, uint32_t phrase) const;
+    // Headlines set: the phrase and its punctuation, set.
+    const SetPiece& piece(size_t keyword, uint32_t phrase) const;
     const phrase_space::Span& span(size_t keyword, uint32_t phrase) const;
     // Not too long alone and not refused alone: it may stand in a headline.
     bool open(size_t keyword, uint32_t phrase) const;
@@ -81,7 +90,8 @@ public:
 
 private:
     struct Filled {
-        std::vector<Text> texts;
+        std::vector<Text> texts;       // not set
+        std::vector<SetPiece> pieces;  // set
         std::vector<phrase_space::Span> spans;
         std::vector<char> open;
     };
@@ -90,6 +100,7 @@ private:
     std::vector<uint32_t> row_;              // per phrase: its row among those with a blank, or kNone
     std::vector<uint32_t> with_blank_;       // per row: the phrase
     std::vector<phrase_space::Span> spans_;  // per phrase without a blank
+    std::vector<SetPiece> pieces_;           // per phrase without a blank, when set
     std::vector<char> open_;                 // per phrase: without a blank, and open
     std::vector<Filled> filled_;             // per keyword: the rows, filled
     bool loose_ = false;
@@ -108,7 +119,8 @@ public:
     size_t keyword_of(size_t headline) const { return headline % keywords_; }
     const PhraseList& list(size_t part) const { return lists_[part]; }
     const phrase_space::Ruler& ruler() const { return ruler_; }
-    // The punctuation texts' spans, added up.
+    // The punctuation texts' spans, added up (nothing when headlines are set: each phrase's
+    // piece holds the punctuation after it).
     phrase_space::Span punctuation() const { return punctuation_; }
     const phrase_space::Span& span(size_t keyword, size_t part, uint32_t phrase) const {
         return lists_[part].span(keyword, phrase);
@@ -117,8 +129,14 @@ public:
     bool loose(size_t keyword, const Draw& draw) const;
     // Some piece of some headline may.
     bool any_loose() const;
-    // The headline's text, into `out` (replacing what it held).
-    void compose(size_t keyword, const Draw& draw, Text& out) const;
+    // The headline's text, into `out` (replacing what it held), set when headlines are;
+    // its length when setting it gave it exactly.
+    std::optional<TextLength> compose(size_t keyword, const Draw& draw, Text& out) const;
+    // The headline composed into `text`, and the first check that refuses it.
+    std::optional<Refusal> refusal(const HeadlineCheck& check, size_t keyword, const Draw& draw, Text& text) const {
+        const std::optional<TextLength> length = compose(keyword, draw, text);
+        return check.refusal(text, loose(keyword, draw), length);
+    }
 
     // Every open phrase of each list for `keyword`.
     phrase_space::Space& every_phrase(size_t keyword) { return every_[keyword]; }
@@ -130,6 +148,8 @@ private:
     const Text* punctuation_texts_[kParts] = {};
     phrase_space::Span punctuation_;
     bool punctuation_loose_ = false;
+    bool set_ = false;  // headlines are set
+    mutable PieceJoiner joiner_;
     std::vector<phrase_space::Members> shared_;            // per list: every open phrase without a blank
     std::vector<std::vector<phrase_space::Members>> own_;  // per keyword and list: every open one with a blank
     std::vector<phrase_space::Space> every_;               // per keyword

@@ -59,8 +59,7 @@ std::vector<std::vector<uint32_t>> standing_phrases(RunLists& lists, const Headl
                     if (!lists.list(p).open(k, phrase)) continue;
                     for_each_candidate_holding(lists.every_phrase(k), lists, k, p, phrase, [&](const Draw& draw) {
                         if (!budget.spend()) return true;
-                        lists.compose(k, draw, text);
-                        if (check.refusal(text, lists.loose(k, draw))) return false;
+                        if (lists.refusal(check, k, draw, text)) return false;
                         for (size_t q = 0; q < lists.parts(); ++q) found[q][draw.phrase[q]] = 1;
                         return true;
                     });

@@ -22,29 +22,44 @@ Text shortfall_line(const Shortfall& s) {
     const std::string count = std::to_string(s.made), asked = std::to_string(s.typed);
     const std::string head =
         "只生成了 " + count + (s.no_repeat ? " 条不重复的标题" : " 条标题") + "（要 " + asked + " 条）：";
-    const bool words = s.tally->any_word();
+    const bool words = s.tally->any_word(), used = s.tally->any_used();
+    const std::string used_count = "避开用过 " + std::to_string(s.tally->used_headlines());
     switch (s.stop) {
         case Stop::NoneAllowed: {
             if (s.length_reason) {
                 return from_utf8("只有 " + count + " 条标题符合" + range_text(*s.platform) + "（要 " + asked +
                                  " 条），其余无法满足：" + *s.length_reason + "。");
             }
-            if (words) {
+            if (words || used) {
                 const std::string fitting = s.platform ? "符合" + range_text(*s.platform) + "的" : "";
-                return from_utf8(head + fitting + "其余组合都含有高风险词：" + s.tally->words() + "。");
+                if (!used) return from_utf8(head + fitting + "其余组合都含有高风险词：" + s.tally->words() + "。");
+                if (!words) return from_utf8(head + fitting + "其余组合都是用过的标题（" + used_count + "）。");
+                return from_utf8(head + fitting + "其余组合都含有高风险词或是用过的标题（高风险词：" +
+                                 s.tally->words() + "；" + used_count + "）。");
             }
             return from_utf8("只有 " + count + " 条标题符合" + range_text(*s.platform) + "（要 " + asked +
                              " 条），其余无法满足：没有长度合适的组合。");
         }
         case Stop::Exhausted: {
             const std::string within = s.platform ? "在" + range_text(*s.platform) + "内" : "";
-            const std::string clean = words || s.capacity_words ? "（含高风险词的不算）" : "";
+            const bool words_out = words || s.capacity_words, used_out = used || s.capacity_used;
+            const std::string clean = words_out && used_out ? "（含高风险词的和用过的不算）"
+                                      : words_out           ? "（含高风险词的不算）"
+                                      : used_out            ? "（用过的不算）"
+                                                            : "";
             return from_utf8(head + "这些词组" + within + "只能组成 " + std::to_string(s.capacity) + " 条不同的标题" +
                              clean + "。");
         }
         case Stop::Stuck: return from_utf8(head + "每个词组要等同一列表的词组都用过一遍才能再用，剩下的组合排不进去。");
-        case Stop::Blocked:
-            return from_utf8(head + "标注并避开挡下了其余的组合（高风险词：" + s.blocked->words() + "）。");
+        case Stop::Blocked: {
+            const bool blocked_words = s.blocked->any_word(), blocked_used = s.blocked->any_used();
+            if (!blocked_used) {
+                return from_utf8(head + "标注并避开挡下了其余的组合（高风险词：" + s.blocked->words() + "）。");
+            }
+            if (!blocked_words) return from_utf8(head + "避开用过的标题挡下了其余的组合（" + used_count + "）。");
+            return from_utf8(head + "标注并避开和避开用过的标题挡下了其余的组合（高风险词：" + s.blocked->words() +
+                             "；" + used_count + "）。");
+        }
         case Stop::Searched:
             return from_utf8(head + "查找了 " + std::to_string(s.searched) + " 种组合，没有找到下一条符合要求的标题。");
     }

@@ -15,7 +15,7 @@ enum class Stop {
     NoneAllowed,  // no headline for the keyword fits and may stand
     Exhausted,    // without repeats: the lists make no more different headlines
     Stuck,        // without repeats: the rest would need a phrase before its turn
-    Blocked,      // without repeats: what the turns leave for the next place was refused
+    Blocked,      // without repeats: what the turns leave for the next place was refused (words, used)
     Searched,     // the search budget is spent
 };
 
@@ -28,6 +28,7 @@ struct Shortfall {
     std::optional<std::string> length_reason;  // NoneAllowed: why the lengths alone leave none
     size_t capacity = 0;                       // Exhausted: the most the lists make
     bool capacity_words = false;               // Exhausted: the word check refused some of them
+    bool capacity_used = false;                // Exhausted: some of them were used headlines
     const RefusalTally* tally = nullptr;       // what refused the drawn headlines
     const RefusalTally* blocked = nullptr;     // Blocked: what refused the headlines left for the next place
     size_t searched = 0;                       // Searched: headlines the search composed

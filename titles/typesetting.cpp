@@ -317,6 +317,44 @@ bool fixed(const Token& token, TypesetMode mode) {
     return !mode.house_style || !loose_mark(token.c);
 }
 
+// The marks after the last fixed character `last` (past spaces) that what stands before
+// them in the piece settles, whatever the next piece holds, so that they are fixed too:
+// - a 。！？，、；： that stays beside the last character kept (rule 2 looks only back),
+//   which it then is;
+// - one that goes after it, when no space stands before it, and the last one kept is a
+//   Chinese character or a full-width mark other than …: rule 3 sees such a mark beside
+//   its neighbours as it sees that character;
+// - a lone … after a Chinese character or a full-width mark (it becomes ……) once the
+//   character after it is in the piece, which then decides no more that it is lone.
+// Returns the middle's last token; `last` becomes the last one kept.
+size_t settled_marks_end(const std::vector<Token>& tokens, size_t& last, TypesetMode mode) {
+    size_t end = last;
+    if (!mode.house_style) return end;
+    bool spaced = false;
+    for (size_t i = last + 1; i < tokens.size(); ++i) {
+        const TypesetChar& c = tokens[i].c;
+        const TypesetChar& kept = tokens[last].c;
+        if (c.kind == kSpace) {
+            spaced = true;
+            continue;
+        }
+        if (c.code == kEllipsis) {
+            const bool lone =
+                tokens[i - 1].c.code != kEllipsis && i + 1 < tokens.size() && tokens[i + 1].c.code != kEllipsis;
+            if (!lone || !chinese_side(&kept)) break;
+        } else if (!(c.flags & kSingle)) {
+            break;
+        } else if (dropped_after(c, &kept)) {
+            if (spaced || !chinese_side(&kept) || kept.code == kEllipsis) break;
+            end = i;
+            continue;
+        }
+        end = last = i;
+        spaced = false;
+    }
+    return end;
+}
+
 }  // namespace
 
 Text set_headline(TextView text, std::span<const KeywordSpan> keywords, TypesetMode mode,
@@ -390,17 +428,30 @@ SetPiece set_piece(TextView text, std::span<const KeywordSpan> keywords, Typeset
     }
     size_t last = tokens.size() - 1;
     while (!fixed(tokens[last], mode)) --last;
+    // A phrase's "，" after a Chinese character stays whatever comes next.
+    const size_t fixed_last = last;
+    const size_t middle_end = settled_marks_end(tokens, last, mode);
     for (size_t i = 0; i < first; ++i) piece.head_.push_back(tokens[i].c);
-    for (size_t i = last + 1; i < tokens.size(); ++i) piece.tail_.push_back(tokens[i].c);
+    for (size_t i = middle_end + 1; i < tokens.size(); ++i) piece.tail_.push_back(tokens[i].c);
     // Keywords are fixed, so each lies inside the middle.
-    const size_t begin = tokens[first].begin, end = tokens[last].end;
+    const size_t begin = tokens[first].begin, end = tokens[middle_end].end;
     std::vector<KeywordSpan> inside;
     for (const KeywordSpan& span : keywords) {
         if (span.begin >= begin && span.end <= end && span.begin < span.end) {
             inside.push_back({span.begin - begin, span.end - begin});
         }
     }
-    piece.middle_ = set_headline(text.substr(begin, end - begin), inside, mode);
+    // Most middles hold nothing the rules change: no keyword, no space, no mark they may
+    // set, and after the last fixed character only settled marks that stay as written.
+    bool plain = true;
+    for (size_t i = first; i <= middle_end && plain; ++i) {
+        const Token& token = tokens[i];
+        if (token.keyword || token.c.kind == kSpace) plain = false;
+        else if (i <= fixed_last) plain = !mode.house_style || !loose_mark(token.c);
+        else plain = token.c.code != kEllipsis && !dropped_after(token.c, &tokens[i - 1].c);
+    }
+    const TextView middle = text.substr(begin, end - begin);
+    piece.middle_ = plain ? Text(middle) : set_headline(middle, inside, mode);
     piece.middle_length_ = measure.measure(piece.middle_);
     piece.first_ = tokens[first].c;
     piece.last_ = tokens[last].c;
@@ -443,8 +494,11 @@ TextLength PieceJoiner::join(std::span<const SetPiece* const> pieces, Text& out)
             join.count = kLong;
         }
         if (piece.middle_.empty()) continue;
-        // Without edges between them, only a keyword's edge can take a space.
-        if (join.count > 0 || mode_.keyword_edges) {
+        // Without edges between them, only a keyword's edge beside another piece can take
+        // a space (none at the headline's ends).
+        const bool keyword_edge = mode_.keyword_edges && join.left &&
+                                  ((join.left->flags & kKeywordLast) || (piece.first_.flags & kKeywordFirst));
+        if (join.count > 0 || keyword_edge) {
             join.right = &piece.first_, join.right_key = piece.first_key_, join.closed = i;
             write_join(join);
         }
@@ -458,7 +512,7 @@ TextLength PieceJoiner::join(std::span<const SetPiece* const> pieces, Text& out)
                 .opened = i};
     }
     join.right = nullptr, join.right_key = end_key(nullptr), join.closed = pieces.size();
-    write_join(join);
+    if (join.count > 0) write_join(join);
     out.append(buffer_.data(), static_cast<size_t>(at - buffer_.data()));
     return length;
 }

@@ -65,7 +65,8 @@ struct TypesetChar {
 
 // A phrase (or a punctuation text) set once for a mode: a middle that no neighbour can
 // change, set, between its edges (spaces and the marks that rules 2 and 3 may change),
-// kept as written for the join to set.
+// kept as written for the join to set. A full-width mark that rule 2 settles by what
+// stands before it in the piece belongs to the middle.
 class SetPiece {
 public:
     // Bounds of the length this piece brings to any headline it is joined into. The
@@ -77,6 +78,8 @@ public:
     TextLength most() const;
     // Whether joins can change the piece: when not, its length is exactly `least`.
     bool loose() const { return !head_.empty() || !tail_.empty() || growth_ > 0; }
+    // The middle as set: every headline the piece is joined into holds it as it stands.
+    TextView middle() const { return middle_; }
 
 private:
     friend SetPiece set_piece(TextView, std::span<const KeywordSpan>, TypesetMode, HeadlineMeasure&);

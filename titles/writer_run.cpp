@@ -85,6 +85,7 @@ public:
             }
         }
         if (why && made(out) < typed) out.shortfall = std::move(*why);
+        out.used_avoided = tally_.used_headlines();
         return out;
     }
 
@@ -125,7 +126,8 @@ private:
         if (stop == Stop::Stuck && capacity_ && made(out) == capacity_->most) stop = Stop::Exhausted;
         if (stop == Stop::Stuck) {
             blocked_ = refusals_left(made(out));
-            if (blocked_.any_word()) stop = Stop::Blocked;
+            tally_.add_used(blocked_);
+            if (blocked_.any_word() || blocked_.any_used()) stop = Stop::Blocked;
         }
         return shortfall_line(shortfall(stop, made(out)));
     }
@@ -374,10 +376,10 @@ private:
         return tally;
     }
 
-    // Makes the headline: with repeats allowed it goes out at once, otherwise into the history.
+    // Makes the headline: with repeats allowed it goes out at once (its draw composed it in
+    // scratch_), otherwise into the history.
     void accept(size_t keyword, const Draw& draw, Headlines& out) {
         if (!no_repeat()) {
-            lists_.compose(keyword, draw, scratch_);
             out.text.append(scratch_);
             out.ends.push_back(out.text.size());
             out.prefixes.push_back(prefix_rows_[draw.phrase[0]]);
@@ -434,7 +436,11 @@ private:
         out.stop = stop, out.made = made, out.typed = input_.count, out.no_repeat = no_repeat();
         if (ruler_.limited()) out.platform = input_.writer.platform;
         if (stop == Stop::NoneAllowed) out.length_reason = length_rules_out(lists_, lists_.keyword_of(made));
-        if (capacity_) out.capacity = capacity_->most, out.capacity_words = capacity_->words_refused;
+        if (capacity_) {
+            out.capacity = capacity_->most;
+            out.capacity_words = capacity_->words_refused;
+            out.capacity_used = capacity_->used_refused;
+        }
         out.tally = &tally_;
         out.blocked = &blocked_;
         out.searched = budget_.used();

@@ -60,6 +60,28 @@ TEST(ComparedForm, SpacesWidthAndEndPunctuationDoNotCount) {
     for (const auto& [a, b, same] : pairs) {
         EXPECT_EQ(headline_hash(from_utf8(a)) == headline_hash(from_utf8(b)), same) << a << " / " << b;
     }
+
+    // Any bytes, whole characters or not: the hash made on the way is the form's.
+    const std::vector<Text> pieces = {from_utf8("新"),
+                                      from_utf8("！"),
+                                      from_utf8("Ａ"),
+                                      from_utf8("　"),
+                                      from_utf8("😀"),
+                                      from_utf8("\u00A0"),
+                                      "!",
+                                      " ",
+                                      "a",
+                                      "1",
+                                      "\x81",
+                                      "\x81\x30",
+                                      "\xA3",
+                                      "\t"};
+    std::mt19937 random(7);
+    for (int round = 0; round < 20000; ++round) {
+        Text headline;
+        for (size_t n = random() % 8; n-- > 0;) headline += pieces[random() % pieces.size()];
+        ASSERT_EQ(headline_hash(headline), compared_hash(compared_form(headline))) << to_utf8(headline);
+    }
 }
 
 TEST(HistoryTexts, Counts) {

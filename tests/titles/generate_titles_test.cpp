@@ -26,6 +26,7 @@
 #include "titles/builtin.h"
 #include "titles/generator.h"
 #include "titles/risk_words.h"
+#include "titles/typesetting.h"
 
 namespace qinghe {
 namespace {
@@ -164,9 +165,8 @@ TEST_F(GenerateTitles, WriterOptionsFillBlanksKeepTheRangeAndReport) {
 
 // Keyword and platform set the headlines for publishing: the keyword, which only Chinese
 // characters and full-width marks stand beside in the built-in lists, has no space beside
-// it, and the headlines hold no doubled mark. Disabled until the run sets its headlines
-// (titles/typesetting.h).
-TEST_F(GenerateTitles, DISABLED_KeywordAndPlatformSetTheHeadlinesForPublishing) {
+// it, and the headlines hold no doubled mark.
+TEST_F(GenerateTitles, KeywordAndPlatformSetTheHeadlinesForPublishing) {
     window.set_content(name::keyword_box, from_utf8("新能源车"));
     window.set_content(name::platform_choice, from_utf8("今日头条"));
     window.set_content(name::count_box, "200");
@@ -201,14 +201,22 @@ TEST_F(GenerateTitles, NoRepeatWithTheBuiltInListsDrawsNoLinkTwiceInTwoHundred) 
         ASSERT_EQ(lines.size(), 200u) << platform << " " << to_utf8(lines.back());
         EXPECT_NE(line_colours().back(), QColor(128, 128, 128));
         EXPECT_EQ(std::set<Text>(lines.begin(), lines.end()).size(), lines.size());
+        // With 今日头条 the headlines are set: a link stands as set, and the first mark goes
+        // after a prefix's "！".
+        const TypesetMode mode{.house_style = std::string(platform) == "今日头条"};
+        const Text exclamation = from_utf8("！");
         std::map<Text, int> uses;
         for (const Text& line : lines) {
             // The link stands between two punctuation marks (a prefix may hold one too);
             // the longest link found so is the one.
             const Text* link = nullptr;
             for (const Text& candidate : links) {
-                const Text between = builtin_punctuation_1() + candidate + builtin_punctuation_2();
-                if (line.find(between) != Text::npos && (!link || candidate.size() > link->size())) link = &candidate;
+                const Text set = set_headline(candidate + builtin_punctuation_2(), {}, mode);
+                for (size_t at = line.find(set); at != Text::npos; at = line.find(set, at + 1)) {
+                    const TextView before = TextView(line).substr(0, at);
+                    const bool between = before.ends_with(builtin_punctuation_1()) || before.ends_with(exclamation);
+                    if (between && (!link || candidate.size() > link->size())) link = &candidate;
+                }
             }
             ASSERT_NE(link, nullptr) << to_utf8(line);
             EXPECT_EQ(++uses[*link], 1) << platform << " " << to_utf8(*link);

@@ -265,6 +265,32 @@ TEST(Typesetting, RandomPiecesKeepTheRulesAndJoinAsTheWholeHeadline) {
     }
 }
 
+// Marks that what stands before them in a piece settles belong to its middle, so that
+// the piece brings the same length to every headline; those its neighbours decide stay loose.
+TEST(Typesetting, MarksSettledWithinAPieceAreFixed) {
+    const struct {
+        const char* phrase;
+        bool loose;
+    } cases[] = {
+        {"新能源车的真相，", false},   // a "，" after a Chinese character stays
+        {"原来如此！，", false},       // one after a sentence end goes
+        {"了 ， ！", false},           // each stays beside the mark before it
+        {"结局竟然反转了…！", false},  // a lone "…" after a Chinese character doubles
+        {"原来如此！ ，", true},       // the spaces around a mark that goes depend on the next piece
+        {"好…", true},                 // the next piece may begin with a "…"
+        {"，好", true},                // what comes before a piece decides its head
+        {"a!", true},                  // rule 3 looks at both sides
+    };
+    HeadlineMeasure measure;
+    for (const auto& c : cases) {
+        const SetPiece piece = set_piece(from_utf8(c.phrase), {}, kPlatform, measure);
+        EXPECT_EQ(piece.loose(), c.loose) << c.phrase;
+        if (!c.loose) {
+            EXPECT_EQ(to_utf8(piece.middle()), to_utf8(set_headline(from_utf8(c.phrase), {}, kPlatform)));
+        }
+    }
+}
+
 TEST(Typesetting, WithoutAnyRuleTheTextStays) {
     const Text text = from_utf8("  注意 了！！，Python   ...");
     const KeywordSpan spans[] = {{text.find('P'), text.find('P') + 6}};
