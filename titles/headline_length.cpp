@@ -8,37 +8,21 @@
 #include <vector>
 
 #include "text/codec.h"
+#include "titles/two_byte_characters.h"
 
 namespace qinghe {
 namespace {
 
-constexpr int kLeads = 0xFE - 0x81 + 1;
-constexpr int kTrails = 0xFE - 0x40 + 1;
-using TwoByteSet = std::bitset<kLeads * kTrails>;
-
-int two_byte_index(unsigned char lead, unsigned char trail) { return (lead - 0x81) * kTrails + (trail - 0x40); }
+using TwoByteSet = std::bitset<kTwoByteCharacters>;
 
 // The two-byte characters that stand alone: each is one cluster and never joins its
 // neighbours (grapheme break property "Other"). Worked out once, from ICU's data.
 const TwoByteSet& standalone_two_byte() {
     static const TwoByteSet set = [] {
-        Text all;
-        for (int lead = 0x81; lead <= 0xFE; ++lead) {
-            for (int trail = 0x40; trail <= 0xFE; ++trail) {
-                all.push_back(static_cast<char>(lead));
-                all.push_back(static_cast<char>(trail));
-            }
-        }
-        std::vector<size_t> offsets;
-        const std::u16string units = decode(all, offsets);
         TwoByteSet standalone;
-        for (size_t u = 0; u < units.size(); ++u) {
-            const size_t at = offsets[u];
-            const bool one_unit = at % 2 == 0 && offsets[u + 1] == at + 2;
-            if (!one_unit || units[u] == 0xFFFD) continue;
-            if (u_getIntPropertyValue(units[u], UCHAR_GRAPHEME_CLUSTER_BREAK) != U_GCB_OTHER) continue;
-            standalone.set(at / 2);
-        }
+        for_each_two_byte_character([&standalone](size_t index, char16_t unit) {
+            if (u_getIntPropertyValue(unit, UCHAR_GRAPHEME_CLUSTER_BREAK) == U_GCB_OTHER) standalone.set(index);
+        });
         return standalone;
     }();
     return set;

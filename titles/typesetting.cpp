@@ -10,6 +10,7 @@
 #include <string>
 
 #include "text/codec.h"
+#include "titles/two_byte_characters.h"
 
 namespace qinghe {
 namespace {
@@ -32,27 +33,11 @@ Kind kind_of(UChar32 c) {
     return alphabetic && u_isalpha(c) ? kLatin : kOther;
 }
 
-constexpr int kLeads = 0xFE - 0x81 + 1;
-constexpr int kTrails = 0xFE - 0x40 + 1;
-
 // The kind of every two-byte character, worked out once from ICU's data.
-const std::array<Kind, kLeads * kTrails>& two_byte_kinds() {
+const std::array<Kind, kTwoByteCharacters>& two_byte_kinds() {
     static const auto table = [] {
-        Text all;
-        for (int lead = 0x81; lead <= 0xFE; ++lead) {
-            for (int trail = 0x40; trail <= 0xFE; ++trail) {
-                all.push_back(static_cast<char>(lead));
-                all.push_back(static_cast<char>(trail));
-            }
-        }
-        std::vector<size_t> offsets;
-        const std::u16string units = decode(all, offsets);
-        std::array<Kind, kLeads * kTrails> kinds{};
-        for (size_t u = 0; u < units.size(); ++u) {
-            const size_t at = offsets[u];
-            const bool one_unit = at % 2 == 0 && offsets[u + 1] == at + 2;
-            if (one_unit && units[u] != 0xFFFD && !U16_IS_SURROGATE(units[u])) kinds[at / 2] = kind_of(units[u]);
-        }
+        std::array<Kind, kTwoByteCharacters> kinds{};
+        for_each_two_byte_character([&kinds](size_t index, char16_t unit) { kinds[index] = kind_of(unit); });
         return kinds;
     }();
     return table;
@@ -99,7 +84,7 @@ TypesetChar describe(TextView character) {
     if (character.size() == 2) {
         const auto code = static_cast<std::uint16_t>(byte(0) << 8 | byte(1));
         const bool valid = byte(0) >= 0x81 && byte(0) <= 0xFE && byte(1) >= 0x40 && byte(1) <= 0xFE && byte(1) != 0x7F;
-        return make_char(code, valid ? two_byte_kinds()[(byte(0) - 0x81) * kTrails + (byte(1) - 0x40)] : kOther);
+        return make_char(code, valid ? two_byte_kinds()[two_byte_index(byte(0), byte(1))] : kOther);
     }
     // Four bytes: rare enough to decode one by one.
     const std::u16string units = decode(character);
