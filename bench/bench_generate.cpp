@@ -23,7 +23,6 @@
 #include <cstdlib>
 #include <random>
 #include <string>
-#include <unordered_set>
 #include <vector>
 
 #include "bench/process_status.h"
@@ -45,6 +44,27 @@
 namespace {
 
 double ms_of(const QElapsedTimer& timer) { return timer.nsecsElapsed() / 1e6; }
+
+// One run with a still clock, timed, and the longest time it went without pumping.
+struct PumpedRun {
+    qinghe::Headlines headlines;
+    double ms = 0, longest_gap = 0;
+};
+PumpedRun pumped_run(const qinghe::GeneratorInput& input) {
+    PumpedRun out;
+    QElapsedTimer timer, since_pump;
+    timer.start();
+    since_pump.start();
+    out.headlines = qinghe::build_headlines(
+        input, [] { return 5000u; },
+        [&] {
+            out.longest_gap = std::max(out.longest_gap, ms_of(since_pump));
+            since_pump.restart();
+        });
+    out.longest_gap = std::max(out.longest_gap, ms_of(since_pump));
+    out.ms = ms_of(timer);
+    return out;
+}
 
 // The program's window shown and settled, `count` in its count box; its generate button.
 QAbstractButton* ready_to_generate(bench::Program& program, const char* count) {
@@ -209,18 +229,10 @@ void no_repeat_figures() {
         double best = 1e300, gap = 0;
         size_t made = 0;
         for (int i = 0; i < 3; ++i) {
-            QElapsedTimer timer, since_pump;
-            timer.start();
-            since_pump.start();
-            const qinghe::Headlines headlines = qinghe::build_headlines(
-                input, [] { return 5000u; },
-                [&] {
-                    gap = std::max(gap, ms_of(since_pump));
-                    since_pump.restart();
-                });
-            gap = std::max(gap, ms_of(since_pump));
-            best = std::min(best, ms_of(timer));
-            made = headlines.ends.size();
+            const PumpedRun run = pumped_run(input);
+            gap = std::max(gap, run.longest_gap);
+            best = std::min(best, run.ms);
+            made = run.headlines.ends.size();
         }
         std::printf("no repeats, 2 x 50000 entries, %s: %zu headlines in %.0f ms, longest without pumping %.0f ms\n",
                     platform, made, best, gap);
@@ -349,27 +361,8 @@ int used_child() {
     {
         qinghe::History& history = window.history();
         qinghe::sql::Transaction all(*history.database());
-        std::vector<qinghe::HeadlineRow> rows;
-        std::unordered_set<qinghe::Text> seen;
         const qinghe::Headlines earlier = qinghe::build_headlines(input, [] { return 99u; });
-        size_t begin = 0;
-        const auto now = std::chrono::floor<std::chrono::seconds>(std::chrono::system_clock::now());
-        for (const size_t end : earlier.ends) {
-            const qinghe::Text headline = earlier.text.substr(begin, end - begin);
-            begin = end;
-            if (!seen.insert(headline).second) continue;
-            qinghe::HeadlineRow row;
-            row.id = static_cast<std::int64_t>(rows.size()) + 1;
-            row.text = headline;
-            row.first_used = row.last_used = now;
-            row.times_used = 1;
-            rows.push_back(std::move(row));
-        }
-        std::mt19937 random(3);
-        for (qinghe::HeadlineRow& row : stored_headlines(100'000 - static_cast<int>(rows.size()), random, now)) {
-            row.id += 1'000'000;
-            rows.push_back(std::move(row));
-        }
+        const std::vector<qinghe::HeadlineRow> rows = used_rows(earlier, 100'000, std::chrono::system_clock::now());
         if (!qinghe::HeadlineStore(*history.database()).restore(rows).ok() || !all.commit().ok()) return 1;
     }
     button->click();  // the cold click
@@ -464,22 +457,11 @@ int keywords_child(int keywords) {
     for (int k = 0; k < keywords; ++k) input.writer.keywords.push_back(qinghe::from_utf8("词" + std::to_string(k)));
     input.writer.platform = qinghe::find_platform(qinghe::from_utf8("今日头条"));
     const long rss_before = bench::status_kb("VmRSS:");
-    double gap = 0;
-    QElapsedTimer timer, since_pump;
-    timer.start();
-    since_pump.start();
-    const qinghe::Headlines headlines = qinghe::build_headlines(
-        input, [] { return 5000u; },
-        [&] {
-            gap = std::max(gap, ms_of(since_pump));
-            since_pump.restart();
-        });
-    gap = std::max(gap, ms_of(since_pump));
-    const double total = ms_of(timer);
+    const PumpedRun run = pumped_run(input);
     const long peak_added = bench::status_kb("VmHWM:") - rss_before;
     std::printf("3 x 50000 entries, %d keywords, 今日头条: %zu headlines in %.0f ms, longest without pumping %.0f ms, "
                 "%.1f MB added at the peak\n",
-                keywords, headlines.ends.size(), total, gap, peak_added / 1024.0);
+                keywords, run.headlines.ends.size(), run.ms, run.longest_gap, peak_added / 1024.0);
     return 0;
 }
 

@@ -18,7 +18,6 @@
 #include <optional>
 #include <random>
 #include <string>
-#include <unordered_set>
 #include <vector>
 
 #include "bench/stored_headlines.h"
@@ -341,22 +340,7 @@ void bench_used_set() {
     {
         qinghe::History history = qinghe::History::open(folder.path(), [] { return kStart; });
         qinghe::sql::Transaction all(*history.database());
-        std::vector<qinghe::HeadlineRow> rows;
-        std::unordered_set<std::uint64_t> seen;
-        each_headline(run(99), [&](qinghe::TextView headline) {
-            if (!seen.insert(qinghe::headline_hash(headline)).second) return;
-            qinghe::HeadlineRow row;
-            row.id = static_cast<std::int64_t>(rows.size()) + 1;
-            row.text = qinghe::Text(headline);
-            row.first_used = row.last_used = std::chrono::floor<seconds>(kStart);
-            row.times_used = 1;
-            rows.push_back(std::move(row));
-        });
-        std::mt19937 random(3);
-        for (qinghe::HeadlineRow& row : stored_headlines(100'000 - static_cast<int>(rows.size()), random, kStart)) {
-            row.id += 1'000'000;
-            rows.push_back(std::move(row));
-        }
+        const std::vector<qinghe::HeadlineRow> rows = used_rows(run(99), 100'000, kStart);
         if (!qinghe::HeadlineStore(*history.database()).restore(rows).ok() || !all.commit().ok()) {
             std::printf("storing failed\n");
         }

@@ -6,12 +6,15 @@
 #include <cstdio>
 #include <random>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
+#include "history/compared_form.h"
 #include "history/history.h"
 #include "text/codec.h"
 #include "text/search.h"
 #include "titles/builtin.h"
+#include "titles/generator.h"
 #include "titles/keywords.h"
 
 namespace {
@@ -54,6 +57,32 @@ std::vector<qinghe::HeadlineRow> stored_headlines(int count, std::mt19937& rando
         row.last_used = row.first_used + std::chrono::hours(random() % 1000);
         row.times_used = random() % 6;
         row.starred = random() % 200 == 0 || row.times_used == 0;
+        rows.push_back(std::move(row));
+    }
+    return rows;
+}
+
+// The used headlines of a run of 避开用过的标题: every different headline an earlier run
+// made, used once at `now`, then made-up ones up to `count` rows.
+[[maybe_unused]] std::vector<qinghe::HeadlineRow> used_rows(const qinghe::Headlines& earlier, int count,
+                                                            std::chrono::system_clock::time_point now) {
+    std::vector<qinghe::HeadlineRow> rows;
+    std::unordered_set<std::uint64_t> seen;  // by compared form, as the history keeps them
+    size_t begin = 0;
+    for (const size_t end : earlier.ends) {
+        qinghe::Text headline = earlier.text.substr(begin, end - begin);
+        begin = end;
+        if (!seen.insert(qinghe::headline_hash(headline)).second) continue;
+        qinghe::HeadlineRow row;
+        row.id = static_cast<std::int64_t>(rows.size()) + 1;
+        row.text = std::move(headline);
+        row.first_used = row.last_used = std::chrono::floor<std::chrono::seconds>(now);
+        row.times_used = 1;
+        rows.push_back(std::move(row));
+    }
+    std::mt19937 random(3);
+    for (qinghe::HeadlineRow& row : stored_headlines(count - static_cast<int>(rows.size()), random, now)) {
+        row.id += 1'000'000;
         rows.push_back(std::move(row));
     }
     return rows;
