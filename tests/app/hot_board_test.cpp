@@ -21,7 +21,6 @@
 #include <functional>
 #include <map>
 #include <memory>
-#include <mutex>
 #include <set>
 
 #include "app/window/hot_board_window.h"
@@ -34,6 +33,7 @@
 #include "hot/boards.h"
 #include "hot/topic_cache.h"
 #include "hot/topic_merge.h"
+#include "tests/support/board_servers.h"
 #include "tests/support/http_server.h"
 #include "tests/support/temp_folder.h"
 #include "tests/support/texts.h"
@@ -47,46 +47,8 @@ using namespace qinghe::test;
 using Clock = std::chrono::steady_clock;
 using std::chrono::milliseconds;
 
-struct Answer {
-    int pause_ms = 0;
-    std::string response;
-};
-using Answers = std::map<std::string, std::map<std::string, Answer>>;  // board: path: answer
-
-std::string json(const std::string& body) { return response("200 OK", body, "Content-Type: application/json\r\n"); }
-
-const std::string kUnauthenticated = R"({"error":{"code":101,"message":"身份未经过验证"}})";
-constexpr int kPause = 300, kSlow = 1500;
-
-// The boards as they answer in the writer's path: the same earthquake on five boards, Zhihu
-// refusing, Toutiao slow.
-Answers six_boards() {
-    return {
-        {"baidu",
-         {{"/buzz?b=1",
-           {kPause, response("200 OK",
-                             "<meta charset=utf-8><a class=\"list-title\">官方通报泸定地震</a>"
-                             "<a class=\"list-title\">王一博新剧开播</a><a class=\"list-title\">北京地铁故障</a>")}}}},
-        {"weibo",
-         {{"/ajax/side/hotSearch",
-           {kPause,
-            json(
-                R"({"data":{"realtime":[{"word":"泸定地震","num":1200000},{"word":"北京地铁新线开通","num":8765}]}})")}}}},
-        {"zhihu",
-         {{"/topstory/hot-lists/total?limit=50", {kPause, response("401 Unauthorized", kUnauthenticated)}},
-          {"/api/v3/feed/topstory/hot-lists/total?limit=50&desktop=true",
-           {0, response("401 Unauthorized", kUnauthenticated)}}}},
-        {"douyin",
-         {{"/web/api/v2/hotsearch/billboard/word/",
-           {kPause, json(R"({"word_list":[{"word":"泸定发生6.8级地震"},{"word":"国足vs日本"}]})")}}}},
-        {"toutiao",
-         {{"/hot-event/hot-board/?origin=toutiao_pc",
-           {kSlow, json(R"({"data":[{"Title":"国足vs日本赛后发布会"},{"Title":"泸定地震救援"}]})")}}}},
-        {"bilibili",
-         {{"/main/hotword?limit=30",
-           {kPause, json(R"({"list":[{"keyword":"泸定6.8级地震"},{"keyword":"日本7.1级地震"}]})")}}}},
-    };
-}
+using Answers = BoardServers::Answers;
+constexpr int kPause = BoardServers::kPause, kSlow = BoardServers::kSlow;
 
 class HotBoardTest : public testing::Test {
 protected:
@@ -97,59 +59,13 @@ protected:
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&main_widget));
         // Until servers are started, every board's host leads to a closed port here.
         const int closed = free_port();
-        connect_hosts([closed](const std::string&) { return std::pair(closed, closed); });
+        main_widget.services().set_connect_to(
+            BoardServers::connect_to([closed](const std::string&) { return std::pair(closed, closed); }));
     }
 
-    static const std::map<std::string, std::string>& board_of_host() {
-        static const std::map<std::string, std::string> hosts = {
-            {"top.baidu.com", "baidu"},      {"weibo.com", "weibo"},         {"api.zhihu.com", "zhihu"},
-            {"www.zhihu.com", "zhihu"},      {"login.douyin.com", "douyin"}, {"www.douyin.com", "douyin"},
-            {"www.iesdouyin.com", "douyin"}, {"www.toutiao.com", "toutiao"}, {"s.search.bilibili.com", "bilibili"}};
-        return hosts;
-    }
-    template <class Ports>
-    void connect_hosts(Ports ports) {
-        std::vector<Text> entries;
-        for (const auto& [host, key] : board_of_host()) {
-            const auto [plain, secure] = ports(key);
-            entries.push_back(host + ":80:127.0.0.1:" + std::to_string(plain));
-            entries.push_back(host + ":443:127.0.0.1:" + std::to_string(secure));
-        }
-        main_widget.services().set_connect_to(entries);
-    }
-    // A server per board, plain and TLS, answering by path (404 for any other path), each
-    // request's arrival noted.
-    void serve(const Answers& answers) {
-        tls = make_self_signed_certificate(certificate_folder.path().string());
-        std::map<std::string, std::pair<int, int>> ports;
-        for (const HotBoard& board : hot_boards()) {
-            const std::string key = board.key;
-            const auto paths = answers.count(key) ? answers.at(key) : std::map<std::string, Answer>{};
-            const auto handler = [this, key, paths](const ReceivedRequest& r) {
-                {
-                    const std::lock_guard lock(arrivals_lock);
-                    arrivals.emplace_back(key, Clock::now());
-                }
-                const auto it = paths.find(r.target);
-                if (it == paths.end()) return Script{send(response("404 Not Found", "gone"))};
-                return Script{pause(it->second.pause_ms), send(it->second.response)};
-            };
-            servers.push_back(std::make_unique<ScriptedServer>(handler));
-            servers.push_back(std::make_unique<ScriptedServer>(handler, &tls));
-            ports[key] = {servers[servers.size() - 2]->port(), servers.back()->port()};
-        }
-        connect_hosts([&ports](const std::string& key) { return ports.at(key); });
-    }
-    std::map<std::string, Clock::time_point> first_arrivals() {
-        const std::lock_guard lock(arrivals_lock);
-        std::map<std::string, Clock::time_point> first;
-        for (const auto& [key, at] : arrivals) first.emplace(key, at);
-        return first;
-    }
-    size_t arrival_count() {
-        const std::lock_guard lock(arrivals_lock);
-        return arrivals.size();
-    }
+    void serve(const Answers& answers) { main_widget.services().set_connect_to(boards.serve(answers)); }
+    std::map<std::string, Clock::time_point> first_arrivals() { return boards.first_arrivals(); }
+    size_t arrival_count() { return boards.arrival_count(); }
 
     // Kept titles of every board, fetched `ago`: the window then has no reason to fetch.
     void keep_titles(const std::map<std::string, std::vector<const char*>>& titles, std::chrono::minutes ago) {
@@ -206,11 +122,8 @@ protected:
     }
     std::string status_text() { return status->text().toStdString(); }
 
-    TempFolder settings, certificate_folder;
-    TlsFiles tls;
-    std::mutex arrivals_lock;
-    std::vector<std::pair<std::string, Clock::time_point>> arrivals;
-    std::vector<std::unique_ptr<ScriptedServer>> servers;
+    TempFolder settings;
+    BoardServers boards;
     WindowWidget main_widget;
     QtWindow& main = main_widget.controls();
     HotBoardWindow* board = nullptr;
@@ -223,7 +136,7 @@ protected:
 // once by itself), read the merged topics with their history, tick two and plant them,
 // make headlines of them, take the list back, set a keyword, copy rows, close and reopen.
 TEST_F(HotBoardTest, AWriterOpensTheBoardsPicksTwoTopicsPlantsThemAndMakesHeadlines) {
-    serve(six_boards());
+    serve(BoardServers::six_boards());
     keep_titles({{"zhihu", {"旧知乎话题"}}}, std::chrono::minutes(180));
     {
         // Weibo's previous fetch, half an hour ago, in the other order.
@@ -447,7 +360,7 @@ TEST_F(HotBoardTest, ADamagedHistoryIsMovedAsideAndTheWindowGoesOn) {
     EXPECT_EQ(moved, 1u);
     EXPECT_EQ(list->topLevelItemCount(), 6);
 
-    serve(six_boards());
+    serve(BoardServers::six_boards());
     auto* source = board->findChild<QComboBox*>(QStringLiteral("热点榜_来源"));
     ASSERT_NE(source, nullptr);
     ASSERT_EQ(source->count(), 7);
@@ -470,7 +383,7 @@ TEST_F(HotBoardTest, ADamagedHistoryIsMovedAsideAndTheWindowGoesOn) {
 // The panel's runs are recorded as the window's fetches are, a single board's and 全网's,
 // and the history's old rows are pruned while the window is idle.
 TEST_F(HotBoardTest, ThePanelsFetchesAreRecordedAndOldRowsPruned) {
-    serve(six_boards());
+    serve(BoardServers::six_boards());
     {
         History history = History::open(settings.path(), [] { return std::chrono::system_clock::now(); });
         ASSERT_TRUE(history

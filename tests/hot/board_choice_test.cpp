@@ -15,7 +15,6 @@
 #include <filesystem>
 #include <map>
 #include <memory>
-#include <mutex>
 #include <set>
 
 #include "app/window/window_widget.h"
@@ -26,6 +25,7 @@
 #include "controls/names.h"
 #include "hot/boards.h"
 #include "hot/topic_cache.h"
+#include "tests/support/board_servers.h"
 #include "tests/support/http_server.h"
 #include "tests/support/temp_folder.h"
 #include "text/codec.h"
@@ -242,64 +242,16 @@ TEST_F(BoardChoiceRun, TheFilterLeavesOutDisastersAndExcludedWordsInAnyWriting) 
 // time), Baidu's first page over plain HTTP and every other host over TLS.
 class AllBoardsRun : public BoardChoiceRun {
 protected:
-    using Clock = std::chrono::steady_clock;
-    struct Answer {
-        int pause_ms = 0;
-        std::string response;
-    };
-    // Which board's server each host goes to.
-    static const std::map<std::string, std::string>& board_of_host() {
-        static const std::map<std::string, std::string> hosts = {
-            {"top.baidu.com", "baidu"},      {"weibo.com", "weibo"},         {"api.zhihu.com", "zhihu"},
-            {"www.zhihu.com", "zhihu"},      {"login.douyin.com", "douyin"}, {"www.douyin.com", "douyin"},
-            {"www.iesdouyin.com", "douyin"}, {"www.toutiao.com", "toutiao"}, {"s.search.bilibili.com", "bilibili"}};
-        return hosts;
-    }
-    // Starts the servers: a board's answers by path (404 for any other path), each request's
-    // arrival noted.
-    void serve(const std::map<std::string, std::map<std::string, Answer>>& answers) {
-        tls = make_self_signed_certificate(certificate_folder.path().string());
-        std::vector<Text> entries;
-        std::map<std::string, std::pair<int, int>> ports;  // board: plain, TLS
-        for (const char* key : {"baidu", "weibo", "zhihu", "douyin", "toutiao", "bilibili"}) {
-            const std::map<std::string, Answer> paths =
-                answers.count(key) ? answers.at(key) : std::map<std::string, Answer>{};
-            const auto handler = [this, key = std::string(key), paths](const ReceivedRequest& r) {
-                {
-                    const std::lock_guard lock(arrivals_lock);
-                    arrivals.emplace_back(key, Clock::now());
-                }
-                const auto it = paths.find(r.target);
-                if (it == paths.end()) return Script{send(response("404 Not Found", "gone"))};
-                return Script{pause(it->second.pause_ms), send(it->second.response)};
-            };
-            servers.push_back(std::make_unique<ScriptedServer>(handler));
-            const int plain = servers.back()->port();
-            servers.push_back(std::make_unique<ScriptedServer>(handler, &tls));
-            ports[key] = {plain, servers.back()->port()};
-        }
-        for (const auto& [host, key] : board_of_host()) {
-            entries.push_back(host + ":80:127.0.0.1:" + std::to_string(ports[key].first));
-            entries.push_back(host + ":443:127.0.0.1:" + std::to_string(ports[key].second));
-        }
-        window_widget.services().set_connect_to(entries);
-    }
+    using Clock = BoardServers::Clock;
+    using Answer = BoardServers::Answer;
+    void serve(const BoardServers::Answers& answers) { window_widget.services().set_connect_to(boards.serve(answers)); }
+    std::map<std::string, Clock::time_point> first_arrivals() { return boards.first_arrivals(); }
     void choose_all() {
         window.set_content(name::board_choice, from_utf8(kAllBoardsChoice));
         ASSERT_EQ(window.content(name::board_choice), from_utf8(kAllBoardsChoice));
     }
-    std::map<std::string, Clock::time_point> first_arrivals() {
-        const std::lock_guard lock(arrivals_lock);
-        std::map<std::string, Clock::time_point> first;
-        for (const auto& [key, at] : arrivals) first.emplace(key, at);
-        return first;
-    }
 
-    TempFolder certificate_folder;
-    TlsFiles tls;
-    std::mutex arrivals_lock;
-    std::vector<std::pair<std::string, Clock::time_point>> arrivals;
-    std::vector<std::unique_ptr<ScriptedServer>> servers;
+    BoardServers boards;
 };
 
 std::string weibo_json(const std::vector<std::string>& words) {
@@ -310,29 +262,8 @@ std::string weibo_json(const std::vector<std::string>& words) {
 }
 
 TEST_F(AllBoardsRun, SixBoardsAtOnceMergedIntoThePrefixesOneSlowOneFailing) {
-    constexpr int kPause = 300, kSlow = 1500;
-    const std::string unauthenticated = R"({"error":{"code":101,"message":"身份未经过验证"}})";
-    serve({
-        {"baidu",
-         {{"/buzz?b=1",
-           {kPause, response("200 OK",
-                             "<meta charset=utf-8><a class=\"list-title\">官方通报泸定地震</a>"
-                             "<a class=\"list-title\">王一博新剧开播</a><a class=\"list-title\">北京地铁故障</a>")}}}},
-        {"weibo", {{"/ajax/side/hotSearch", {kPause, json(weibo_json({"泸定地震", "北京地铁新线开通"}))}}}},
-        {"zhihu",
-         {{"/topstory/hot-lists/total?limit=50", {kPause, response("401 Unauthorized", unauthenticated)}},
-          {"/api/v3/feed/topstory/hot-lists/total?limit=50&desktop=true",
-           {0, response("401 Unauthorized", unauthenticated)}}}},
-        {"douyin",
-         {{"/web/api/v2/hotsearch/billboard/word/",
-           {kPause, json(R"({"word_list":[{"word":"泸定发生6.8级地震"},{"word":"国足vs日本"}]})")}}}},
-        {"toutiao",
-         {{"/hot-event/hot-board/?origin=toutiao_pc",
-           {kSlow, json(R"({"data":[{"Title":"国足vs日本赛后发布会"},{"Title":"泸定地震救援"}]})")}}}},
-        {"bilibili",
-         {{"/main/hotword?limit=30",
-           {kPause, json(R"({"list":[{"keyword":"泸定6.8级地震"},{"keyword":"日本7.1级地震"}]})")}}}},
-    });
+    constexpr int kPause = BoardServers::kPause, kSlow = BoardServers::kSlow;
+    serve(BoardServers::six_boards());
     const auto three_hours_ago = std::chrono::system_clock::now() - std::chrono::hours(3);
     ASSERT_EQ(store_topics(settings.path(), "zhihu", program_texts({"旧知乎话题"}), three_hours_ago), "");
     choose_all();
