@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <grp.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -16,6 +15,7 @@
 #include "config/ini_file.h"
 #include "config/slots.h"
 #include "controls/names.h"
+#include "tests/support/ordinary_user.h"
 #include "tests/support/recording_window.h"
 #include "tests/support/temp_folder.h"
 #include "text/codec.h"
@@ -43,26 +43,6 @@ std::set<std::string> names_in(const std::filesystem::path& folder) {
     std::set<std::string> names;
     for (const auto& entry : std::filesystem::directory_iterator(folder)) names.insert(entry.path().filename());
     return names;
-}
-
-// Runs `checks` in a child bound by file permissions as an ordinary user is: root hands
-// `folder` and its contents to an unprivileged user and becomes that user. The exit code.
-int as_ordinary_user(const std::filesystem::path& folder, const std::function<int()>& checks) {
-    constexpr uid_t kNobody = 65534;
-    if (geteuid() == 0) {
-        for (const auto& entry : std::filesystem::recursive_directory_iterator(folder)) {
-            (void)!::lchown(entry.path().c_str(), kNobody, kNobody);
-        }
-        (void)!::lchown(folder.c_str(), kNobody, kNobody);
-    }
-    const pid_t child = fork();
-    if (child == 0) {
-        if (geteuid() == 0 && (::setgroups(0, nullptr) || ::setgid(kNobody) || ::setuid(kNobody))) _exit(100);
-        _exit(checks());
-    }
-    int status = 0;
-    waitpid(child, &status, 0);
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
 // Edit boxes are the names it holds content for.
